@@ -1,0 +1,50 @@
+#include "protocol/MessageBoxes.h"
+
+#include "app/AppState.h"
+
+namespace {
+const QString errorCaption = QStringLiteral("Error");
+const QString successCaption = QStringLiteral("Success");
+const QString programCaption = QStringLiteral("ZEV-530TQ");
+} // namespace
+
+MessageBoxes::MessageBoxes(OperatorPrompts& prompts, const AppState& state)
+    : prompts_(prompts), state_(state) {}
+
+void MessageBoxes::show(QObject* owner, const QString& caption, const QString& text,
+                        BoxIcon icon, BoxBeep beep) {
+    prompts_.showMessage(MessageBoxRequest{owner, caption, text, icon, beep});
+}
+
+void MessageBoxes::showError(const QString& text) {
+    show(nullptr, errorCaption, text, BoxIcon::Exclamation, BoxBeep::Question);
+}
+
+void MessageBoxes::showStopError(const QString& text) {
+    show(nullptr, errorCaption, text, BoxIcon::Stop, BoxBeep::Question);
+}
+
+void MessageBoxes::showSuccess(const QString& text) {
+    show(nullptr, successCaption, text, BoxIcon::None, BoxBeep::Question);
+}
+
+void MessageBoxes::showDialogSuccess(const QString& text) {
+    show(state_.activeDialog, successCaption, text, BoxIcon::None, BoxBeep::Question);
+}
+
+void MessageBoxes::showDialogError(const QString& text) {
+    show(state_.activeDialog, errorCaption, text, BoxIcon::Stop, BoxBeep::Question);
+}
+
+void MessageBoxes::showSettingDone() {
+    show(state_.activeDialog, QStringLiteral("設定完了"), QStringLiteral("Success"),
+         BoxIcon::None, BoxBeep::Simple);
+}
+
+void MessageBoxes::showLinkFailure(const QString& text, BoxIcon icon) {
+    show(nullptr, programCaption, text, icon, BoxBeep::None);
+}
+
+bool MessageBoxes::ask(const QString& text) {
+    return prompts_.askYesNo(nullptr, programCaption, text);
+}

@@ -1,0 +1,38 @@
+#pragma once
+
+#include "protocol/OperatorPrompts.h"
+
+struct AppState;
+
+// The message boxes that every part of the program shows, each with its fixed caption, icon,
+// owner and beep.
+class MessageBoxes {
+public:
+    MessageBoxes(OperatorPrompts& prompts, const AppState& state);
+
+    // Caption "Error", exclamation, no owner.
+    void showError(const QString& text);
+    // Caption "Error", stop icon, no owner.
+    void showStopError(const QString& text);
+    // Caption "Success", no icon, no owner.
+    void showSuccess(const QString& text);
+    // Caption "Success", owned by the active dialog.
+    void showDialogSuccess(const QString& text);
+    // Caption "Error", stop icon, owned by the active dialog.
+    void showDialogError(const QString& text);
+    // The serial link's "GO" box: caption "設定完了", text "Success", the simple beep.
+    void showSettingDone();
+    // The TCP link's own failures: caption "ZEV-530TQ", stop icon (or none), no owner.
+    void showLinkFailure(const QString& text, BoxIcon icon = BoxIcon::Stop);
+    // A Yes/No question with caption "ZEV-530TQ" and no owner.
+    bool ask(const QString& text);
+
+    OperatorPrompts& prompts() { return prompts_; }
+
+private:
+    void show(QObject* owner, const QString& caption, const QString& text, BoxIcon icon,
+              BoxBeep beep);
+
+    OperatorPrompts& prompts_;
+    const AppState& state_;
+};

@@ -1,0 +1,37 @@
+#include "support/RecordingPrompts.h"
+
+void RecordingPrompts::showMessage(const MessageBoxRequest& box) { boxes.append(box); }
+
+bool RecordingPrompts::askYesNo(QObject* owner, const QString& caption, const QString& text) {
+    questions.append({owner, caption, text});
+    if (answers.isEmpty()) {
+        ++unexpected;
+        return false;
+    }
+    return answers.dequeue();
+}
+
+QString RecordingPrompts::chooseFile(const FileDialogRequest& dialog) {
+    fileDialogs.append(dialog);
+    if (paths.isEmpty()) {
+        ++unexpected;
+        return {};
+    }
+    return paths.dequeue();
+}
+
+QStringList RecordingPrompts::texts() const {
+    QStringList result;
+    for (const auto& box : boxes)
+        result.append(box.text);
+    return result;
+}
+
+void RecordingPrompts::clear() {
+    boxes.clear();
+    questions.clear();
+    fileDialogs.clear();
+    answers.clear();
+    paths.clear();
+    unexpected = 0;
+}

@@ -1,0 +1,36 @@
+#pragma once
+
+#include "protocol/OperatorPrompts.h"
+
+#include <QList>
+#include <QQueue>
+
+// The test stand-in for the operator: records every box, question and file dialog, and answers
+// questions and file dialogs from a script. An unscripted question is answered No and an
+// unscripted file dialog is cancelled; both are counted in unexpected so that tests notice.
+class RecordingPrompts : public OperatorPrompts {
+public:
+    struct Question {
+        QObject* owner;
+        QString caption;
+        QString text;
+    };
+
+    void showMessage(const MessageBoxRequest& box) override;
+    bool askYesNo(QObject* owner, const QString& caption, const QString& text) override;
+    QString chooseFile(const FileDialogRequest& dialog) override;
+
+    void answerNext(bool yes) { answers.enqueue(yes); }
+    void chooseNext(const QString& path) { paths.enqueue(path); } // "" cancels
+
+    // The texts of the recorded boxes, in order.
+    QStringList texts() const;
+    void clear();
+
+    QList<MessageBoxRequest> boxes;
+    QList<Question> questions;
+    QList<FileDialogRequest> fileDialogs;
+    QQueue<bool> answers;
+    QQueue<QString> paths;
+    int unexpected = 0;
+};
