@@ -22,7 +22,8 @@ public:
 
     void assign(QByteArrayView text) {
         const qsizetype length = std::min(text.size(), capacity());
-        std::memcpy(bytes_.data(), text.data(), std::size_t(length));
+        if (length > 0)
+            std::memcpy(bytes_.data(), text.data(), std::size_t(length));
         std::fill(bytes_.begin() + length, bytes_.end(), '\0');
     }
 
