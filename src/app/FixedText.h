@@ -2,7 +2,6 @@
 
 #include <QByteArray>
 #include <QByteArrayView>
-
 #include <algorithm>
 #include <array>
 #include <cstddef>
@@ -23,8 +22,18 @@ public:
 
     void assign(QByteArrayView text) {
         const qsizetype length = std::min(text.size(), capacity());
-        std::memcpy(bytes_.data(), text.data(), std::size_t(length));
+        if (length > 0)
+            std::memcpy(bytes_.data(), text.data(), std::size_t(length));
         std::fill(bytes_.begin() + length, bytes_.end(), '\0');
+    }
+
+    // Appends one byte; false, with nothing written, when the field is full.
+    bool append(char byte) {
+        const qsizetype end = length();
+        if (end >= capacity())
+            return false;
+        bytes_[std::size_t(end)] = byte;
+        return true;
     }
 
     void clear() { bytes_.fill('\0'); }

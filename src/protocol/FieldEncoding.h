@@ -18,5 +18,9 @@ std::uint8_t parseHexByte(const char* field);
 int areaFromCode(const char* channel, char lineLetter);
 
 // Channel and line characters of a DisplayArea, as the commands write them.
-constexpr char channelDigit(int area) { return area >= 2 ? '2' : '1'; }
-constexpr char lineLetter(int area) { return area % 2 != 0 ? 'B' : 'T'; }
+constexpr char channelDigit(int area) {
+    return area >= 2 ? '2' : '1';
+}
+constexpr char lineLetter(int area) {
+    return area % 2 != 0 ? 'B' : 'T';
+}

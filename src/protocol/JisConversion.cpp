@@ -1,7 +1,9 @@
 #include "protocol/JisConversion.h"
 
 namespace {
-bool inRange(int value, int low, int high) { return value >= low && value <= high; }
+bool inRange(int value, int low, int high) {
+    return value >= low && value <= high;
+}
 } // namespace
 
 int sjisToJis(int code) {

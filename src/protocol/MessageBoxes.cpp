@@ -11,8 +11,8 @@ const QString programCaption = QStringLiteral("ZEV-530TQ");
 MessageBoxes::MessageBoxes(OperatorPrompts& prompts, const AppState& state)
     : prompts_(prompts), state_(state) {}
 
-void MessageBoxes::show(QObject* owner, const QString& caption, const QString& text,
-                        BoxIcon icon, BoxBeep beep) {
+void MessageBoxes::show(QObject* owner, const QString& caption, const QString& text, BoxIcon icon,
+                        BoxBeep beep) {
     prompts_.showMessage(MessageBoxRequest{owner, caption, text, icon, beep});
 }
 
@@ -37,8 +37,8 @@ void MessageBoxes::showDialogError(const QString& text) {
 }
 
 void MessageBoxes::showSettingDone() {
-    show(state_.activeDialog, QStringLiteral("設定完了"), QStringLiteral("Success"),
-         BoxIcon::None, BoxBeep::Simple);
+    show(state_.activeDialog, QStringLiteral("設定完了"), QStringLiteral("Success"), BoxIcon::None,
+         BoxBeep::Simple);
 }
 
 void MessageBoxes::showLinkFailure(const QString& text, BoxIcon icon) {

@@ -3,7 +3,6 @@
 #include <QByteArray>
 #include <QByteArrayView>
 #include <QString>
-
 #include <optional>
 
 // Conversion between the widgets' Unicode text and the Shift-JIS (code page 932) bytes in which

@@ -1,14 +1,17 @@
 #include "protocol/JisConversion.h"
 
 #include <QTest>
-
 #include <vector>
 
 namespace {
 
-bool inRange(int value, int low, int high) { return value >= low && value <= high; }
+bool inRange(int value, int low, int high) {
+    return value >= low && value <= high;
+}
 
-bool validTrailByte(int trail) { return inRange(trail, 0x40, 0x7E) || inRange(trail, 0x80, 0xFC); }
+bool validTrailByte(int trail) {
+    return inRange(trail, 0x40, 0x7E) || inRange(trail, 0x80, 0xFC);
+}
 
 // The acceptance table of title characters, written from the table itself.
 enum class Expected { Refused, Arithmetic, IbmSpecial, IbmExtension };
@@ -128,8 +131,8 @@ void JisConversionTest::acceptedCodesConvertBack() {
         if (jis > 0x7C7E)
             continue;
         if (jisToSjis(jis) != code)
-            QFAIL(qPrintable(QString::asprintf("0x%04X -> 0x%04X -> 0x%04X", code, jis,
-                                               jisToSjis(jis))));
+            QFAIL(qPrintable(
+                QString::asprintf("0x%04X -> 0x%04X -> 0x%04X", code, jis, jisToSjis(jis))));
         ++checked;
     }
     QVERIFY(checked > 8000);

@@ -16,7 +16,9 @@ private slots:
     void characterBoundary();
 };
 
-void ShiftJisTextTest::codecIsAvailable() { QVERIFY(ShiftJisText::isAvailable()); }
+void ShiftJisTextTest::codecIsAvailable() {
+    QVERIFY(ShiftJisText::isAvailable());
+}
 
 void ShiftJisTextTest::encodes_data() {
     QTest::addColumn<QString>("text");
@@ -26,8 +28,8 @@ void ShiftJisTextTest::encodes_data() {
     QTest::newRow("half-width katakana") << QStringLiteral("ｱ") << QByteArray::fromHex("b1");
     // Input method forms go to the code page's own characters.
     QTest::newRow("wave dash") << QStringLiteral("\u301C") << QByteArray::fromHex("8160");
-    QTest::newRow("double vertical line") << QStringLiteral("\u2016")
-                                          << QByteArray::fromHex("8161");
+    QTest::newRow("double vertical line")
+        << QStringLiteral("\u2016") << QByteArray::fromHex("8161");
     QTest::newRow("minus sign") << QStringLiteral("\u2212") << QByteArray::fromHex("817c");
     QTest::newRow("em dash") << QStringLiteral("\u2014") << QByteArray::fromHex("815c");
     QTest::newRow("cent") << QStringLiteral("\u00A2") << QByteArray::fromHex("8191");

@@ -1,6 +1,8 @@
 #include "support/RecordingPrompts.h"
 
-void RecordingPrompts::showMessage(const MessageBoxRequest& box) { boxes.append(box); }
+void RecordingPrompts::showMessage(const MessageBoxRequest& box) {
+    boxes.append(box);
+}
 
 bool RecordingPrompts::askYesNo(QObject* owner, const QString& caption, const QString& text) {
     questions.append({owner, caption, text});

@@ -1,0 +1,15 @@
+#pragma once
+
+#include <QDialog>
+
+struct AppState;
+
+// The version box: the program icon and "ZEV530TQ Version 1.18".
+class AboutDialog : public QDialog {
+    Q_OBJECT
+public:
+    AboutDialog(AppState& state, QWidget* parent = nullptr);
+
+    // Esc ends the box like OK, with result 1.
+    void reject() override { accept(); }
+};

@@ -1,0 +1,55 @@
+#include "app/QtOperatorPrompts.h"
+
+#include <QApplication>
+#include <QFileDialog>
+#include <QMessageBox>
+
+namespace {
+
+QWidget* ownerWidget(QObject* owner) {
+    return qobject_cast<QWidget*>(owner);
+}
+
+QMessageBox::Icon messageBoxIcon(BoxIcon icon) {
+    switch (icon) {
+    case BoxIcon::Exclamation:
+        return QMessageBox::Warning;
+    case BoxIcon::Stop:
+        return QMessageBox::Critical;
+    case BoxIcon::Question:
+        return QMessageBox::Question;
+    case BoxIcon::None:
+        break;
+    }
+    return QMessageBox::NoIcon;
+}
+
+} // namespace
+
+void QtOperatorPrompts::showMessage(const MessageBoxRequest& box) {
+    if (box.beep != BoxBeep::None)
+        QApplication::beep();
+    QMessageBox message(messageBoxIcon(box.icon), box.caption, box.text, QMessageBox::Ok,
+                        ownerWidget(box.owner));
+    // Like the boxes the operators know: nothing else in the program takes input meanwhile.
+    message.setWindowModality(Qt::ApplicationModal);
+    message.exec();
+}
+
+bool QtOperatorPrompts::askYesNo(QObject* owner, const QString& caption, const QString& text) {
+    QMessageBox question(QMessageBox::Question, caption, text, QMessageBox::Yes | QMessageBox::No,
+                         ownerWidget(owner));
+    question.setWindowModality(Qt::ApplicationModal);
+    return question.exec() == QMessageBox::Yes;
+}
+
+QString QtOperatorPrompts::chooseFile(const FileDialogRequest& dialog) {
+    const QString filter = dialog.filters.join(QStringLiteral(";;"));
+    const QString selected = dialog.filters.value(0);
+    QString chosenFilter = selected;
+    if (dialog.mode == FileDialogMode::Open)
+        return QFileDialog::getOpenFileName(ownerWidget(dialog.owner), dialog.title, QString(),
+                                            filter, &chosenFilter);
+    return QFileDialog::getSaveFileName(ownerWidget(dialog.owner), dialog.title, QString(), filter,
+                                        &chosenFilter);
+}

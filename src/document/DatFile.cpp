@@ -1,0 +1,188 @@
+#include "document/DatFile.h"
+
+#include "protocol/ShiftJisText.h"
+
+#include <QByteArray>
+#include <QIODevice>
+#include <optional>
+
+namespace {
+
+constexpr char emptyTitleToken[] = "s";
+// Sign and ten digits; a longer token cannot be a 32-bit number.
+constexpr qsizetype numberTokenLimit = 11;
+// One byte beyond a title, enough to cut it at a character boundary.
+constexpr qsizetype titleTokenLimit = SettingsDocument::Title::capacity() + 1;
+
+// The separators of a whitespace-token reader: blank, tab, LF, VT, FF and CR.
+bool isSeparator(char byte) {
+    return byte == ' ' || (byte >= '\t' && byte <= '\r');
+}
+
+QByteArray composeFile(const SettingsDocument& document) {
+    QByteArray bytes;
+    bytes.reserve(4096);
+    const auto line = [&bytes](QByteArrayView text) {
+        bytes.append(text);
+        bytes.append("\r\n");
+    };
+    const auto number = [&line](int value) { line(QByteArray::number(value)); };
+
+    for (const auto& area : document.titleDisplayOn)
+        for (int on : area)
+            number(on);
+    for (const auto& area : document.autoSwitchTimes)
+        for (int seconds : area)
+            number(seconds);
+    for (int page : document.startupPage)
+        number(page);
+    for (int page : document.displayPage)
+        number(page);
+    number(document.whiteLevel);
+    number(document.edgeLevel);
+    number(document.reserved1);
+    number(document.reserved2);
+    for (const auto& title : document.titleTexts)
+        line(title.isEmpty() ? QByteArrayView(emptyTitleToken) : title.view());
+    for (int position : document.displayPosition)
+        number(position);
+    return bytes;
+}
+
+// Splits the file into tokens as it reads, keeping only the first bytes of each: a damaged
+// file with an endless token costs no memory.
+class TokenReader {
+public:
+    struct Token {
+        QByteArray bytes;
+        bool cut = false; // the token was longer than the bytes kept
+    };
+
+    explicit TokenReader(QIODevice& file) : file_(file) {}
+
+    std::optional<Token> next(qsizetype keep) {
+        char byte = 0;
+        do {
+            if (!get(byte))
+                return std::nullopt;
+        } while (isSeparator(byte));
+        Token token;
+        do {
+            if (token.bytes.size() < keep)
+                token.bytes.append(byte);
+            else
+                token.cut = true;
+        } while (get(byte) && !isSeparator(byte));
+        return token;
+    }
+
+    bool failed() const { return failed_; }
+
+private:
+    bool get(char& byte) {
+        if (position_ == filled_) {
+            const qint64 count = file_.read(buffer_, sizeof buffer_);
+            if (count < 0)
+                failed_ = true;
+            if (count <= 0)
+                return false;
+            filled_ = count;
+            position_ = 0;
+        }
+        byte = buffer_[position_++];
+        return true;
+    }
+
+    QIODevice& file_;
+    char buffer_[16384];
+    qint64 filled_ = 0;
+    qint64 position_ = 0;
+    bool failed_ = false;
+};
+
+class DocumentReader {
+public:
+    explicit DocumentReader(QIODevice& file) : tokens_(file) {}
+
+    void number(int& field) {
+        if (malformed_)
+            return;
+        const auto token = tokens_.next(numberTokenLimit);
+        if (!token)
+            return; // past the end: the number keeps its value
+        bool ok = false;
+        const int value = token->bytes.toInt(&ok, 10);
+        if (!ok || token->cut) {
+            malformed_ = true;
+            return;
+        }
+        field = value;
+    }
+
+    void title(SettingsDocument::Title& field) {
+        if (malformed_)
+            return;
+        const auto token = tokens_.next(titleTokenLimit);
+        if (!token || token->bytes == emptyTitleToken) {
+            field.clear();
+            return;
+        }
+        const QByteArrayView bytes(token->bytes);
+        field.assign(bytes.first(
+            ShiftJisText::characterBoundary(bytes, SettingsDocument::Title::capacity())));
+    }
+
+    bool succeeded() const { return !malformed_ && !tokens_.failed(); }
+
+private:
+    TokenReader tokens_;
+    bool malformed_ = false;
+};
+
+} // namespace
+
+int firstUnstorableTitle(const SettingsDocument& document) {
+    for (int index = 0; index < SettingsDocument::titleCount; ++index) {
+        const QByteArrayView title = document.titleTexts[index].view();
+        if (title == emptyTitleToken)
+            return index;
+        for (char byte : title)
+            if (static_cast<unsigned char>(byte) <= ' ')
+                return index;
+    }
+    return -1;
+}
+
+bool writeDatFile(QIODevice& file, const SettingsDocument& document) {
+    if (firstUnstorableTitle(document) >= 0)
+        return false;
+    const QByteArray bytes = composeFile(document);
+    return file.write(bytes) == bytes.size();
+}
+
+bool readDatFile(QIODevice& file, SettingsDocument& document) {
+    DocumentReader reader(file);
+    SettingsDocument read = document;
+    for (auto& area : read.titleDisplayOn)
+        for (int& on : area)
+            reader.number(on);
+    for (auto& area : read.autoSwitchTimes)
+        for (int& seconds : area)
+            reader.number(seconds);
+    for (int& page : read.startupPage)
+        reader.number(page);
+    for (int& page : read.displayPage)
+        reader.number(page);
+    reader.number(read.whiteLevel);
+    reader.number(read.edgeLevel);
+    reader.number(read.reserved1);
+    reader.number(read.reserved2);
+    for (auto& title : read.titleTexts)
+        reader.title(title);
+    for (int& position : read.displayPosition)
+        reader.number(position);
+    if (!reader.succeeded())
+        return false;
+    document = read;
+    return true;
+}

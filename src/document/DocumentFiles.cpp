@@ -1,0 +1,144 @@
+#include "document/DocumentFiles.h"
+
+#include "app/AppState.h"
+#include "document/DatFile.h"
+#include "document/DocumentReset.h"
+#include "document/DocumentWindow.h"
+#include "document/FileExtension.h"
+#include "document/SettingsDocument.h"
+#include "protocol/MessageBoxes.h"
+
+#include <QDir>
+#include <QFile>
+#include <QSaveFile>
+#include <optional>
+
+namespace {
+
+const QString datExtension = QStringLiteral(".dat");
+const QString cannotOpen = QStringLiteral("Can't file open");
+
+const char* const areaNames[SettingsDocument::areaCount] = {"ch.1 Top", "ch.1 Bottom", "ch.2 Top",
+                                                            "ch.2 Bottom"};
+
+// The path as documentPath keeps it, or nothing when it does not fit.
+std::optional<QByteArray> documentPathBytes(const QString& path) {
+    QByteArray bytes = QDir::toNativeSeparators(path).toUtf8();
+    if (bytes.size() > SettingsDocument::pathCapacity)
+        return std::nullopt;
+    return bytes;
+}
+
+QString unstorableTitleText(const SettingsDocument& document, int index) {
+    const QString page = QStringLiteral("%1 ページ%2")
+                             .arg(QLatin1String(areaNames[index / SettingsDocument::pageCount]))
+                             .arg(index % SettingsDocument::pageCount + 1);
+    if (document.titleTexts[index] == "s")
+        return QStringLiteral("%1 のタイトル「s」はファイルに保存できません。").arg(page);
+    return QStringLiteral("%1 のタイトルに半角スペースか制御文字があるため保存できません。")
+        .arg(page);
+}
+
+} // namespace
+
+QString chooseDatFile(OperatorPrompts& prompts, QObject* owner, FileDialogMode mode) {
+    FileDialogRequest dialog;
+    dialog.owner = owner;
+    dialog.mode = mode;
+    dialog.title = mode == FileDialogMode::Open ? QStringLiteral("ファイルのオープン")
+                                                : QStringLiteral("ファイルの保存");
+    dialog.filters = {QStringLiteral("データ(*.dat)"), QStringLiteral("すべて(*.*)")};
+    return prompts.chooseFile(dialog);
+}
+
+DocumentFiles::DocumentFiles(SettingsDocument& document, AppState& state, MessageBoxes& boxes,
+                             DocumentWindow& window)
+    : document_(document), state_(state), boxes_(boxes), window_(window) {}
+
+void DocumentFiles::newDocument() {
+    if (state_.sequenceStep != 0)
+        return;
+    if (document_.documentModified &&
+        !boxes_.ask(QStringLiteral("データを保存せずに新規作成しますか？")))
+        return;
+    resetDocument(document_, state_);
+    window_.refreshFileNameLabel();
+}
+
+void DocumentFiles::openDocument() {
+    if (state_.sequenceStep != 0)
+        return;
+    if (document_.documentModified &&
+        !boxes_.ask(QStringLiteral("データを保存せずに別のファイルを開きますか？")))
+        return;
+    const QString chosen =
+        chooseDatFile(boxes_.prompts(), window_.fileDialogOwner(), FileDialogMode::Open);
+    if (chosen.isEmpty())
+        return;
+    const auto path = documentPathBytes(chosen);
+    QFile file(chosen);
+    if (!path || !file.open(QIODevice::ReadOnly) || !readDatFile(file, document_)) {
+        boxes_.showError(cannotOpen);
+        return;
+    }
+    document_.documentPath.assign(*path);
+    document_.documentModified = 0;
+    window_.refreshFileNameLabel();
+}
+
+bool DocumentFiles::saveDocument() {
+    if (document_.documentPath.isEmpty()) {
+        boxes_.showError(QStringLiteral("Don't file open"));
+        return false;
+    }
+    if (!titlesFitFile())
+        return false;
+    if (!writeFile(QString::fromUtf8(document_.documentPath.view()))) {
+        boxes_.showError(cannotOpen);
+        return false;
+    }
+    document_.documentModified = 0;
+    return true;
+}
+
+bool DocumentFiles::saveDocumentAs() {
+    // Checked before the dialog, so that the operator does not choose a name for nothing.
+    if (!titlesFitFile())
+        return false;
+    QString chosen =
+        chooseDatFile(boxes_.prompts(), window_.fileDialogOwner(), FileDialogMode::Save);
+    if (chosen.isEmpty())
+        return false;
+    if (!containsExtension(chosen, datExtension))
+        chosen += datExtension;
+    const auto path = documentPathBytes(chosen);
+    if (!path || !writeFile(chosen)) {
+        boxes_.showError(cannotOpen);
+        return false;
+    }
+    document_.documentPath.assign(*path);
+    document_.documentModified = 0;
+    window_.refreshFileNameLabel();
+    return true;
+}
+
+bool DocumentFiles::confirmExit() {
+    if (!document_.documentModified)
+        return true;
+    if (boxes_.ask(QStringLiteral("データを保存せずに終了しますか？")))
+        return true;
+    return document_.documentPath.isEmpty() ? saveDocumentAs() : saveDocument();
+}
+
+bool DocumentFiles::titlesFitFile() {
+    const int index = firstUnstorableTitle(document_);
+    if (index < 0)
+        return true;
+    boxes_.showError(unstorableTitleText(document_, index));
+    return false;
+}
+
+bool DocumentFiles::writeFile(const QString& path) {
+    QSaveFile file(path);
+    return file.open(QIODevice::WriteOnly) && writeDatFile(file, document_) && file.commit();
+}

@@ -1,0 +1,81 @@
+#include "protocol/CommandSender.h"
+
+#include "app/AppState.h"
+#include "protocol/FieldEncoding.h"
+#include "protocol/LinkChannels.h"
+#include "protocol/MessageBoxes.h"
+#include "protocol/ReplyHandler.h"
+
+CommandSender::CommandSender(AppState& state, MessageBoxes& boxes, ReplyHandler& replies,
+                             SerialChannel& serial, TcpChannel& tcp, QObject* parent)
+    : QObject(parent), state_(state), boxes_(boxes), replies_(replies), serial_(serial), tcp_(tcp) {
+    tcpReplyTimer_.setSingleShot(true);
+    tcpReplyTimer_.setInterval(defaultTcpReplyTimeoutMs);
+    connect(&tcpReplyTimer_, &QTimer::timeout, this, &CommandSender::expireTcpReplyWait);
+    connect(&tcp_, &TcpChannel::targetBytesReceived, this, &CommandSender::onTargetBytes);
+}
+
+bool CommandSender::isLinkReady() const {
+    return state_.interfaceKind == 0 || state_.tcpConnected == 1;
+}
+
+void CommandSender::send(const QByteArray& line) {
+    if (state_.interfaceKind == 1)
+        sendTcpCommand(line);
+    else
+        sendSerialCommand(line);
+}
+
+void CommandSender::sendSerialCommand(const QByteArray& line) {
+    state_.replyPending = 1;
+    QByteArray framed;
+    if (state_.rs485Mode == 1) {
+        if (state_.slaveAddress >= 0 && state_.slaveAddress < AppState::broadcastAddress) {
+            char address[2];
+            twoDigits(state_.slaveAddress, address);
+            framed.append(address, 2);
+        } else {
+            framed.append("FF");
+            state_.replyPending = 0; // no device answers a broadcast
+        }
+    }
+    framed.append(line);
+    serial_.write(framed);
+}
+
+void CommandSender::sendTcpCommand(const QByteArray& line) {
+    if (!isLinkReady()) {
+        boxes_.showError(QStringLiteral("Socket が接続されていません"));
+        return;
+    }
+    if (!tcp_.sendToTarget(line)) {
+        state_.exchangeFailed = 1;
+        boxes_.showError(QStringLiteral("Socket 送信"));
+        return;
+    }
+    tcpReplyTimer_.start();
+}
+
+void CommandSender::checkReplyTimeout() {
+    if (state_.replyPending != 1)
+        return;
+    const int ticks = state_.replyWaitTicks++;
+    if (ticks > 5) {
+        state_.replyPending = 0;
+        state_.replyWaitTicks = 0;
+        boxes_.showStopError(QStringLiteral("No Connect"));
+    }
+}
+
+void CommandSender::expireTcpReplyWait() {
+    tcpReplyTimer_.stop();
+    if (state_.running == 0)
+        return; // the program is ending; nobody is waiting for the answer
+    state_.exchangeFailed = 1;
+    boxes_.showError(QStringLiteral("Answer が､きません"));
+}
+
+void CommandSender::onTargetBytes(const QByteArray& bytes) {
+    tcpReplyTimer_.stop();
+    replies_.handleTcpBytes(bytes);
+}
