@@ -98,28 +98,46 @@ public:
         return values;
     }
 
-    void setValue(QByteArrayView section, QByteArrayView key, QByteArrayView value) {
-        const QByteArray line = key.toByteArray() + '=' + value.toByteArray();
-        const auto range = sectionLines(section);
+    // Changes the lines of keys that exist and adds the others after the section's last line
+    // that is not blank, in the order given.
+    void setValues(QByteArrayView section, const QList<ProfileFile::Entry>& entries) {
+        auto range = sectionLines(section);
         if (!range) {
             appendLine('[' + section.toByteArray() + ']');
-            appendLine(line);
-            return;
+            range = std::make_pair(lines_.size(), lines_.size());
         }
+        QHash<QByteArray, qsizetype> keyLines;
         qsizetype insertAt = range->first;
         for (qsizetype i = range->first; i < range->second; ++i) {
             const ParsedLine parsed = parseLine(lines_[i]);
-            if (parsed.kind == ParsedLine::Key && sameName(parsed.name, key)) {
-                lines_[i] = withLineEnd(line);
-                return;
-            }
+            if (parsed.kind == ParsedLine::Key && !keyLines.contains(parsed.name.toLower()))
+                keyLines.insert(parsed.name.toLower(), i);
             if (!lines_[i].trimmed().isEmpty())
                 insertAt = i + 1;
         }
-        if (insertAt == lines_.size())
-            appendLine(line);
-        else
-            lines_.insert(insertAt, withLineEnd(line));
+        QList<QByteArray> added;
+        QHash<QByteArray, qsizetype> addedKeys; // a key given twice is added once
+        for (const auto& [key, value] : entries) {
+            const QByteArray line = key + '=' + value;
+            const QByteArray name = key.toLower();
+            if (const auto found = keyLines.constFind(name); found != keyLines.cend()) {
+                lines_[*found] = withLineEnd(line);
+            } else if (const auto again = addedKeys.constFind(name); again != addedKeys.cend()) {
+                added[*again] = line;
+            } else {
+                addedKeys.insert(name, added.size());
+                added.append(line);
+            }
+        }
+        if (insertAt == lines_.size()) {
+            for (const QByteArray& line : std::as_const(added))
+                appendLine(line);
+            return;
+        }
+        for (QByteArray& line : added)
+            line = withLineEnd(line);
+        lines_.insert(insertAt, added.size(), QByteArray());
+        std::copy(added.cbegin(), added.cend(), lines_.begin() + insertAt);
     }
 
 private:
@@ -161,8 +179,7 @@ bool ProfileFile::writeString(QByteArrayView section, QByteArrayView key, QByteA
 
 bool ProfileFile::writeStrings(QByteArrayView section, const QList<Entry>& entries) {
     ProfileLines lines = ProfileLines::read(path_);
-    for (const auto& [key, value] : entries)
-        lines.setValue(section, key, value);
+    lines.setValues(section, entries);
 
     if (!QDir().mkpath(QFileInfo(path_).absolutePath()))
         return false;

@@ -23,9 +23,10 @@ SerialLink::~SerialLink() {
 
 void SerialLink::openSerialPort() {
     port_.close();
-    port_.setPortName(serialDevicePath(folder_, state_.comPortIndex));
+    devicePath_ = serialDevicePath(folder_, state_.comPortIndex);
+    port_.setPortName(devicePath_);
     setLineBeforeOpening();
-    const bool opened = !port_.portName().isEmpty() && port_.open(QIODevice::ReadWrite);
+    const bool opened = !devicePath_.isEmpty() && port_.open(QIODevice::ReadWrite);
     pseudoTerminal_ = opened && isPseudoTerminal(port_);
     if (!opened)
         boxes_.showError(QStringLiteral("Miss! File Open"));
@@ -84,8 +85,8 @@ void SerialLink::write(const QByteArray& bytes) {
     if (!port_.isOpen() || bytes.isEmpty())
         return;
     port_.write(bytes);
-    // Each write may take the time the bytes ahead of it and its own need on the line, and then
-    // a second more, as the port's write time-out allowed on the line's first platform.
+    // A write may take the line time of the bytes ahead of it and of its own, and a second more
+    // (the port's write time-out); then what the line still holds is given up.
     const qint64 lineTime = pendingOutput() * bitsPerCharacter * 1000 / baudRate;
     writeTimer_.start(int(writeTimeout + lineTime));
 }

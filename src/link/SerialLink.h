@@ -32,7 +32,7 @@ public:
 
     bool isOpen() const { return port_.isOpen(); }
     // The device that openSerialPort chose, for messages and diagnostics.
-    QString portName() const { return port_.portName(); }
+    const QString& devicePath() const { return devicePath_; }
 
     // Queues the bytes behind earlier writes. Without an open port they are dropped: the reply
     // time-out then tells the operator.
@@ -61,6 +61,7 @@ private:
     const AppState& state_;
     MessageBoxes& boxes_;
     ConfigFolder folder_;
+    QString devicePath_;
     QSerialPort port_;
     QTimer writeTimer_;
     ReplyLineAssembler assembler_;

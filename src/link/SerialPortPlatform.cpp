@@ -116,6 +116,7 @@ bool isPseudoTerminal(const QSerialPort& port) {
     const unsigned int deviceMajor = major(status.st_rdev);
     return deviceMajor >= 136 && deviceMajor <= 143;
 #else
+    Q_UNUSED(port)
     return false;
 #endif
 }

@@ -7,7 +7,7 @@
 class QSerialPort;
 
 // Where the serial link meets the operating system: the names of the COM ports and what Qt's
-// serial port does not set by itself. Everything platform-specific of the link is here.
+// serial port does not set by itself. All of the link that depends on the platform is here.
 
 // The device behind "COM1" to "COM6" (comPortIndex 0 to 5); empty for any other index.
 // Windows: the COM name itself. Linux: a link named COM1 to COM6 in the configuration folder

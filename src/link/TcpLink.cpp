@@ -41,10 +41,11 @@ quint16 portFromText(QByteArrayView text) {
     qsizetype i = 0;
     while (i < text.size() && (text[i] == ' ' || (text[i] >= '\t' && text[i] <= '\r')))
         ++i;
-    quint32 value = 0;
+    // Counted in 16 bits from the start: the same port as the whole number cut to 16 bits.
+    quint16 value = 0;
     for (; i < text.size() && text[i] >= '0' && text[i] <= '9'; ++i)
-        value = std::min<quint32>(value * 10 + quint32(text[i] - '0'), 0xFFFFFFu);
-    return quint16(value);
+        value = quint16(value * 10 + (text[i] - '0'));
+    return value;
 }
 
 TcpLink::TcpLink(AppState& state, MessageBoxes& boxes, QObject* parent)
@@ -103,6 +104,8 @@ bool TcpLink::startListening() {
         if (server_)
             server_->resumeAccepting();
     });
+    // Room for all devices calling at once (a fleet powering up), so that none waits for a retry.
+    server_->setListenBacklogSize(lastConnection);
     if (server_->listen(QHostAddress::AnyIPv4, port))
         return true;
 
