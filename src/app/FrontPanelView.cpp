@@ -40,7 +40,9 @@ FrontPanelView::FrontPanelView(const SettingsDocument& document, QWidget* parent
     setFixedSize(panelWidth, panelHeight);
 }
 
-void FrontPanelView::refreshFileNameLabel() { repaint(); }
+void FrontPanelView::refreshFileNameLabel() {
+    repaint();
+}
 
 void FrontPanelView::paintEvent(QPaintEvent*) {
     QPainter painter(this);

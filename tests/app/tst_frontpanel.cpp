@@ -98,9 +98,9 @@ void FrontPanelTest::textsAreDrawn() {
         QPoint corner;
         int width;
         bool white;
-    } texts[] = {{{234, 2}, 90, false},  {{480, 42}, 12, false}, {{477, 99}, 14, false},
-                 {{519, 18}, 30, false}, {{69, 48}, 25, false},  {{114, 48}, 20, false},
-                 {{153, 48}, 20, false}, {{192, 48}, 20, false}, {{231, 48}, 20, false},
+    } texts[] = {{{234, 2}, 90, false},  {{480, 42}, 12, false},  {{477, 99}, 14, false},
+                 {{519, 18}, 30, false}, {{69, 48}, 25, false},   {{114, 48}, 20, false},
+                 {{153, 48}, 20, false}, {{192, 48}, 20, false},  {{231, 48}, 20, false},
                  {{265, 48}, 30, false}, {{124, 132}, 50, false}, {{534, 60}, 10, true},
                  {{534, 81}, 12, true}};
     for (const auto& text : texts) {

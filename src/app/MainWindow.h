@@ -1,0 +1,74 @@
+#pragma once
+
+#include "document/DocumentFiles.h"
+#include "document/DocumentWindow.h"
+
+#include <QHash>
+#include <QMainWindow>
+#include <QTimer>
+#include <functional>
+
+struct AppState;
+struct SettingsDocument;
+class CommandSender;
+class FrontPanelView;
+class MessageBoxes;
+class QAction;
+class TcpLink;
+
+// The program's one window: the front panel, the menu that is the whole command surface, the
+// 500 ms tick that ends a serial reply wait, the maintenance gesture and the exit flow.
+class MainWindow : public QMainWindow, public DocumentWindow {
+    Q_OBJECT
+public:
+    // Dialogs are known by their numbers (109 display pages, 134 TCP client, ...); each is
+    // opened modally with the main window as its owner.
+    using DialogOpener = std::function<void(QWidget* owner)>;
+
+    static constexpr int replyTimerInterval = 500;
+    static constexpr int cornerSize = 20;
+    static constexpr int cornerClicksToOpen = 10;
+
+    MainWindow(AppState& state, SettingsDocument& document, MessageBoxes& boxes,
+               CommandSender& sender, TcpLink& tcp);
+
+    void setDialog(int dialogNumber, DialogOpener opener);
+    void openDialog(int dialogNumber);
+
+    // The menu item with the given item id (40001 New, 119 exit, ...).
+    QAction* menuItem(int itemId) const { return items_.value(itemId); }
+    // Enables and greys the link-dependent items, as every opening of a menu does.
+    void applyEnablingRules();
+    // "ZEV-530 Client Program" or "ZEV-530 Server Program", by the TCP role.
+    void updateTitle();
+    // One right-click at a point of the panel (the client area).
+    void countCornerClick(QPoint panelPosition);
+    // The exit flow of the menu item and the close button: false when the program stays.
+    bool requestExit();
+
+    DocumentFiles& documentFiles() { return files_; }
+    FrontPanelView& frontPanel() { return *panel_; }
+
+    QObject* fileDialogOwner() override { return this; }
+    void refreshFileNameLabel() override;
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+    void contextMenuEvent(QContextMenuEvent* event) override;
+    void showEvent(QShowEvent* event) override;
+
+private:
+    void buildMenu();
+    void runMenuItem(int itemId);
+
+    AppState& state_;
+    MessageBoxes& boxes_;
+    CommandSender& sender_;
+    TcpLink& tcp_;
+    DocumentFiles files_;
+    FrontPanelView* panel_;
+    QTimer replyTimer_;
+    QHash<int, QAction*> items_;
+    QHash<int, DialogOpener> dialogs_;
+    bool exitAccepted_ = false;
+};

@@ -1,0 +1,30 @@
+#include "app/Program.h"
+
+#include "app/AboutDialog.h"
+#include "document/DocumentReset.h"
+#include "link/LinkSettings.h"
+
+Program::Program(OperatorPrompts& prompts, const ConfigFolder& folder)
+    : boxes_(prompts, state_), settingsFile_(linkSettingsFile(folder)),
+      serial_(state_, boxes_, folder), tcp_(state_, boxes_), replies_(state_, document_, boxes_),
+      sender_(state_, boxes_, replies_, serial_, tcp_), context_{state_, document_, boxes_,
+                                                                 sender_},
+      window_(state_, document_, boxes_, sender_, tcp_) {
+    QObject::connect(&serial_, &SerialLink::replyLine, &replies_,
+                     [this](const QByteArray& line) { replies_.handleSerialReply(line); });
+    registerDialogs();
+}
+
+void Program::start() {
+    tcp_.resetConnectionTable();
+    resetDocument(document_, state_);
+    loadLinkSettings(state_, settingsFile_);
+    window_.updateTitle();
+    // The port and whether it is opened at all are decided here, once.
+    if (state_.interfaceKind == 0)
+        serial_.openSerialPort();
+}
+
+void Program::registerDialogs() {
+    window_.setDialog(100, [this](QWidget* owner) { AboutDialog(state_, owner).exec(); });
+}

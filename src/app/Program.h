@@ -1,0 +1,47 @@
+#pragma once
+
+#include "app/AppState.h"
+#include "app/MainWindow.h"
+#include "app/QtOperatorPrompts.h"
+#include "document/SettingsDocument.h"
+#include "link/ConfigFolder.h"
+#include "link/ProfileFile.h"
+#include "link/SerialLink.h"
+#include "link/TcpLink.h"
+#include "protocol/CommandSender.h"
+#include "protocol/MessageBoxes.h"
+#include "protocol/ReplyHandler.h"
+#include "settings/DialogContext.h"
+
+// The running program: its one state record and document, the links, the protocol and the main
+// window, brought up in the order the program has always started in.
+class Program {
+public:
+    Program(OperatorPrompts& prompts, const ConfigFolder& folder);
+
+    // Start-up after the window exists: the connection table, the document, the settings file,
+    // the title, and the serial port when the serial interface is chosen.
+    void start();
+
+    AppState& state() { return state_; }
+    SettingsDocument& document() { return document_; }
+    MainWindow& window() { return window_; }
+    SerialLink& serialLink() { return serial_; }
+    TcpLink& tcpLink() { return tcp_; }
+    CommandSender& sender() { return sender_; }
+    ProfileFile& settingsFile() { return settingsFile_; }
+
+private:
+    void registerDialogs();
+
+    AppState state_;
+    SettingsDocument document_;
+    MessageBoxes boxes_;
+    ProfileFile settingsFile_;
+    SerialLink serial_;
+    TcpLink tcp_;
+    ReplyHandler replies_;
+    CommandSender sender_;
+    DialogContext context_;
+    MainWindow window_;
+};

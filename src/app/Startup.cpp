@@ -1,0 +1,20 @@
+#include "app/Startup.h"
+
+#include "app/Program.h"
+#include "app/SingleInstance.h"
+
+#include <QApplication>
+
+int runProgram(OperatorPrompts& prompts, const ConfigFolder& folder) {
+    SingleInstance instance;
+    if (!instance.acquire()) {
+        prompts.showMessage({nullptr, QStringLiteral("ZEV-530TQ"),
+                             QStringLiteral("２重に起動はできません"), BoxIcon::None,
+                             BoxBeep::None});
+        return 0;
+    }
+    Program program(prompts, folder);
+    program.window().show();
+    program.start();
+    return QApplication::exec();
+}

@@ -1,0 +1,8 @@
+#pragma once
+
+class ConfigFolder;
+class OperatorPrompts;
+
+// The program from its single-instance check to the end of its event loop; the exit code.
+// A second instance says so and ends with 0 without touching the running one.
+int runProgram(OperatorPrompts& prompts, const ConfigFolder& folder);

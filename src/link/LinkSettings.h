@@ -1,0 +1,42 @@
+#pragma once
+
+#include "link/ConfigFolder.h"
+#include "link/ProfileFile.h"
+
+#include <QByteArray>
+#include <QByteArrayView>
+
+struct AppState;
+
+// The connection configuration kept in "zev530tq.ini", section "ZEV-530TQ_Section": read whole
+// once at start-up, and written back key by key as the operator changes a setting. Files written
+// by the Windows program read the same here.
+
+// The settings file in the given configuration folder.
+ProfileFile linkSettingsFile(const ConfigFolder& folder);
+
+// The number at the start of the text: leading blanks skipped, an optional sign, then the digits
+// that follow; 0 when there are none ("1x" is 1, "abc" is 0).
+int decimalValue(QByteArrayView text);
+
+// The key of one octet of a host entry: "ip", the entry in two digits ('0' plus the tens, so
+// entry 100 is ":0"), "_" and the octet number 0 to 3.
+QByteArray hostKey(int entry, int octet);
+
+// Reads every key into the link configuration; a missing file, section or key gives the field's
+// default, and nothing is reported. The host list takes "list_count" entries, at most 256.
+void loadLinkSettings(AppState& state, const ProfileFile& file);
+
+// Writers of single keys, each with the current value of its field.
+bool writeInterfaceKind(ProfileFile& file, const AppState& state);      // "Interface"
+bool writeComPort(ProfileFile& file, const AppState& state);            // "com_port"
+bool writeRs485Mode(ProfileFile& file, const AppState& state);          // "rs_control"
+bool writeTcpRole(ProfileFile& file, const AppState& state);            // "ClientServer"
+bool writePortNumber(ProfileFile& file, const AppState& state);         // "port_number"
+bool writeSelectedConnection(ProfileFile& file, const AppState& state); // "select_number"
+bool writeHostCount(ProfileFile& file, const AppState& state);          // "list_count"
+// The four octet keys of one host entry (0 to 255).
+bool writeHost(ProfileFile& file, const AppState& state, int entry);
+// The octet keys of the entries from firstEntry to the end of the list, in one replacement of
+// the file: what a deletion needs after the entries behind it moved down.
+bool writeHostsFrom(ProfileFile& file, const AppState& state, int firstEntry);

@@ -1,0 +1,48 @@
+#pragma once
+
+#include <QByteArray>
+#include <QByteArrayView>
+#include <QHash>
+#include <QList>
+#include <QString>
+#include <utility>
+
+// The keys of one section of a profile file as they were when it was read. Names are matched
+// without regard to case; where a key appears twice, the first one counts.
+class ProfileSection {
+public:
+    QByteArray value(QByteArrayView key, QByteArrayView defaultValue) const;
+
+private:
+    friend class ProfileFile;
+    QHash<QByteArray, QByteArray> values_; // by lower-case key
+};
+
+// A private-profile (INI) file read and written the way the Windows profile functions do it:
+// "[section]" headers and "key=value" lines, blanks around names and values ignored, a value in
+// matching quotes read without them, lines starting with ";" ignored, section and key names
+// matched without regard to case. A write changes or adds the one line of its key and keeps
+// every other line of the file byte for byte; it replaces the file as a whole, so a failure
+// midway never leaves half a file.
+class ProfileFile {
+public:
+    using Entry = std::pair<QByteArray, QByteArray>; // key, value
+
+    explicit ProfileFile(QString path) : path_(std::move(path)) {}
+
+    const QString& path() const { return path_; }
+
+    // The value of the key, or defaultValue when the file, the section or the key is missing.
+    QByteArray readString(QByteArrayView section, QByteArrayView key,
+                          QByteArrayView defaultValue) const;
+    // One read of the whole section, for callers that look up many keys.
+    ProfileSection readSection(QByteArrayView section) const;
+
+    // Sets one key, creating the file (and its folder) and the section when they are missing.
+    bool writeString(QByteArrayView section, QByteArrayView key, QByteArrayView value);
+    // Sets several keys of one section with a single replacement of the file.
+    bool writeStrings(QByteArrayView section, const QList<Entry>& entries);
+
+private:
+    QString path_;
+};

@@ -1,0 +1,71 @@
+#pragma once
+
+#include "link/ConfigFolder.h"
+#include "link/ReplyLineAssembler.h"
+#include "protocol/LinkChannels.h"
+
+#include <QObject>
+#include <QSerialPort>
+#include <QTimer>
+
+struct AppState;
+class MessageBoxes;
+
+// The device's serial line (RS-232C and RS-485 alike): 9600 bit/s, 8 data bits, even parity,
+// 1 stop bit, RTS/CTS and XON/XOFF handshake. It runs on the user-interface thread: received
+// bytes arrive as events and leave as reply lines, writes are queued and never block.
+class SerialLink : public QObject, public SerialChannel {
+    Q_OBJECT
+public:
+    static constexpr int baudRate = 9600;
+    static constexpr int queueSize = 2000;
+    static constexpr int writeTimeout = 1000; // ms the line may hold a write beyond its own time
+
+    SerialLink(const AppState& state, MessageBoxes& boxes, ConfigFolder folder,
+               QObject* parent = nullptr);
+    ~SerialLink() override;
+
+    // Opens the port named by comPortIndex and sets it up, once at start-up. Each step that fails
+    // shows its "Miss! ..." message and the later steps are still tried, so a port that cannot
+    // be opened shows all five.
+    void openSerialPort();
+
+    bool isOpen() const { return port_.isOpen(); }
+    // The device that openSerialPort chose, for messages and diagnostics.
+    const QString& devicePath() const { return devicePath_; }
+
+    // Queues the bytes behind earlier writes. Without an open port they are dropped: the reply
+    // time-out then tells the operator.
+    void write(const QByteArray& bytes) override;
+
+    // Tick of the write time-out: output that the line still holds (the handshake keeps it
+    // back, no device is there) is discarded instead of reaching the device later.
+    void writeTimedOut();
+    // Bytes written but not yet sent, in our queue and in the driver's.
+    qint64 pendingOutput() const;
+    // Bytes of the reply line collected so far.
+    qsizetype serialLineLength() const { return assembler_.pendingLength(); }
+
+signals:
+    // One complete reply line, with its "\r\n".
+    void replyLine(const QByteArray& line);
+
+private:
+    void setLineBeforeOpening();
+    bool armReception();
+    bool setQueues();
+    bool setTimeouts();
+    bool setCommState();
+    void readReceived();
+
+    const AppState& state_;
+    MessageBoxes& boxes_;
+    ConfigFolder folder_;
+    QString devicePath_;
+    QSerialPort port_;
+    QTimer writeTimer_;
+    ReplyLineAssembler assembler_;
+    bool pseudoTerminal_ = false;
+    bool receiving_ = false;
+    bool delivering_ = false;
+};

@@ -1,0 +1,271 @@
+#include "link/TcpLink.h"
+
+#include "app/AppState.h"
+#include "protocol/MessageBoxes.h"
+
+#include <QHostAddress>
+#include <QPointer>
+#include <QSignalBlocker>
+#include <QTcpServer>
+#include <QTcpSocket>
+#include <algorithm>
+
+namespace {
+
+// The numbered messages carry QAbstractSocket::SocketError, the error Qt reports for every
+// platform alike.
+const QString socketFailedText = QStringLiteral("WINSOCK.DLLが動作していません。[%1]");
+const QString connectFailedText = QStringLiteral("接続できません");
+const QString bindFailedText = QStringLiteral("Bindできません");
+const QString listenFailedText = QStringLiteral("WINSOCK.DLLの listen() からのエラー。[%1]");
+const QString acceptFailedText = QStringLiteral("WINSOCK.DLLの accept() からのエラー。[%1]");
+const QString socketEventErrorText = QStringLiteral("ソケットイベントにエラーが発生しました。");
+
+QByteArray dottedAddress(const QHostAddress& address) {
+    bool isIpv4 = false;
+    const quint32 ipv4 = address.toIPv4Address(&isIpv4);
+    return (isIpv4 ? QHostAddress(ipv4) : address).toString().toLatin1();
+}
+
+// Closes at once: no further events of the socket reach the link, and it goes with the next
+// turn of the event loop (it may be the sender of the signal being handled).
+void discardSocket(QTcpSocket* socket, QObject* receiver) {
+    socket->disconnect(receiver);
+    socket->abort();
+    socket->deleteLater();
+}
+
+} // namespace
+
+quint16 portFromText(QByteArrayView text) {
+    qsizetype i = 0;
+    while (i < text.size() && (text[i] == ' ' || (text[i] >= '\t' && text[i] <= '\r')))
+        ++i;
+    // Counted in 16 bits from the start: the same port as the whole number cut to 16 bits.
+    quint16 value = 0;
+    for (; i < text.size() && text[i] >= '0' && text[i] <= '9'; ++i)
+        value = quint16(value * 10 + (text[i] - '0'));
+    return value;
+}
+
+TcpLink::TcpLink(AppState& state, MessageBoxes& boxes, QObject* parent)
+    : TcpChannel(parent), state_(state), boxes_(boxes) {}
+
+TcpLink::~TcpLink() {
+    const QSignalBlocker quiet(this);
+    closeAllSockets();
+}
+
+bool TcpLink::connectToDevice() {
+    closeClientSocket(); // a new connect replaces the socket of an earlier one
+    const quint16 port = portFromText(state_.portNumberText.view());
+    const int host = state_.selectedConnection;
+    if (host < 0 || host >= AppState::hostCapacity) {
+        showFailure(connectFailedText);
+        return false;
+    }
+    const auto& octets = state_.hostAddresses[std::size_t(host)];
+    const QHostAddress address{quint32(octets[0]) << 24 | quint32(octets[1]) << 16 |
+                               quint32(octets[2]) << 8 | quint32(octets[3])};
+    // 0.0.0.0 names no host to connect to; Linux would take it for this computer.
+    if (address == QHostAddress(QHostAddress::AnyIPv4)) {
+        showFailure(connectFailedText);
+        return false;
+    }
+
+    client_ = new QTcpSocket(this);
+    watchSocket(client_);
+    connect(client_, &QTcpSocket::connected, this, &TcpLink::clientConnected);
+    connecting_ = true;
+    client_->connectToHost(address, port);
+    connecting_ = false;
+    if (client_->state() != QAbstractSocket::UnconnectedState)
+        return true;
+
+    // Failed before it got under way; a refusal by the host arrives later as a socket error.
+    const QAbstractSocket::SocketError error = client_->error();
+    closeClientSocket();
+    if (error == QAbstractSocket::SocketResourceError)
+        showFailure(socketFailedText, error);
+    else
+        showFailure(connectFailedText);
+    return false;
+}
+
+bool TcpLink::startListening() {
+    if (isListening())
+        return true;
+    const quint16 port = portFromText(state_.portNumberText.view());
+    server_ = new QTcpServer(this);
+    connect(server_, &QTcpServer::newConnection, this, &TcpLink::acceptConnection);
+    connect(server_, &QTcpServer::acceptError, this, [this](QAbstractSocket::SocketError error) {
+        showFailure(acceptFailedText, error);
+        // Qt stops accepting after such an error; the next device is tried again, as before.
+        if (server_)
+            server_->resumeAccepting();
+    });
+    // Room for all devices calling at once (a fleet powering up), so that none waits for a retry.
+    server_->setListenBacklogSize(lastConnection);
+    if (server_->listen(QHostAddress::AnyIPv4, port))
+        return true;
+
+    const QAbstractSocket::SocketError error = server_->serverError();
+    delete server_; // a later start begins afresh
+    server_ = nullptr;
+    switch (error) {
+    case QAbstractSocket::AddressInUseError:
+    case QAbstractSocket::SocketAccessError:
+    case QAbstractSocket::SocketAddressNotAvailableError:
+        showFailure(bindFailedText);
+        break;
+    case QAbstractSocket::SocketResourceError:
+        showFailure(socketFailedText, error);
+        break;
+    default:
+        showFailure(listenFailedText, error);
+        break;
+    }
+    return false;
+}
+
+void TcpLink::acceptConnection() {
+    // Every waiting device is taken now: Qt queues only a limited number of them.
+    while (server_ && server_->hasPendingConnections()) {
+        QTcpSocket* socket = server_->nextPendingConnection();
+        auto& table = state_.connectionTable;
+        const auto free = std::find_if(table.begin() + firstConnection, table.end(),
+                                       [](const Connection& entry) { return entry.inUse == 0; });
+        if (free == table.end()) {
+            discardSocket(socket, this);
+            continue;
+        }
+        socket->setParent(this);
+        watchSocket(socket);
+        free->inUse = 1;
+        free->socket = socket;
+        free->addressText.assign(dottedAddress(socket->peerAddress()));
+        emit connectionsChanged();
+    }
+}
+
+void TcpLink::closeConnection(QTcpSocket* socket) {
+    if (socket == nullptr)
+        return;
+    if (socket == client_) {
+        closeClientSocket();
+        return;
+    }
+    discardSocket(socket, this);
+    const int entry = findConnection(socket);
+    if (entry < firstConnection)
+        return;
+    Connection& connection = state_.connectionTable[std::size_t(entry)];
+    connection.inUse = 0;
+    connection.socket = nullptr;
+    connection.addressText.assign(" ");
+    emit connectionsChanged();
+}
+
+void TcpLink::closeAllSockets() {
+    closeClientSocket();
+    if (server_) {
+        server_->close();
+        server_->deleteLater();
+        server_ = nullptr;
+    }
+    resetConnectionTable();
+}
+
+void TcpLink::resetConnectionTable() {
+    for (Connection& connection : state_.connectionTable) {
+        // No socket may outlive its entry unseen.
+        if (connection.socket != nullptr)
+            discardSocket(connection.socket, this);
+        connection = Connection{};
+    }
+    state_.connectionTable[0].inUse = 1;
+    state_.tcpConnected = 0;
+    emit connectionsChanged();
+}
+
+int TcpLink::findConnection(const QTcpSocket* socket) const {
+    const auto& table = state_.connectionTable;
+    const auto found = std::find_if(table.begin(), table.end(), [socket](const Connection& entry) {
+        return entry.socket == socket;
+    });
+    return found == table.end() ? 0 : int(found - table.begin());
+}
+
+bool TcpLink::sendToTarget(const QByteArray& bytes) {
+    QTcpSocket* socket = targetSocket();
+    if (socket == nullptr || socket->state() != QAbstractSocket::ConnectedState)
+        return false;
+    return socket->write(bytes) == bytes.size();
+}
+
+bool TcpLink::isListening() const {
+    return server_ != nullptr && server_->isListening();
+}
+
+quint16 TcpLink::listeningPort() const {
+    return isListening() ? server_->serverPort() : 0;
+}
+
+QTcpSocket* TcpLink::targetSocket() const {
+    if (state_.tcpRole == 0)
+        return client_;
+    const int entry = state_.selectedConnection;
+    if (entry < firstConnection || entry > lastConnection)
+        return nullptr;
+    const Connection& connection = state_.connectionTable[std::size_t(entry)];
+    return connection.inUse != 0 ? connection.socket : nullptr;
+}
+
+void TcpLink::watchSocket(QTcpSocket* socket) {
+    connect(socket, &QTcpSocket::readyRead, this, [this, socket] { readReceived(socket); });
+    connect(
+        socket, &QTcpSocket::errorOccurred, this,
+        [this, socket](QAbstractSocket::SocketError error) { handleSocketError(socket, error); });
+    connect(socket, &QTcpSocket::disconnected, this, [this, socket] { closeConnection(socket); });
+}
+
+void TcpLink::readReceived(QTcpSocket* socket) {
+    if (socket != targetSocket()) {
+        socket->readAll(); // a device that is not the target has nothing to say to us
+        return;
+    }
+    // A reply handler may show a box and so run the event loop while bytes are handed over;
+    // bytes that arrive meanwhile follow in order from the loop below.
+    if (delivering_)
+        return;
+    delivering_ = true;
+    const QPointer<QTcpSocket> alive(socket);
+    while (alive && alive == targetSocket() && alive->bytesAvailable() > 0)
+        emit targetBytesReceived(alive->readAll());
+    delivering_ = false;
+}
+
+void TcpLink::handleSocketError(QTcpSocket* socket, QAbstractSocket::SocketError error) {
+    // The device closing its end is the close event (disconnected follows), not a failure;
+    // errors inside connectToDevice are reported there.
+    if (error == QAbstractSocket::RemoteHostClosedError || (connecting_ && socket == client_))
+        return;
+    // Closed before the box is shown: while it is open the socket must not be used again.
+    closeConnection(socket);
+    boxes_.showDialogError(socketEventErrorText);
+}
+
+void TcpLink::closeClientSocket() {
+    if (client_ == nullptr)
+        return;
+    discardSocket(client_, this);
+    client_ = nullptr;
+}
+
+void TcpLink::showFailure(const QString& text) {
+    boxes_.showLinkFailure(text);
+}
+
+void TcpLink::showFailure(const QString& text, int errorNumber) {
+    boxes_.showLinkFailure(text.arg(errorNumber));
+}
