@@ -79,8 +79,6 @@ private slots:
 
     void areaListsShowTheDocument_data();
     void areaListsShowTheDocument();
-    void choiceIsStoredAndSent_data();
-    void choiceIsStoredAndSent();
     void buttonSendsTheStoredValueEveryTime();
     void programmaticChangeStoresNothing();
     void pagesAndStartupPagesStayApart();
@@ -94,7 +92,6 @@ private slots:
     void dialogBecomesTheCurrentOne();
     void closeResult_data();
     void closeResult();
-    void tcpReplyReachesTheBoxes();
     void layoutsFitTheirTexts_data();
     void layoutsFitTheirTexts();
 
@@ -143,63 +140,6 @@ void SettingDialogsTest::areaListsShowTheDocument() {
         QVERIFY(!box->isEditable());
         QCOMPARE(field[area], values[area]);
     }
-}
-
-void SettingDialogsTest::choiceIsStoredAndSent_data() {
-    QTest::addColumn<int>("dialog");
-    QTest::addColumn<QString>("listName");
-    QTest::addColumn<int>("index");
-    QTest::addColumn<QString>("buttonName");
-    QTest::addColumn<QByteArray>("line");
-
-    QTest::newRow("ch.1 Bottom page 10")
-        << 109 << "list1021" << 9 << "button1006" << QByteArray("P01B10\r\n");
-    QTest::newRow("ch.2 Bottom AUTO")
-        << 109 << "list1023" << 64 << "button1008" << QByteArray("P02BAS\r\n");
-    QTest::newRow("start-up ch.2 Top page 64")
-        << 110 << "list1022" << 63 << "button1007" << QByteArray("SUS02T64\r\n");
-    QTest::newRow("start-up ch.1 Bottom page 33")
-        << 110 << "list1021" << 32 << "button1006" << QByteArray("SUS01B33\r\n");
-    QTest::newRow("white level 3")
-        << 111 << "list1058" << 3 << "button1009" << QByteArray("CWL3\r\n");
-    QTest::newRow("edge level 0") << 111 << "list1059" << 0 << "button1010"
-                                  << QByteArray("CEL0\r\n");
-    QTest::newRow("position ch.1 Top 0")
-        << 116 << "list1020" << 0 << "button1005" << QByteArray("CTDPO01T00\r\n");
-    QTest::newRow("position ch.1 Bottom 15")
-        << 116 << "list1021" << 15 << "button1006" << QByteArray("CTDPO01B15\r\n");
-    QTest::newRow("device address 5")
-        << 125 << "list1081" << 5 << "button1083" << QByteArray("SA05\r\n");
-    QTest::newRow("device address Broadcast")
-        << 125 << "list1081" << 32 << "button1083" << QByteArray("SA32\r\n");
-}
-
-void SettingDialogsTest::choiceIsStoredAndSent() {
-    QFETCH(int, dialog);
-    QFETCH(QString, listName);
-    QFETCH(int, index);
-    QFETCH(QString, buttonName);
-    QFETCH(QByteArray, line);
-
-    auto window = openDialog(dialog, bench->context);
-    choose(list(*window, listName), index);
-    QVERIFY(bench->serial.writes.isEmpty());
-    press(*window, buttonName);
-    QCOMPARE(bench->serial.writes, QList<QByteArray>{line});
-
-    const SettingsDocument& document = bench->document;
-    const int area = listName.right(4).toInt() - 1020;
-    const int stored = dialog == 109            ? document.displayPage[area]
-                       : dialog == 110          ? document.startupPage[area]
-                       : dialog == 116          ? document.displayPosition[area]
-                       : dialog == 125          ? bench->state.slaveAddress
-                       : listName == "list1058" ? document.selectedWhiteLevel
-                                                : document.selectedEdgeLevel;
-    QCOMPARE(stored, index);
-
-    // The choice outlives the dialog, and the document is not marked as changed.
-    window->reject();
-    QCOMPARE(bench->document.documentModified, 0);
 }
 
 void SettingDialogsTest::buttonSendsTheStoredValueEveryTime() {
@@ -384,20 +324,6 @@ void SettingDialogsTest::closeResult() {
         press(*window, "button2");
     QVERIFY(window->isHidden());
     QCOMPARE(window->result(), result);
-    QVERIFY(bench->serial.writes.isEmpty());
-}
-
-void SettingDialogsTest::tcpReplyReachesTheBoxes() {
-    bench->state.interfaceKind = 1;
-    bench->state.tcpConnected = 1;
-    bench->state.rs485Mode = 1;
-    bench->state.slaveAddress = 9;
-    StartupPageDialog window(bench->context);
-    press(window, "button1008");
-    QCOMPARE(bench->tcp.sends, QList<QByteArray>{"SUS02B01\r\n"});
-    bench->tcp.deliver("E3\r\n");
-    QCOMPARE(bench->prompts.texts(), QStringList{"Socket Command"});
-    QCOMPARE(bench->state.exchangeFailed, 1);
     QVERIFY(bench->serial.writes.isEmpty());
 }
 
