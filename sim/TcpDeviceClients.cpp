@@ -31,6 +31,13 @@ TcpDeviceClients::TcpDeviceClients(int count, QObject* parent) : QObject(parent)
     }
 }
 
+TcpDeviceClients::~TcpDeviceClients() {
+    // A socket destroyed while connected reports its state change, which must not reach the
+    // half-destroyed object.
+    for (const Client& client : std::as_const(clients_))
+        client.socket->disconnect(this);
+}
+
 void TcpDeviceClients::connectToProgram(const QString& host, quint16 port) {
     host_ = host;
     port_ = port;

@@ -17,6 +17,7 @@ class TcpDeviceClients : public QObject {
     Q_OBJECT
 public:
     explicit TcpDeviceClients(int count, QObject* parent = nullptr);
+    ~TcpDeviceClients() override;
 
     // Starts connecting every device to host:port.
     void connectToProgram(const QString& host, quint16 port);

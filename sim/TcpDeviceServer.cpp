@@ -11,6 +11,13 @@ TcpDeviceServer::TcpDeviceServer(QObject* parent) : QObject(parent), device_(new
     connect(&server_, &QTcpServer::newConnection, this, &TcpDeviceServer::acceptConnections);
 }
 
+TcpDeviceServer::~TcpDeviceServer() {
+    // The sockets go with the server and would report their disconnection to a half-destroyed
+    // object.
+    for (QTcpSocket* socket : std::as_const(connections_))
+        socket->disconnect(this);
+}
+
 bool TcpDeviceServer::listen(const QHostAddress& address, quint16 port) {
     return server_.listen(address, port);
 }

@@ -17,6 +17,7 @@ class TcpDeviceServer : public QObject {
     Q_OBJECT
 public:
     explicit TcpDeviceServer(QObject* parent = nullptr);
+    ~TcpDeviceServer() override;
 
     // Port 0 takes any free port; serverPort() tells which.
     bool listen(const QHostAddress& address = QHostAddress::LocalHost, quint16 port = 0);

@@ -128,9 +128,11 @@ int main(int argc, char* argv[]) {
     std::unique_ptr<QObject> transport;
     if (parser.isSet(listen)) {
         const auto endpoint = parseEndpoint(parser.value(listen), QStringLiteral("127.0.0.1"));
-        const QHostAddress address(endpoint ? endpoint->host : QString());
+        QHostAddress address(endpoint ? endpoint->host : QString());
+        if (endpoint && endpoint->host == QStringLiteral("localhost"))
+            address = QHostAddress::LocalHost;
         if (!endpoint || address.isNull())
-            return usageError(QStringLiteral("--listen wants [HOST:]PORT with a numeric host"));
+            return usageError(QStringLiteral("--listen wants [HOST:]PORT, the host as an address"));
         auto server = std::make_unique<sim::TcpDeviceServer>();
         if (!server->listen(address, endpoint->port)) {
             return usageError(QStringLiteral("cannot listen on %1:%2: %3")

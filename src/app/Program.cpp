@@ -3,6 +3,11 @@
 #include "app/AboutDialog.h"
 #include "document/DocumentReset.h"
 #include "link/LinkSettings.h"
+#include "settings/CharacterLevelDialog.h"
+#include "settings/DeviceAddressDialog.h"
+#include "settings/DisplayPageDialog.h"
+#include "settings/DisplayPositionDialog.h"
+#include "settings/StartupPageDialog.h"
 
 Program::Program(OperatorPrompts& prompts, const ConfigFolder& folder)
     : boxes_(prompts, state_), settingsFile_(linkSettingsFile(folder)),
@@ -27,4 +32,11 @@ void Program::start() {
 
 void Program::registerDialogs() {
     window_.setDialog(100, [this](QWidget* owner) { AboutDialog(state_, owner).exec(); });
+    window_.setDialog(109, [this](QWidget* owner) { DisplayPageDialog(context_, owner).exec(); });
+    window_.setDialog(110, [this](QWidget* owner) { StartupPageDialog(context_, owner).exec(); });
+    window_.setDialog(111,
+                      [this](QWidget* owner) { CharacterLevelDialog(context_, owner).exec(); });
+    window_.setDialog(116,
+                      [this](QWidget* owner) { DisplayPositionDialog(context_, owner).exec(); });
+    window_.setDialog(125, [this](QWidget* owner) { DeviceAddressDialog(context_, owner).exec(); });
 }

@@ -18,8 +18,8 @@ void setConnectionCaption(QDialog& dialog, const AppState& state, const QString&
         return;
     QString address;
     if (state.selectedConnection >= 0 && state.selectedConnection < AppState::connectionCapacity)
-        address = QString::fromLatin1(state.connectionTable[state.selectedConnection]
-                                          .addressText.view());
+        address =
+            QString::fromLatin1(state.connectionTable[state.selectedConnection].addressText.view());
     dialog.setWindowTitle(captionText + address);
 }
 

@@ -1,0 +1,19 @@
+#include "settings/DeviceAddressDialog.h"
+
+#include "settings/DeviceAddressCommands.h"
+#include "settings/DialogContext.h"
+#include "settings/DialogSetup.h"
+#include "ui_DeviceAddressDialog.h"
+
+DeviceAddressDialog::DeviceAddressDialog(DialogContext& context, QWidget* parent)
+    : QDialog(parent) {
+    Ui::DeviceAddressDialog form;
+    form.setupUi(this);
+    beginDialog(*this, context.state);
+
+    // Whatever the link, the list shows the address: it is what this dialog sends.
+    setUpSlaveAddressList(*form.list1081, context.state, true);
+    connect(form.button1083, &QPushButton::clicked, this,
+            [&context] { sendDeviceAddress(context); });
+    setConnectionCaption(*this, context.state, QStringLiteral("機器のスレーブアドレス "));
+}

@@ -1,0 +1,11 @@
+#include "settings/DisplayPositionDialog.h"
+
+#include "settings/DialogContext.h"
+#include "settings/DialogSetup.h"
+#include "settings/DisplayPositionCommands.h"
+
+DisplayPositionDialog::DisplayPositionDialog(DialogContext& context, QWidget* parent)
+    : AreaListDialog(context, parent,
+                     {QStringLiteral("表示位置微調整"), QStringLiteral("表示位置の微調整 ")},
+                     numberEntries(displayPositionCount, 0), context.document.displayPosition,
+                     sendDisplayPosition) {}
