@@ -1,0 +1,17 @@
+#include "connection/ClientServerDialog.h"
+
+#include "app/AppState.h"
+#include "connection/ChoiceList.h"
+#include "link/LinkSettings.h"
+#include "settings/DialogSetup.h"
+#include "ui_ClientServerDialog.h"
+
+ClientServerDialog::ClientServerDialog(AppState& state, ProfileFile& settingsFile, QWidget* parent)
+    : ConnectionDialog(parent) {
+    Ui::ClientServerDialog form;
+    form.setupUi(this);
+    beginDialog(*this, state);
+    bindChoiceList(*form.list1084, {QStringLiteral("Client"), QStringLiteral("Server")}, state,
+                   &AppState::tcpRole, settingsFile, writeTcpRole, ChoiceLock::WhileConnected);
+    closeOn(*form.button1);
+}

@@ -1,0 +1,19 @@
+#include "connection/InterfaceDialog.h"
+
+#include "app/AppState.h"
+#include "connection/ChoiceList.h"
+#include "link/LinkSettings.h"
+#include "settings/DialogSetup.h"
+#include "ui_InterfaceDialog.h"
+
+InterfaceDialog::InterfaceDialog(AppState& state, ProfileFile& settingsFile, QWidget* parent)
+    : ConnectionDialog(parent) {
+    Ui::InterfaceDialog form;
+    form.setupUi(this);
+    beginDialog(*this, state);
+    bindChoiceList(*form.list1014, {QStringLiteral("RS-232C/485"), QStringLiteral("TCP/IP")}, state,
+                   &AppState::interfaceKind, settingsFile, writeInterfaceKind,
+                   ChoiceLock::WhileConnected);
+    closeOn(*form.button1);
+    closeOn(*form.button2);
+}

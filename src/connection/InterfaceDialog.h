@@ -1,0 +1,16 @@
+#pragma once
+
+#include "connection/ConnectionDialog.h"
+
+struct AppState;
+class ProfileFile;
+
+// Dialog 105: the serial line (RS-232C/RS-485) or TCP/IP. The choice is stored and written to
+// the settings file the moment the operator picks it.
+class InterfaceDialog : public ConnectionDialog {
+    Q_OBJECT
+public:
+    static constexpr int number = 105;
+
+    InterfaceDialog(AppState& state, ProfileFile& settingsFile, QWidget* parent = nullptr);
+};

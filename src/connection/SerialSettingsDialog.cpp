@@ -1,0 +1,24 @@
+#include "connection/SerialSettingsDialog.h"
+
+#include "app/AppState.h"
+#include "connection/ChoiceList.h"
+#include "link/LinkSettings.h"
+#include "settings/DialogSetup.h"
+#include "ui_SerialSettingsDialog.h"
+
+SerialSettingsDialog::SerialSettingsDialog(AppState& state, ProfileFile& settingsFile,
+                                           QWidget* parent)
+    : ConnectionDialog(parent) {
+    Ui::SerialSettingsDialog form;
+    form.setupUi(this);
+    beginDialog(*this, state);
+    QStringList ports;
+    for (int port = 1; port <= 6; ++port)
+        ports.append(QStringLiteral("COM %1").arg(port));
+    bindChoiceList(*form.list1011, ports, state, &AppState::comPortIndex, settingsFile,
+                   writeComPort);
+    bindChoiceList(*form.list1082, {QStringLiteral("RS-232C"), QStringLiteral("RS-485")}, state,
+                   &AppState::rs485Mode, settingsFile, writeRs485Mode);
+    closeOn(*form.button1);
+    closeOn(*form.button2);
+}

@@ -1,0 +1,135 @@
+#include "connection/TcpClientDialog.h"
+
+#include "app/AppState.h"
+#include "connection/PortNumberBox.h"
+#include "link/LinkSettings.h"
+#include "link/TcpLink.h"
+#include "protocol/FieldEncoding.h"
+#include "protocol/MessageBoxes.h"
+#include "settings/DialogSetup.h"
+#include "ui_TcpClientDialog.h"
+
+namespace {
+
+const QString hostListFullText = QStringLiteral("Host List には256件までしか登録できません。");
+const QString noHostChosenText =
+    QStringLiteral("接続先が選ばれていません。Host List の行をダブルクリックしてください。");
+
+bool isListedHost(int host, const AppState& state) {
+    return host >= 0 && host < state.hostCount;
+}
+
+} // namespace
+
+void onClientConnected(AppState& state, MessageBoxes& boxes) {
+    boxes.showSuccess(QStringLiteral("Socket 接続 OK"));
+    state.tcpConnected = 1;
+}
+
+QString hostRowText(const std::array<std::uint8_t, 4>& octets) {
+    char row[] = "    .    .    .   ";
+    static_assert(sizeof(row) - 1 == TcpClientDialog::rowTextLength);
+    for (std::size_t octet = 0; octet < octets.size(); ++octet)
+        threeDigits(octets[octet], row + octet * 5);
+    return QString::fromLatin1(row);
+}
+
+TcpClientDialog::TcpClientDialog(AppState& state, ProfileFile& settingsFile, TcpLink& tcp,
+                                 MessageBoxes& boxes, QWidget* parent)
+    : ConnectionDialog(parent), state_(state), settingsFile_(settingsFile), tcp_(tcp),
+      boxes_(boxes), form_(std::make_unique<Ui::TcpClientDialog>()) {
+    form_->setupUi(this);
+    beginDialog(*this, state_);
+
+    // A chosen host that the list does not hold (none after the server role, or gone after
+    // deletions) is not shown: the address box stays empty and a connect is refused.
+    if (isListedHost(state_.selectedConnection, state_))
+        form_->address1085->setAddress(
+            state_.hostAddresses[std::size_t(state_.selectedConnection)]);
+    for (int host = 0; host < state_.hostCount; ++host)
+        form_->list1086->addItem(hostRowText(state_.hostAddresses[std::size_t(host)]));
+    bindPortNumberBox(*form_->edit1090, state_);
+    showConnected(state_.tcpConnected == 1);
+
+    connect(form_->button1087, &QPushButton::clicked, this, &TcpClientDialog::addHost);
+    connect(form_->button1088, &QPushButton::clicked, this, &TcpClientDialog::deleteSelectedHost);
+    connect(form_->list1086, &QListWidget::itemDoubleClicked, this,
+            [this](QListWidgetItem* item) { chooseHost(form_->list1086->row(item)); });
+    connect(form_->button1092, &QPushButton::clicked, this, &TcpClientDialog::connectToHost);
+    connect(form_->button1089, &QPushButton::clicked, this, &TcpClientDialog::disconnectFromHost);
+    closeOn(*form_->button1);
+    // The program's own handler has already set tcpConnected; the dialog shows the buttons.
+    connect(&tcp_, &TcpLink::clientConnected, this, [this] { showConnected(true); });
+}
+
+TcpClientDialog::~TcpClientDialog() = default;
+
+void TcpClientDialog::done(int result) {
+    ConnectionDialog::done(result);
+    writePortNumber(settingsFile_, state_);
+}
+
+void TcpClientDialog::addHost() {
+    if (state_.hostCount >= AppState::hostCapacity) {
+        boxes_.showDialogError(hostListFullText);
+        return;
+    }
+    const int host = state_.hostCount;
+    state_.hostAddresses[std::size_t(host)] = form_->address1085->address();
+    form_->list1086->insertItem(host, hostRowText(state_.hostAddresses[std::size_t(host)]));
+    state_.hostCount = host + 1;
+    writeHostCount(settingsFile_, state_);
+    writeHost(settingsFile_, state_, host);
+}
+
+void TcpClientDialog::deleteSelectedHost() {
+    const int row = selectedRow();
+    if (!isListedHost(row, state_))
+        return;
+    delete form_->list1086->takeItem(row);
+    // No row stays selected, so that a second press does not delete the next host unseen.
+    form_->list1086->clearSelection();
+    --state_.hostCount;
+    writeHostCount(settingsFile_, state_);
+    for (int host = row; host < state_.hostCount; ++host)
+        state_.hostAddresses[std::size_t(host)] = state_.hostAddresses[std::size_t(host) + 1];
+    writeHostsFrom(settingsFile_, state_, row);
+}
+
+void TcpClientDialog::chooseHost(int row) {
+    if (!isListedHost(row, state_))
+        return;
+    state_.selectedConnection = row;
+    writeSelectedConnection(settingsFile_, state_);
+    form_->address1085->setAddress(state_.hostAddresses[std::size_t(row)]);
+}
+
+void TcpClientDialog::connectToHost() {
+    // The chosen host is connected, not the address typed into the address box.
+    if (!isListedHost(state_.selectedConnection, state_)) {
+        boxes_.showDialogError(noHostChosenText);
+        state_.tcpConnected = 0;
+        return;
+    }
+    if (!tcp_.connectToDevice())
+        state_.tcpConnected = 0;
+}
+
+void TcpClientDialog::disconnectFromHost() {
+    if (state_.tcpConnected != 1)
+        return;
+    tcp_.closeAllSockets();
+    state_.tcpConnected = 0;
+    boxes_.showSuccess(QStringLiteral("Socket 切断 OK"));
+    showConnected(false);
+}
+
+void TcpClientDialog::showConnected(bool connected) {
+    form_->button1092->setEnabled(!connected);
+    form_->button1089->setEnabled(connected);
+}
+
+int TcpClientDialog::selectedRow() const {
+    const QList<QListWidgetItem*> selected = form_->list1086->selectedItems();
+    return selected.isEmpty() ? -1 : form_->list1086->row(selected.first());
+}

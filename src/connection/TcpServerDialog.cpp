@@ -1,0 +1,96 @@
+#include "connection/TcpServerDialog.h"
+
+#include "app/AppState.h"
+#include "connection/PortNumberBox.h"
+#include "link/LinkSettings.h"
+#include "link/TcpLink.h"
+#include "settings/DialogSetup.h"
+#include "ui_TcpServerDialog.h"
+
+namespace {
+
+// The row's item keeps the number of the connection table entry it shows.
+constexpr int entryRole = Qt::UserRole;
+
+QString addressText(const Connection& connection) {
+    return QString::fromLatin1(connection.addressText.view());
+}
+
+} // namespace
+
+TcpServerDialog::TcpServerDialog(AppState& state, ProfileFile& settingsFile, TcpLink& tcp,
+                                 QWidget* parent)
+    : ConnectionDialog(parent), state_(state), settingsFile_(settingsFile), tcp_(tcp),
+      form_(std::make_unique<Ui::TcpServerDialog>()) {
+    form_->setupUi(this);
+    beginDialog(*this, state_);
+    bindPortNumberBox(*form_->edit1004, state_);
+    refreshClientList();
+
+    connect(form_->button1, &QPushButton::clicked, this, &TcpServerDialog::startListening);
+    connect(form_->button1000, &QPushButton::clicked, this, &TcpServerDialog::stopListening);
+    connect(form_->list1002, &QListWidget::itemDoubleClicked, this,
+            [this](QListWidgetItem* item) { chooseRow(form_->list1002->row(item)); });
+    closeOn(*form_->button2);
+    connect(&tcp_, &TcpLink::connectionsChanged, this, &TcpServerDialog::refreshClientList);
+}
+
+TcpServerDialog::~TcpServerDialog() = default;
+
+void TcpServerDialog::done(int result) {
+    ConnectionDialog::done(result);
+    writePortNumber(settingsFile_, state_);
+}
+
+void TcpServerDialog::startListening() {
+    if (!tcp_.startListening())
+        return;
+    form_->button1->setEnabled(false);
+    form_->button1000->setEnabled(true);
+}
+
+void TcpServerDialog::stopListening() {
+    tcp_.closeAllSockets();
+    form_->button1->setEnabled(true);
+    form_->button1000->setEnabled(false);
+    form_->edit1003->setText(QString(16, u' '));
+    form_->list1002->clear();
+    state_.selectedConnection = -1;
+    state_.tcpConnected = 0;
+}
+
+void TcpServerDialog::chooseRow(int row) {
+    QListWidgetItem* item = form_->list1002->item(row);
+    if (item == nullptr)
+        return;
+    const int entry = item->data(entryRole).toInt();
+    state_.selectedConnection = entry;
+    form_->edit1003->setText(addressText(state_.connectionTable[std::size_t(entry)]));
+    state_.tcpConnected = 1;
+}
+
+void TcpServerDialog::refreshClientList() {
+    QListWidget& list = *form_->list1002;
+    list.clear();
+    for (int entry = TcpLink::firstConnection; entry <= TcpLink::lastConnection; ++entry) {
+        const Connection& connection = state_.connectionTable[std::size_t(entry)];
+        if (connection.inUse != 1)
+            continue;
+        auto* item = new QListWidgetItem(addressText(connection), &list);
+        item->setData(entryRole, entry);
+    }
+    if (list.count() > 0) {
+        form_->button1->setEnabled(false);
+        form_->edit1004->setEnabled(false);
+        const int chosen = state_.selectedConnection;
+        if (chosen >= TcpLink::firstConnection && chosen <= TcpLink::lastConnection)
+            form_->edit1003->setText(addressText(state_.connectionTable[std::size_t(chosen)]));
+    } else {
+        form_->button1000->setEnabled(false);
+    }
+    const QString port = QString::fromLatin1(state_.portNumberText.view());
+    if (form_->edit1004->text() != port)
+        form_->edit1004->setText(port);
+    state_.activeDialog = this;
+    state_.cornerClickCount = 0;
+}
