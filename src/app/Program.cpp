@@ -1,6 +1,11 @@
 #include "app/Program.h"
 
 #include "app/AboutDialog.h"
+#include "connection/ClientServerDialog.h"
+#include "connection/InterfaceDialog.h"
+#include "connection/SerialSettingsDialog.h"
+#include "connection/TcpClientDialog.h"
+#include "connection/TcpServerDialog.h"
 #include "document/DocumentReset.h"
 #include "link/LinkSettings.h"
 #include "settings/CharacterLevelDialog.h"
@@ -17,6 +22,9 @@ Program::Program(OperatorPrompts& prompts, const ConfigFolder& folder)
       window_(state_, document_, boxes_, sender_, tcp_) {
     QObject::connect(&serial_, &SerialLink::replyLine, &replies_,
                      [this](const QByteArray& line) { replies_.handleSerialReply(line); });
+    // The connected step of the client role, also when its dialog has closed meanwhile.
+    QObject::connect(&tcp_, &TcpLink::clientConnected, &window_,
+                     [this] { onClientConnected(state_, boxes_); });
     registerDialogs();
 }
 
@@ -39,4 +47,19 @@ void Program::registerDialogs() {
     window_.setDialog(116,
                       [this](QWidget* owner) { DisplayPositionDialog(context_, owner).exec(); });
     window_.setDialog(125, [this](QWidget* owner) { DeviceAddressDialog(context_, owner).exec(); });
+    window_.setDialog(InterfaceDialog::number, [this](QWidget* owner) {
+        InterfaceDialog(state_, settingsFile_, owner).exec();
+    });
+    window_.setDialog(SerialSettingsDialog::number, [this](QWidget* owner) {
+        SerialSettingsDialog(state_, settingsFile_, owner).exec();
+    });
+    window_.setDialog(ClientServerDialog::number, [this](QWidget* owner) {
+        ClientServerDialog(state_, settingsFile_, owner).exec();
+    });
+    window_.setDialog(TcpClientDialog::number, [this](QWidget* owner) {
+        TcpClientDialog(state_, settingsFile_, tcp_, boxes_, owner).exec();
+    });
+    window_.setDialog(TcpServerDialog::number, [this](QWidget* owner) {
+        TcpServerDialog(state_, settingsFile_, tcp_, owner).exec();
+    });
 }

@@ -163,6 +163,10 @@ void TcpLink::closeConnection(QTcpSocket* socket) {
     connection.inUse = 0;
     connection.socket = nullptr;
     connection.addressText.assign(" ");
+    // The chosen device is gone: commands must not silently reach a device that connects later
+    // and takes its entry. They fail with "Socket 送信" until the operator chooses again.
+    if (state_.tcpRole == 1 && entry == state_.selectedConnection)
+        state_.selectedConnection = -1;
     emit connectionsChanged();
 }
 

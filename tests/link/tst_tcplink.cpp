@@ -223,6 +223,24 @@ private slots:
         QCOMPARE(prompts_.texts(), QStringList{});
     }
 
+    // A device that takes over the entry of the chosen one that left must not become the target.
+    void leavingTargetIsNotReplacedUnseen() {
+        state_.tcpRole = 1;
+        QVERIFY(link_->startListening());
+        connectDevices(2);
+        state_.selectedConnection = 1;
+        state_.tcpConnected = 1;
+        QSignalSpy changed(link_.get(), &TcpLink::connectionsChanged);
+        deviceInEntry(1)->disconnectFromHost();
+        QVERIFY(changed.wait(2000));
+        QCOMPARE(state_.selectedConnection, -1);
+        QCOMPARE(state_.tcpConnected, 1); // the operator still has to stop or choose again
+
+        connectDevices(1);
+        QCOMPARE(state_.connectionTable[1].inUse, 1);
+        QVERIFY(!link_->sendToTarget("CWL1\r\n"));
+    }
+
     void bindOnPortInUse() {
         auto occupant = std::make_unique<QTcpServer>();
         QVERIFY(occupant->listen(QHostAddress::AnyIPv4, 0));
