@@ -10,6 +10,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QSaveFile>
 #include <optional>
 
@@ -109,8 +110,15 @@ bool DocumentFiles::saveDocumentAs() {
         chooseDatFile(boxes_.prompts(), window_.fileDialogOwner(), FileDialogMode::Save);
     if (chosen.isEmpty())
         return false;
-    if (!containsExtension(chosen, datExtension))
+    if (!containsExtension(chosen, datExtension)) {
         chosen += datExtension;
+        // The file dialog asked about the name as typed; the name with the extension is a
+        // different file, which must not be replaced without asking either.
+        if (QFileInfo::exists(chosen) &&
+            !boxes_.ask(QStringLiteral("%1 は既に存在します。\n上書きしますか？")
+                            .arg(QDir::toNativeSeparators(chosen))))
+            return false;
+    }
     const auto path = documentPathBytes(chosen);
     if (!path || !writeFile(chosen)) {
         boxes_.showError(cannotOpen);

@@ -57,6 +57,7 @@ private slots:
     void savedAfterStartUpIsTheStartUpFile();
     void saveAsExtensionRule_data();
     void saveAsExtensionRule();
+    void saveAsAsksBeforeReplacingTheNameWithExtension();
     void newDocument_data();
     void newDocument();
     void newResetsRunTimeStateOnly();
@@ -146,6 +147,24 @@ void DocumentFilesTest::saveAsExtensionRule() {
     QVERIFY(files->saveDocumentAs());
     QCOMPARE(QString::fromUtf8(document->documentPath.view()), path(stored));
     QCOMPARE(fileBytes(path(stored)), startupFile());
+}
+
+// The dialog asked about "name"; "name.dat" already there is only replaced after a question.
+void DocumentFilesTest::saveAsAsksBeforeReplacingTheNameWithExtension() {
+    writeBytes(path("name.dat"), "older work");
+    prompts->chooseNext(path("name"));
+    prompts->answerNext(false);
+    QVERIFY(!files->saveDocumentAs());
+    QCOMPARE(fileBytes(path("name.dat")), QByteArray("older work"));
+    QVERIFY(document->documentPath.isEmpty());
+    QCOMPARE(prompts->questions.size(), 1);
+    QVERIFY(prompts->questions.first().text.contains("name.dat"));
+
+    prompts->chooseNext(path("name"));
+    prompts->answerNext(true);
+    QVERIFY(files->saveDocumentAs());
+    QCOMPARE(fileBytes(path("name.dat")), startupFile());
+    QCOMPARE(prompts->unexpected, 0);
 }
 
 void DocumentFilesTest::newDocument_data() {
