@@ -89,12 +89,14 @@ void MainWindow::buildMenu() {
     menuBar()->setObjectName(QStringLiteral("IDM_MENU"));
     for (const Popup& popup : menu) {
         QMenu* top = menuBar()->addMenu(QString::fromUtf8(popup.title));
+        watchMenu(top);
         QMenu* current = top;
         for (const MenuEntry& entry : popup.entries) {
             if (entry.itemId == separator) {
                 current->addSeparator();
             } else if (entry.itemId == subPopup) {
                 current = current->addMenu(QString::fromUtf8(entry.label));
+                watchMenu(current);
             } else if (entry.itemId == subPopupEnd) {
                 current = top;
             } else {
@@ -110,14 +112,14 @@ void MainWindow::buildMenu() {
                 });
                 items_.insert(entry.itemId, action);
             }
-            if (current != top || entry.itemId == subPopup)
-                connect(current, &QMenu::aboutToShow, this, &MainWindow::applyEnablingRules,
-                        Qt::UniqueConnection);
         }
-        connect(top, &QMenu::aboutToShow, this, &MainWindow::applyEnablingRules);
-        // Every move in the menu redraws the panel, so the file-name label is always current.
-        connect(top, &QMenu::hovered, panel_, qOverload<>(&QWidget::update));
     }
+}
+
+void MainWindow::watchMenu(QMenu* menu) {
+    connect(menu, &QMenu::aboutToShow, this, &MainWindow::applyEnablingRules);
+    // Every move in the menu redraws the panel, so the file-name label is always current.
+    connect(menu, &QMenu::hovered, panel_, qOverload<>(&QWidget::update));
 }
 
 void MainWindow::runMenuItem(int itemId) {

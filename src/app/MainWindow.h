@@ -14,6 +14,7 @@ class CommandSender;
 class FrontPanelView;
 class MessageBoxes;
 class QAction;
+class QMenu;
 class TcpLink;
 
 // The program's one window: the front panel, the menu that is the whole command surface, the
@@ -59,6 +60,7 @@ protected:
 
 private:
     void buildMenu();
+    void watchMenu(QMenu* menu);
     void runMenuItem(int itemId);
 
     AppState& state_;
