@@ -14,9 +14,9 @@ namespace {
 constexpr int connectTimeoutMs = 3000;
 }
 
-LinkedDevice::LinkedDevice(Link link, const QList<int>& rs485Addresses, int deviceCount)
+LinkedDevice::LinkedDevice(Link link, const QList<int>& rs485Addresses)
     : serial(state, boxes, ConfigFolder(configFolder.path())), link_(link),
-      rs485Addresses_(rs485Addresses), deviceCount_(deviceCount) {
+      rs485Addresses_(rs485Addresses) {
     state.running = 1;
     QObject::connect(&serial, &SerialLink::replyLine, &replies,
                      [this](const QByteArray& line) { replies.handleSerialReply(line); });
@@ -36,27 +36,20 @@ LinkedDevice::~LinkedDevice() {
 
 bool LinkedDevice::start() {
     if (!configFolder.isValid())
-        return fail(QStringLiteral("no temporary folder"));
-    switch (link_) {
-    case Link::TcpClient:
-        return startTcpClient();
-    case Link::TcpServer:
-        return startTcpServer();
-    case Link::Rs232c:
-    case Link::Rs485:
-        return startSerial();
-    }
-    return false;
+        error_ = QStringLiteral("no temporary folder");
+    else
+        error_ = link_ == Link::TcpClient || link_ == Link::TcpServer ? startTcp() : startSerial();
+    return error_.isEmpty();
 }
 
-sim::Device* LinkedDevice::device(int index) const {
+sim::Device* LinkedDevice::device() const {
     if (server_)
         return server_->device();
     if (clients_)
-        return clients_->device(index);
+        return clients_->device(0);
 #ifdef ZEV_SIM_POSIX
     if (bus_)
-        return bus_->device(index);
+        return bus_->device(0);
 #endif
     return nullptr;
 }
@@ -70,71 +63,54 @@ sim::Device* LinkedDevice::deviceWithAddress(int address) const {
     return nullptr;
 }
 
-bool LinkedDevice::startTcpClient() {
-    server_ = std::make_unique<sim::TcpDeviceServer>();
-    if (!server_->listen())
-        return fail(server_->errorString());
+QString LinkedDevice::startTcp() {
     state.interfaceKind = 1;
-    state.tcpRole = 0;
-    state.hostAddresses[0] = {127, 0, 0, 1};
-    state.hostCount = 1;
-    state.selectedConnection = 0;
-    state.portNumberText.assign(QByteArray::number(server_->serverPort()));
-
-    QSignalSpy connected(&tcp, &TcpLink::clientConnected);
-    if (!tcp.connectToDevice())
-        return fail(QStringLiteral("connect refused at once"));
-    if (!connected.wait(connectTimeoutMs))
-        return fail(QStringLiteral("no connection to the simulated device"));
-    state.tcpConnected = 1; // as the client dialog marks a completed connect
-    return true;
+    if (link_ == Link::TcpClient) {
+        server_ = std::make_unique<sim::TcpDeviceServer>();
+        if (!server_->listen())
+            return QStringLiteral("listen: %1").arg(server_->errorString());
+        state.tcpRole = 0;
+        state.hostAddresses[0] = {127, 0, 0, 1};
+        state.hostCount = 1;
+        state.selectedConnection = 0;
+        state.portNumberText.assign(QByteArray::number(server_->serverPort()));
+        QSignalSpy connected(&tcp, &TcpLink::clientConnected);
+        if (!tcp.connectToDevice() || !connected.wait(connectTimeoutMs))
+            return QStringLiteral("no connection to the simulated device");
+    } else {
+        state.tcpRole = 1;
+        state.portNumberText.assign(""); // any free port
+        if (!tcp.startListening())
+            return QStringLiteral("cannot listen");
+        clients_ = std::make_unique<sim::TcpDeviceClients>(1);
+        clients_->connectToProgram(QStringLiteral("127.0.0.1"), tcp.listeningPort());
+        const auto& first = state.connectionTable[TcpLink::firstConnection];
+        if (!QTest::qWaitFor([&] { return first.inUse != 0; }, connectTimeoutMs))
+            return QStringLiteral("the simulated device did not connect");
+        // The operator chooses the device in the server dialog.
+        state.selectedConnection = TcpLink::firstConnection;
+    }
+    state.tcpConnected = 1; // as the connection dialogs mark a completed connect
+    return {};
 }
 
-bool LinkedDevice::startTcpServer() {
-    state.interfaceKind = 1;
-    state.tcpRole = 1;
-    state.portNumberText.assign(""); // any free port
-    if (!tcp.startListening())
-        return fail(QStringLiteral("cannot listen"));
-    clients_ = std::make_unique<sim::TcpDeviceClients>(deviceCount_);
-    clients_->connectToProgram(QStringLiteral("127.0.0.1"), tcp.listeningPort());
-
-    const auto entriesInUse = [this] {
-        int count = 0;
-        for (int entry = TcpLink::firstConnection; entry <= TcpLink::lastConnection; ++entry)
-            count += state.connectionTable[entry].inUse;
-        return count;
-    };
-    if (!QTest::qWaitFor([&] { return entriesInUse() == deviceCount_; }, connectTimeoutMs))
-        return fail(QStringLiteral("the simulated devices did not connect"));
-    // The operator chooses the first device that connected in the server dialog.
-    state.selectedConnection = TcpLink::firstConnection;
-    state.tcpConnected = 1;
-    return true;
-}
-
-bool LinkedDevice::startSerial() {
+QString LinkedDevice::startSerial() {
 #ifndef ZEV_SIM_POSIX
-    return fail(QStringLiteral("no simulated serial line on this platform"));
+    return QStringLiteral("no simulated serial line on this platform");
 #else
     const bool rs485 = link_ == Link::Rs485;
     bus_ = rs485 ? std::make_unique<sim::SerialDeviceBus>(rs485Addresses_)
                  : std::make_unique<sim::SerialDeviceBus>();
     if (!bus_->open())
-        return fail(bus_->errorString());
+        return QStringLiteral("pseudo-terminal: %1").arg(bus_->errorString());
     if (!bus_->linkSlave(configFolder.filePath(QStringLiteral("COM1"))))
-        return fail(QStringLiteral("cannot name the pseudo-terminal COM1"));
+        return QStringLiteral("cannot name the pseudo-terminal COM1");
     state.interfaceKind = 0;
     state.rs485Mode = rs485 ? 1 : 0;
     state.comPortIndex = 0;
     serial.openSerialPort();
     if (!serial.isOpen() || !prompts.boxes.isEmpty())
-        return fail(QStringLiteral("serial port: %1").arg(prompts.texts().join(", ")));
-    return true;
+        return QStringLiteral("serial port: %1").arg(prompts.texts().join(", "));
+    return {};
 #endif
-}
-
-bool LinkedDevice::fail(const QString& why) {
-    error_ = why;
-    return false;
 }

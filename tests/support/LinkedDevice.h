@@ -23,7 +23,7 @@ class TcpDeviceServer;
 // The program's side of the device exchange (state, document, recorded boxes, reply handler,
 // command sender and the real links) joined to the simulator over one real link:
 //  - TcpClient: the program connects to a simulated device listening on 127.0.0.1;
-//  - TcpServer: the program listens and simulated devices connect to it, the first one chosen;
+//  - TcpServer: the program listens and one simulated device connects to it, and is chosen;
 //  - Rs232c, Rs485: the simulator's pseudo-terminal is the program's COM1 (where the simulator
 //    has pseudo-terminals, ZEV_SIM_POSIX; elsewhere start() fails).
 // The state is set up as the operator would have it for that link (interface, role, RS-485
@@ -33,8 +33,7 @@ public:
     enum class Link { TcpClient, TcpServer, Rs232c, Rs485 };
 
     // rs485Addresses: the slave addresses of the devices on an RS-485 bus, one device each.
-    // deviceCount: how many devices connect to the program in the server role.
-    explicit LinkedDevice(Link link, const QList<int>& rs485Addresses = {0}, int deviceCount = 1);
+    explicit LinkedDevice(Link link, const QList<int>& rs485Addresses = {0});
     ~LinkedDevice();
 
     // Opens both ends and waits (briefly, with the event loop running) until the link is up.
@@ -42,13 +41,10 @@ public:
     // Why start() failed.
     QString errorString() const { return error_; }
 
-    Link link() const { return link_; }
-    // A simulated device: the only one, the index-th device of the bus or the index-th device
-    // connected to the program in the server role.
-    sim::Device* device(int index = 0) const;
+    // The simulated device: the only one, or the first device of the bus.
+    sim::Device* device() const;
     // The device of an RS-485 bus that has the slave address now, or nullptr.
     sim::Device* deviceWithAddress(int address) const;
-    sim::TcpDeviceClients* deviceClients() const { return clients_.get(); }
 
     AppState state;
     SettingsDocument document;
@@ -61,14 +57,12 @@ public:
     CommandSender sender{state, boxes, replies, serial, tcp};
 
 private:
-    bool startTcpClient();
-    bool startTcpServer();
-    bool startSerial();
-    bool fail(const QString& why);
+    // Each returns why it failed, or nothing.
+    QString startTcp();
+    QString startSerial();
 
     Link link_;
     QList<int> rs485Addresses_;
-    int deviceCount_;
     std::unique_ptr<sim::TcpDeviceServer> server_;
     std::unique_ptr<sim::TcpDeviceClients> clients_;
 #ifdef ZEV_SIM_POSIX
