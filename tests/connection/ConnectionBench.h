@@ -1,17 +1,6 @@
 #pragma once
 
-#include "app/AppState.h"
-#include "app/MainWindow.h"
-#include "connection/TcpClientDialog.h"
-#include "document/DocumentReset.h"
-#include "document/SettingsDocument.h"
-#include "link/LinkSettings.h"
-#include "link/SerialLink.h"
-#include "link/TcpLink.h"
-#include "protocol/CommandSender.h"
-#include "protocol/MessageBoxes.h"
-#include "protocol/ReplyHandler.h"
-#include "settings/DialogContext.h"
+#include "app/Program.h"
 #include "settings/DisplayPageDialog.h"
 #include "support/RecordingPrompts.h"
 
@@ -22,15 +11,17 @@
 #include <QTemporaryDir>
 #include <QTest>
 
-// The parts of the running program that the connection dialogs meet, the main window with its
-// exit flow among them, wired as the program wires them, with the operator's boxes recorded and
-// the settings file in a folder of the test's own.
+inline const QByteArray section = "[ZEV-530TQ_Section]\r\n";
+
+// The running program on the TCP interface, its settings file in a folder of the test's own
+// starting with these lines, and the operator's boxes recorded.
 struct ConnectionBench {
-    ConnectionBench() {
-        tcp.resetConnectionTable();
-        resetDocument(document, state);
-        QObject::connect(&tcp, &TcpLink::clientConnected, &window,
-                         [this] { onClientConnected(state, boxes); });
+    explicit ConnectionBench(const QByteArray& lines = {}) {
+        QFile file(program.settingsFile().path());
+        if (file.open(QIODevice::WriteOnly))
+            file.write(section + "Interface=1\r\n" + lines);
+        file.close();
+        program.start();
     }
 
     QByteArray settingsText() const {
@@ -38,17 +29,9 @@ struct ConnectionBench {
         return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
     }
 
-    // Starts the settings file with these lines and reads it, as the program's start does.
-    void loadSettings(const QByteArray& lines) {
-        QFile file(settingsFile.path());
-        if (file.open(QIODevice::WriteOnly))
-            file.write("[ZEV-530TQ_Section]\r\n" + lines);
-        file.close();
-        loadLinkSettings(state, settingsFile);
-    }
-
     // The operator sends page 5 for ch.1 Top from the display page dialog.
     void sendPageFromDialog() {
+        DialogContext context{state, program.document(), boxes, program.sender()};
         DisplayPageDialog pages(context);
         auto* list = pages.findChild<QComboBox*>("list1020");
         list->setCurrentIndex(4);
@@ -58,16 +41,11 @@ struct ConnectionBench {
 
     QTemporaryDir folder;
     RecordingPrompts prompts;
-    AppState state;
-    SettingsDocument document;
+    Program program{prompts, ConfigFolder(folder.path())};
+    AppState& state = program.state();
+    ProfileFile& settingsFile = program.settingsFile();
+    TcpLink& tcp = program.tcpLink();
     MessageBoxes boxes{prompts, state};
-    ProfileFile settingsFile{linkSettingsFile(ConfigFolder(folder.path()))};
-    ReplyHandler replies{state, document, boxes};
-    SerialLink serial{state, boxes, ConfigFolder(folder.path())};
-    TcpLink tcp{state, boxes};
-    CommandSender sender{state, boxes, replies, serial, tcp};
-    DialogContext context{state, document, boxes, sender};
-    MainWindow window{state, document, boxes, sender, tcp};
 };
 
 inline QPushButton* button(const QWidget& window, const char* name) {

@@ -11,14 +11,15 @@ class TcpServerDialogTest : public QObject {
     Q_OBJECT
 private slots:
     void init();
-    void cleanup() { bench.reset(); }
-    void opensEmptyWithThePort();
-    void threeDevicesChooseTheSecondAndStop();
-    void listShowsEveryEntryInUse();
-    void chosenDeviceLeavingKeepsTheTargetUntilStop();
+    void cleanup() {
+        dialog.reset();
+        bench.reset();
+    }
+    void portIsWrittenAtClose();
+    void threeDevicesChooseSendAndStop();
 
 private:
-    std::unique_ptr<TcpServerDialog> openDialog();
+    void openDialog();
     void connectDevices(sim::TcpDeviceClients& devices);
     // The connection table entry that holds a simulated device's connection, 0 when none.
     int entryOf(const sim::TcpDeviceClients& devices, int index) const;
@@ -30,18 +31,14 @@ private:
 };
 
 void TcpServerDialogTest::init() {
-    bench = std::make_unique<ConnectionBench>();
-    bench->state.interfaceKind = 1;
-    bench->state.tcpRole = 1;
-    bench->state.selectedConnection = -1;
-    dialog = openDialog();
+    bench = std::make_unique<ConnectionBench>("ClientServer=1\r\nselect_number=-1\r\n");
+    openDialog();
 }
 
-std::unique_ptr<TcpServerDialog> TcpServerDialogTest::openDialog() {
+void TcpServerDialogTest::openDialog() {
     dialog.reset();
-    auto window = std::make_unique<TcpServerDialog>(bench->state, bench->settingsFile, bench->tcp);
-    window->show();
-    return window;
+    dialog = std::make_unique<TcpServerDialog>(bench->state, bench->settingsFile, bench->tcp);
+    dialog->show();
 }
 
 void TcpServerDialogTest::connectDevices(sim::TcpDeviceClients& devices) {
@@ -64,112 +61,68 @@ int TcpServerDialogTest::entryOf(const sim::TcpDeviceClients& devices, int index
     return 0;
 }
 
-void TcpServerDialogTest::opensEmptyWithThePort() {
+void TcpServerDialogTest::portIsWrittenAtClose() {
     QCOMPARE(dialog->windowTitle(), "TCP/IPの設定（Server）");
-    QCOMPARE(bench->state.replyWindow, dialog.get());
-    QCOMPARE(clientList()->count(), 0);
-    QVERIFY(button(*dialog, "button1")->isDefault());
-    QVERIFY(button(*dialog, "button1")->isEnabled());
-    QVERIFY(!button(*dialog, "button1000")->isEnabled());
     QCOMPARE(edit("edit1004")->text(), "09004");
-
+    // The port is taken at once and written only when the dialog closes.
     edit("edit1004")->setText("9100");
     QCOMPARE(bench->state.portNumberText.view(), "9100");
-    QVERIFY(!QFile::exists(bench->settingsFile.path()));
+    const QByteArray before = bench->settingsText();
     QTest::mouseClick(button(*dialog, "button2"), Qt::LeftButton);
-    QCOMPARE(dialog->result(), 2);
-    QCOMPARE(bench->settingsText(), "[ZEV-530TQ_Section]\r\nport_number=9100\r\n");
+    QCOMPARE(bench->settingsText(), before + "port_number=9100\r\n");
 }
 
-void TcpServerDialogTest::threeDevicesChooseTheSecondAndStop() {
-    sim::TcpDeviceClients devices(3);
-    connectDevices(devices);
+void TcpServerDialogTest::threeDevicesChooseSendAndStop() {
+    sim::TcpDeviceClients first(1);
+    connectDevices(first);
     QVERIFY(!button(*dialog, "button1")->isEnabled());
     QVERIFY(button(*dialog, "button1000")->isEnabled());
-    QVERIFY(!edit("edit1004")->isEnabled());
+    // Devices that connect while the dialog is closed show when it opens again.
+    dialog.reset();
+    sim::TcpDeviceClients others(2);
+    connectDevices(others);
+    openDialog();
     QCOMPARE(rows(clientList()), QStringList({"127.0.0.1", "127.0.0.1", "127.0.0.1"}));
+    QCOMPARE(entryOf(first, 0), 1);
 
     doubleClickRow(clientList(), 1);
     QCOMPARE(bench->state.selectedConnection, 2);
     QCOMPARE(bench->state.tcpConnected, 1);
     QCOMPARE(edit("edit1003")->text(), "127.0.0.1");
-
     // A command from the display page dialog reaches the chosen device and no other.
-    dialog->done(2);
+    dialog.reset();
     bench->sendPageFromDialog();
-    for (int index = 0; index < devices.count(); ++index) {
-        const QList<QByteArray> expected =
-            entryOf(devices, index) == 2 ? QList<QByteArray>{"P01T05"} : QList<QByteArray>{};
-        QTRY_COMPARE(devices.device(index)->receivedLines(), expected);
-    }
+    const int second = entryOf(others, 0) == 2 ? 0 : 1;
+    QTRY_COMPARE(others.device(second)->receivedLines(), QList<QByteArray>{"P01T05"});
     QTRY_COMPARE(bench->prompts.texts(), QStringList{"Socket ＯＫ"});
-    bench->window.show();
-    QVERIFY(!bench->window.close());
+    QVERIFY(first.device(0)->receivedLines().isEmpty());
+    QVERIFY(others.device(1 - second)->receivedLines().isEmpty());
+    QVERIFY(!bench->program.window().requestExit());
 
-    dialog = openDialog();
-    QCOMPARE(clientList()->count(), 3);
-    QCOMPARE(edit("edit1003")->text(), "127.0.0.1");
-    QTest::mouseClick(button(*dialog, "button1000"), Qt::LeftButton);
-    QCOMPARE(bench->state.selectedConnection, -1);
-    QCOMPARE(bench->state.tcpConnected, 0);
-    QCOMPARE(clientList()->count(), 0);
-    QCOMPARE(edit("edit1003")->text(), QString(16, ' '));
-    QVERIFY(button(*dialog, "button1")->isEnabled());
-    QVERIFY(!button(*dialog, "button1000")->isEnabled());
-    QVERIFY(!edit("edit1004")->isEnabled()); // enabled when the dialog opens again
-    QVERIFY(!bench->tcp.isListening());
-    QTRY_COMPARE(devices.connectedCount(), 0);
-    QVERIFY(bench->window.close());
-}
-
-// Devices come and go whether or not the dialog is open; each row keeps its own entry.
-void TcpServerDialogTest::listShowsEveryEntryInUse() {
-    sim::TcpDeviceClients first(1);
-    connectDevices(first);
-    dialog = openDialog();
-    sim::TcpDeviceClients others(2);
-    connectDevices(others);
-    dialog = openDialog();
-    QCOMPARE(clientList()->count(), 3);
-    QVERIFY(!button(*dialog, "button1")->isEnabled());
-    QVERIFY(button(*dialog, "button1000")->isEnabled());
-
-    QCOMPARE(entryOf(first, 0), 1);
+    // A row chooses its own entry, whatever entries below it have been freed. A newcomer takes
+    // the free entry 1 and comes first in the list; the target stays.
+    openDialog();
     first.disconnectDevice(0);
     QTRY_COMPARE(clientList()->count(), 2);
     doubleClickRow(clientList(), 1);
     QCOMPARE(bench->state.selectedConnection, 3);
-
-    // A newcomer takes the free entry 1 and comes first in the list; the target stays.
     sim::TcpDeviceClients late(1);
     connectDevices(late);
     QCOMPARE(entryOf(late, 0), 1);
     QCOMPARE(clientList()->count(), 3);
     QCOMPARE(bench->state.selectedConnection, 3);
-    bench->sender.send("P01T05\r\n");
-    const int chosen = entryOf(others, 0) == 3 ? 0 : 1;
-    QTRY_COMPARE(others.device(chosen)->receivedLines(), QList<QByteArray>{"P01T05"});
+    bench->program.sender().send("P01T05\r\n");
+    QTRY_COMPARE(others.device(1 - second)->receivedLines(), QList<QByteArray>{"P01T05"});
     QVERIFY(late.device(0)->receivedLines().isEmpty());
-}
 
-void TcpServerDialogTest::chosenDeviceLeavingKeepsTheTargetUntilStop() {
-    sim::TcpDeviceClients devices(1);
-    connectDevices(devices);
-    doubleClickRow(clientList(), 0);
-    devices.disconnectDevice(0);
-    QTRY_COMPARE(clientList()->count(), 0);
-    QCOMPARE(bench->state.tcpConnected, 1);
-    QVERIFY(!button(*dialog, "button1")->isEnabled());
-    QVERIFY(!button(*dialog, "button1000")->isEnabled());
-    bench->window.show();
-    QVERIFY(!bench->window.close());
-
-    // Opened again: Start returns at once as the link still listens; Stop releases all.
-    dialog = openDialog();
-    QTest::mouseClick(button(*dialog, "button1"), Qt::LeftButton);
+    // Stop releases everything.
     QTest::mouseClick(button(*dialog, "button1000"), Qt::LeftButton);
+    QCOMPARE(bench->state.selectedConnection, -1);
     QCOMPARE(bench->state.tcpConnected, 0);
-    QVERIFY(bench->window.close());
+    QCOMPARE(clientList()->count(), 0);
+    QVERIFY(!bench->tcp.isListening());
+    QTRY_COMPARE(others.connectedCount() + late.connectedCount(), 0);
+    QVERIFY(bench->program.window().requestExit());
 }
 
 QTEST_MAIN(TcpServerDialogTest)
