@@ -15,310 +15,253 @@
 
 namespace {
 
-void writeSettings(const QString& folder, const QByteArray& lines) {
-    QFile file(QDir(folder).filePath("zev530tq.ini"));
-    QVERIFY(file.open(QIODevice::WriteOnly));
-    file.write("[ZEV-530TQ_Section]\r\n" + lines);
-}
-
-// The menu as text: "popup: item, item, -, sub-popup>item<, ..."
-QStringList menuOutline(QMenuBar* bar) {
-    QStringList outline;
-    std::function<QString(QMenu*)> items = [&](QMenu* menu) {
-        QStringList entries;
-        for (QAction* action : menu->actions()) {
-            if (action->isSeparator())
-                entries << "-";
-            else if (action->menu())
-                entries << action->text() + ">" + items(action->menu()) + "<";
-            else
-                entries << action->text();
-        }
-        return entries.join(", ");
-    };
-    for (QAction* popup : bar->actions())
-        outline << popup->text() + ": " + items(popup->menu());
-    return outline;
+// A menu as text: "item, item, -, sub-menu>item<, ..."
+QString menuOutline(QMenu* menu) {
+    QStringList entries;
+    for (QAction* action : menu->actions()) {
+        if (action->isSeparator())
+            entries << "-";
+        else
+            entries << action->text() +
+                           (action->menu() ? ">" + menuOutline(action->menu()) + "<" : "");
+    }
+    return entries.join(", ");
 }
 
 } // namespace
 
 class MainWindowTest : public QObject {
     Q_OBJECT
-private slots:
-    void init();
-    void cleanup();
-    void menuHasEveryItemInOrder();
-    void enablingRules_data();
-    void enablingRules();
-    void tcpSettingsOpensTheDialogOfTheRole();
-    void titleFollowsTheRoleAfterClientServer();
-    void cornerGesture();
-    void exitRefusedWhileConnected();
-    void exitWithModifiedDocument_data();
-    void exitWithModifiedDocument();
-    void fileMenuRunsTheDocumentOperations();
-    void startUpReadsTheSettingsFile();
-    void startUpOpensTheSerialPortOnlyForSerial();
-    void secondInstanceIsRefused();
-
-private:
-    void startProgram(const QByteArray& settings);
 
     QTemporaryDir folder;
     RecordingPrompts prompts;
     std::unique_ptr<Program> program;
     QList<int> opened;
-};
 
-void MainWindowTest::init() {
-    prompts.clear();
-    opened.clear();
-    startProgram("Interface=1\r\n");
-}
-
-void MainWindowTest::cleanup() {
-    program.reset();
-}
-
-void MainWindowTest::startProgram(const QByteArray& settings) {
-    program.reset();
-    writeSettings(folder.path(), settings);
-    program = std::make_unique<Program>(prompts, ConfigFolder(folder.path()));
-    program->start();
-    for (int dialog :
-         {100, 102, 105, 106, 107, 108, 109, 110, 111, 112, 114, 115, 116, 117, 118, 125, 132, 134})
-        program->window().setDialog(dialog, [this, dialog](QWidget*) { opened << dialog; });
-}
-
-void MainWindowTest::menuHasEveryItemInOrder() {
-    QMenuBar* bar = program->window().menuBar();
-    QCOMPARE(bar->objectName(), "IDM_MENU");
-    const QStringList expected = {
-        "ファイル: 新規作成, 開く, 上書き保存, 名前を付けて保存, -, ｱﾌﾟﾘｹｰｼｮﾝの終了",
-        "設定: 表示ページ切換え, タイトルの設定, タイトル表示の設定, 自動切換えの設定, "
-        "スタートアップの設定, 文字レベルの設定, 表示位置微調整, 外字登録, 外字挿入, -, "
-        "全項目の設定, 機器のスレーブアドレス, メンテナンス>設定項目の読み込み<",
-        "インターフェイス: インターフェイスの設定, シリアル通信の設定, クライアント/サーバー, "
-        "TCP/IPの設定",
-        "情報: ZEV530TQのﾊﾞｰｼﾞｮﾝ情報"};
-    QCOMPARE(menuOutline(bar), expected);
-
-    // Each item opens its dialog.
-    const QList<QPair<int, int>> itemDialogs = {
-        {40012, 109}, {40010, 108}, {40014, 114}, {40016, 117}, {40065, 110}, {40018, 111},
-        {40020, 116}, {40022, 115}, {40024, 112}, {40009, 106}, {40210, 125}, {40212, 118},
-        {40208, 105}, {40209, 107}, {40211, 132}, {120, 100}};
-    for (const auto& [item, dialog] : itemDialogs) {
-        program->window().menuItem(item)->trigger();
-        QCOMPARE(opened.last(), dialog);
+    void startProgram(const QByteArray& settings) {
+        program.reset();
+        QFile file(folder.filePath("zev530tq.ini"));
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write("[ZEV-530TQ_Section]\r\n" + settings);
+        file.close();
+        program = std::make_unique<Program>(prompts, ConfigFolder(folder.path()));
+        program->start();
+        for (int dialog : {100, 102, 105, 106, 107, 108, 109, 110, 111, 112, 114, 115, 116, 117,
+                           118, 125, 132, 134})
+            program->window().setDialog(dialog, [this, dialog](QWidget*) { opened << dialog; });
     }
-}
 
-void MainWindowTest::enablingRules_data() {
-    QTest::addColumn<int>("interfaceKind");
-    QTest::addColumn<int>("rs485Mode");
-    QTest::addColumn<bool>("serialSettings");
-    QTest::addColumn<bool>("tcpItems");
-    QTest::addColumn<bool>("slaveAddress");
-    QTest::newRow("RS-232C") << 0 << 0 << true << false << false;
-    QTest::newRow("RS-485") << 0 << 1 << true << false << true;
-    QTest::newRow("TCP") << 1 << 0 << false << true << true;
-    QTest::newRow("TCP with RS-485 set") << 1 << 1 << false << true << true;
-}
+private slots:
+    void init() {
+        prompts.clear();
+        opened.clear();
+        startProgram("Interface=1\r\n");
+    }
 
-void MainWindowTest::enablingRules() {
-    QFETCH(int, interfaceKind);
-    QFETCH(int, rs485Mode);
-    QFETCH(bool, serialSettings);
-    QFETCH(bool, tcpItems);
-    QFETCH(bool, slaveAddress);
-    MainWindow& window = program->window();
-    program->state().interfaceKind = interfaceKind;
-    program->state().rs485Mode = rs485Mode;
+    void menuOpensTheDialogs() {
+        MainWindow& window = program->window();
+        QStringList outline;
+        for (QAction* popup : window.menuBar()->actions())
+            outline << popup->text() + ": " + menuOutline(popup->menu());
+        QCOMPARE(outline,
+                 QStringList({"ファイル: 新規作成, 開く, 上書き保存, 名前を付けて保存, -, "
+                              "ｱﾌﾟﾘｹｰｼｮﾝの終了",
+                              "設定: 表示ページ切換え, タイトルの設定, タイトル表示の設定, "
+                              "自動切換えの設定, スタートアップの設定, 文字レベルの設定, "
+                              "表示位置微調整, 外字登録, 外字挿入, -, 全項目の設定, "
+                              "機器のスレーブアドレス, メンテナンス>設定項目の読み込み<",
+                              "インターフェイス: インターフェイスの設定, シリアル通信の設定, "
+                              "クライアント/サーバー, TCP/IPの設定",
+                              "情報: ZEV530TQのﾊﾞｰｼﾞｮﾝ情報"}));
+
+        // The TCP/IP settings item (40008) opens the dialog of the role: client 134, server 102.
+        for (int item : {40012, 40010, 40014, 40016, 40065, 40018, 40020, 40022, 40024, 40009,
+                         40210, 40212, 40208, 40209, 40211, 120, 40008})
+            window.menuItem(item)->trigger();
+        program->state().tcpRole = 1;
+        window.menuItem(40008)->trigger();
+        QCOMPARE(opened, QList<int>({109, 108, 114, 117, 110, 111, 116, 115, 112, 106, 125, 118,
+                                     105, 107, 132, 100, 134, 102}));
+    }
+
+    void titleFollowsTheRoleAfterClientServer() {
+        MainWindow& window = program->window();
+        QCOMPARE(window.windowTitle(), "ZEV-530 Client Program");
+        for (int role : {1, 0}) {
+            window.setDialog(132, [this, role](QWidget*) { program->state().tcpRole = role; });
+            window.menuItem(40211)->trigger();
+            QCOMPARE(window.windowTitle(),
+                     role ? "ZEV-530 Server Program" : "ZEV-530 Client Program");
+        }
+    }
+
     // The rules are applied when a menu opens.
-    QMenu* interfaceMenu = qobject_cast<QMenu*>(window.menuItem(40209)->parent());
-    QVERIFY(interfaceMenu);
-    emit interfaceMenu->aboutToShow();
-    QCOMPARE(window.menuItem(40209)->isEnabled(), serialSettings);
-    QCOMPARE(window.menuItem(40211)->isEnabled(), tcpItems);
-    QCOMPARE(window.menuItem(40008)->isEnabled(), tcpItems);
-    QCOMPARE(window.menuItem(40210)->isEnabled(), slaveAddress);
-    for (int always : {40001, 40002, 40003, 40004, 119, 40012, 40009, 40212, 40208, 120})
-        QVERIFY(window.menuItem(always)->isEnabled());
-}
-
-void MainWindowTest::tcpSettingsOpensTheDialogOfTheRole() {
-    program->window().menuItem(40008)->trigger();
-    program->state().tcpRole = 1;
-    program->window().menuItem(40008)->trigger();
-    QCOMPARE(opened, QList<int>({134, 102}));
-}
-
-void MainWindowTest::titleFollowsTheRoleAfterClientServer() {
-    MainWindow& window = program->window();
-    QCOMPARE(window.windowTitle(), "ZEV-530 Client Program");
-    window.setDialog(132, [this](QWidget*) { program->state().tcpRole = 1; });
-    window.menuItem(40211)->trigger();
-    QCOMPARE(window.windowTitle(), "ZEV-530 Server Program");
-    window.setDialog(132, [this](QWidget*) { program->state().tcpRole = 0; });
-    window.menuItem(40211)->trigger();
-    QCOMPARE(window.windowTitle(), "ZEV-530 Client Program");
-}
-
-void MainWindowTest::cornerGesture() {
-    MainWindow& window = program->window();
-    for (int click = 0; click < 9; ++click)
-        window.countCornerClick({click, 19});
-    window.countCornerClick({20, 5}); // outside the square: the count starts again
-    window.countCornerClick({0, 0});
-    QVERIFY(opened.isEmpty());
-    QCOMPARE(program->state().cornerClickCount, 1);
-    for (int click = 0; click < 9; ++click)
-        window.countCornerClick({19, 0});
-    QCOMPARE(opened, QList<int>{118});
-    QCOMPARE(program->state().cornerClickCount, 0);
-
-    // Real right-clicks on the panel; a keyboard request starts the count again.
-    window.show();
-    QVERIFY(QTest::qWaitForWindowExposed(&window));
-    for (int click = 0; click < 9; ++click) {
-        QContextMenuEvent rightClick(QContextMenuEvent::Mouse, {5, 5},
-                                     window.frontPanel().mapToGlobal(QPoint(5, 5)));
-        QApplication::sendEvent(&window.frontPanel(), &rightClick);
+    void enablingRules() {
+        const struct {
+            int interfaceKind, rs485Mode;
+            bool serialSettings, tcpItems, slaveAddress;
+        } rules[] = {{0, 0, true, false, false}, // RS-232C
+                     {0, 1, true, false, true},  // RS-485
+                     {1, 0, false, true, true},  // TCP
+                     {1, 1, false, true, true}}; // TCP with RS-485 set
+        MainWindow& window = program->window();
+        for (const auto& rule : rules) {
+            program->state().interfaceKind = rule.interfaceKind;
+            program->state().rs485Mode = rule.rs485Mode;
+            emit qobject_cast<QMenu*>(window.menuItem(40209)->parent())->aboutToShow();
+            QCOMPARE(window.menuItem(40209)->isEnabled(), rule.serialSettings);
+            QCOMPARE(window.menuItem(40211)->isEnabled(), rule.tcpItems);
+            QCOMPARE(window.menuItem(40008)->isEnabled(), rule.tcpItems);
+            QCOMPARE(window.menuItem(40210)->isEnabled(), rule.slaveAddress);
+            for (int always : {40001, 40002, 40003, 40004, 119, 40012, 40009, 40212, 40208, 120})
+                QVERIFY(window.menuItem(always)->isEnabled());
+        }
     }
-    QCOMPARE(program->state().cornerClickCount, 9);
-    QContextMenuEvent keyboard(QContextMenuEvent::Keyboard, {0, 0}, {0, 0});
-    QApplication::sendEvent(&window.frontPanel(), &keyboard);
-    QCOMPARE(program->state().cornerClickCount, 0);
-}
 
-void MainWindowTest::exitRefusedWhileConnected() {
-    MainWindow& window = program->window();
-    window.show();
-    program->state().tcpConnected = 1;
-    window.menuItem(119)->trigger();
-    QVERIFY(window.isVisible());
-    QVERIFY(!window.close()); // the close button alike
-    QCOMPARE(prompts.texts(),
-             QStringList({"TCP/IPを切断してください。", "TCP/IPを切断してください。"}));
-    QCOMPARE(prompts.boxes.first().icon, BoxIcon::Stop);
-    QCOMPARE(program->state().running, 1);
+    void cornerGesture() {
+        MainWindow& window = program->window();
+        for (int click = 0; click < 9; ++click)
+            window.countCornerClick({click, 19});
+        window.countCornerClick({20, 5}); // outside the square: the count starts again
+        window.countCornerClick({0, 0});
+        QVERIFY(opened.isEmpty());
+        QCOMPARE(program->state().cornerClickCount, 1);
+        for (int click = 0; click < 9; ++click)
+            window.countCornerClick({19, 0});
+        QCOMPARE(opened, QList<int>{118});
+        QCOMPARE(program->state().cornerClickCount, 0);
 
-    program->state().tcpConnected = 0;
-    QVERIFY(window.close());
-    QCOMPARE(program->state().running, 0);
-}
+        // Real right-clicks on the panel; a keyboard request starts the count again.
+        window.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&window));
+        FrontPanelView& panel = window.frontPanel();
+        for (int click = 0; click < 9; ++click) {
+            QContextMenuEvent rightClick(QContextMenuEvent::Mouse, {5, 5},
+                                         panel.mapToGlobal(QPoint(5, 5)));
+            QApplication::sendEvent(&panel, &rightClick);
+        }
+        QCOMPARE(program->state().cornerClickCount, 9);
+        QContextMenuEvent keyboard(QContextMenuEvent::Keyboard, {0, 0}, {0, 0});
+        QApplication::sendEvent(&panel, &keyboard);
+        QCOMPARE(program->state().cornerClickCount, 0);
+    }
 
-void MainWindowTest::exitWithModifiedDocument_data() {
-    QTest::addColumn<bool>("titled");
-    QTest::addColumn<bool>("answerYes");
-    QTest::addColumn<QString>("saveAsPath");
-    QTest::addColumn<bool>("exits");
-    QTest::addColumn<bool>("saved");
-    QTest::newRow("yes exits without saving") << false << true << QString() << true << false;
-    QTest::newRow("no saves the titled document") << true << false << QString() << true << true;
-    QTest::newRow("no, save as chosen") << false << false << "chosen.dat" << true << true;
-    QTest::newRow("no, save as cancelled stays") << false << false << QString() << false << false;
-}
+    void exitRefusedWhileConnected() {
+        MainWindow& window = program->window();
+        window.show();
+        program->state().tcpConnected = 1;
+        window.menuItem(119)->trigger();
+        QVERIFY(window.isVisible());
+        QVERIFY(!window.close()); // the close button alike
+        QCOMPARE(prompts.texts(), QStringList(2, "TCP/IPを切断してください。"));
+        QCOMPARE(prompts.boxes.first().icon, BoxIcon::Stop);
+        QCOMPARE(program->state().running, 1);
+        program->state().tcpConnected = 0;
+        QVERIFY(window.close());
+        QCOMPARE(program->state().running, 0);
+    }
 
-void MainWindowTest::exitWithModifiedDocument() {
-    QFETCH(bool, titled);
-    QFETCH(bool, answerYes);
-    QFETCH(QString, saveAsPath);
-    QFETCH(bool, exits);
-    QFETCH(bool, saved);
-    const QString path = folder.filePath(titled ? "titled.dat" : "chosen.dat");
-    if (titled)
-        program->document().documentPath.assign(path.toUtf8());
-    program->document().documentModified = 1;
-    prompts.answerNext(answerYes);
-    if (!titled && !answerYes)
-        prompts.chooseNext(saveAsPath.isEmpty() ? QString() : path);
+    void exitWithModifiedDocument_data() {
+        QTest::addColumn<bool>("titled");
+        QTest::addColumn<bool>("answerYes");
+        QTest::addColumn<bool>("chooseFile"); // in Save As
+        QTest::addColumn<bool>("exits");
+        QTest::addColumn<bool>("saved");
+        QTest::newRow("yes exits without saving") << false << true << false << true << false;
+        QTest::newRow("no saves the titled document") << true << false << false << true << true;
+        QTest::newRow("no, save as chosen") << false << false << true << true << true;
+        QTest::newRow("no, save as cancelled stays") << false << false << false << false << false;
+    }
 
-    MainWindow& window = program->window();
-    window.show();
-    QCOMPARE(window.close(), exits);
-    QCOMPARE(prompts.questions.size(), 1);
-    QCOMPARE(prompts.questions.first().text, "データを保存せずに終了しますか？");
-    QCOMPARE(QFile::exists(path), saved);
-    QCOMPARE(program->state().running, exits ? 0 : 1);
-    QCOMPARE(prompts.unexpected, 0);
-    QFile::remove(path);
-}
+    void exitWithModifiedDocument() {
+        QFETCH(bool, titled);
+        QFETCH(bool, answerYes);
+        QFETCH(bool, chooseFile);
+        QFETCH(bool, exits);
+        QFETCH(bool, saved);
+        const QString path = folder.filePath(QTest::currentDataTag()) + ".dat";
+        if (titled)
+            program->document().documentPath.assign(path.toUtf8());
+        program->document().documentModified = 1;
+        prompts.answerNext(answerYes);
+        if (!titled && !answerYes)
+            prompts.chooseNext(chooseFile ? path : QString());
+        program->window().show();
+        QCOMPARE(program->window().close(), exits);
+        QCOMPARE(prompts.questions.size(), 1);
+        QCOMPARE(prompts.questions.first().text, "データを保存せずに終了しますか？");
+        QCOMPARE(QFile::exists(path), saved);
+        QCOMPARE(program->state().running, exits ? 0 : 1);
+        QCOMPARE(prompts.unexpected, 0);
+    }
 
-void MainWindowTest::fileMenuRunsTheDocumentOperations() {
-    MainWindow& window = program->window();
-    window.menuItem(40003)->trigger();
-    QCOMPARE(prompts.texts(), QStringList{"Don't file open"});
+    void fileMenuRunsTheDocumentOperations() {
+        MainWindow& window = program->window();
+        window.menuItem(40003)->trigger();
+        QCOMPARE(prompts.texts(), QStringList{"Don't file open"});
+        const QString path = folder.filePath("menu.dat");
+        prompts.chooseNext(path);
+        window.menuItem(40004)->trigger();
+        QVERIFY(QFile::exists(path));
+        QCOMPARE(fileNameLabelText(program->document()), path);
+        program->document().documentModified = 1;
+        prompts.answerNext(true);
+        window.menuItem(40001)->trigger();
+        QCOMPARE(prompts.questions.last().text, "データを保存せずに新規作成しますか？");
+        QCOMPARE(fileNameLabelText(program->document()), "File Name ");
+        prompts.chooseNext(path);
+        window.menuItem(40002)->trigger();
+        QCOMPARE(fileNameLabelText(program->document()), path);
+        QCOMPARE(prompts.unexpected, 0);
+    }
 
-    const QString path = folder.filePath("menu.dat");
-    prompts.chooseNext(path);
-    window.menuItem(40004)->trigger();
-    QVERIFY(QFile::exists(path));
-    QCOMPARE(fileNameLabelText(program->document()), path);
+    void startUpReadsTheSettingsFile() {
+        startProgram("Interface=1\r\nClientServer=1\r\nport_number=09004\r\n");
+        QCOMPARE(program->window().windowTitle(), "ZEV-530 Server Program");
+        QCOMPARE(program->state().connectionTable[0].inUse, 1);
+        QCOMPARE(program->document().displayPosition[3], 7);
+        QCOMPARE(program->state().running, 1);
+        QVERIFY(!program->serialLink().isOpen());
+        QVERIFY(prompts.boxes.isEmpty());
 
-    program->document().documentModified = 1;
-    prompts.answerNext(true);
-    window.menuItem(40001)->trigger();
-    QCOMPARE(prompts.questions.last().text, "データを保存せずに新規作成しますか？");
-    QCOMPARE(fileNameLabelText(program->document()), "File Name ");
+        // COM1 names a device that does not exist here: each set-up step reports itself.
+        QVERIFY(QFile::link("/nonexistent/zev530tq-port", folder.filePath("COM1")));
+        startProgram("Interface=0\r\n");
+        QCOMPARE(prompts.texts(),
+                 QStringList({"Miss! File Open", "Miss! Mask Set", "Miss! Buffer Set",
+                              "Miss! Time Out Set", "Miss! Set Comm State"}));
+        QFile::remove(folder.filePath("COM1"));
+    }
 
-    prompts.chooseNext(path);
-    window.menuItem(40002)->trigger();
-    QCOMPARE(fileNameLabelText(program->document()), path);
-    QCOMPARE(prompts.unexpected, 0);
-}
+    // The first instance is a real process; the second, this one, is refused and ends with 0.
+    void secondInstanceIsRefused() {
+        QTemporaryDir temporary;
+        QProcess first;
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        environment.insert("TMPDIR", temporary.path());
+        environment.insert("XDG_CONFIG_HOME", folder.path());
+        environment.insert("QT_QPA_PLATFORM", "offscreen");
+        first.setProcessEnvironment(environment);
+        first.start(QCoreApplication::applicationDirPath() + "/../../src/app/zev530tq");
+        QVERIFY(first.waitForStarted(5000));
+        QTRY_VERIFY_WITH_TIMEOUT(QFile::exists(temporary.filePath("TCP_X_Mutex")), 10000);
 
-void MainWindowTest::startUpReadsTheSettingsFile() {
-    startProgram("Interface=1\r\nClientServer=1\r\nport_number=09004\r\n");
-    QCOMPARE(program->window().windowTitle(), "ZEV-530 Server Program");
-    QCOMPARE(program->state().tcpRole, 1);
-    QCOMPARE(program->state().connectionTable[0].inUse, 1);
-    QCOMPARE(program->document().displayPosition[3], 7);
-    QCOMPARE(program->state().running, 1);
-    QVERIFY(!program->serialLink().isOpen());
-    QVERIFY(prompts.boxes.isEmpty());
-}
+        qputenv("TMPDIR", temporary.path().toLocal8Bit());
+        program.reset();
+        QCOMPARE(runProgram(prompts, ConfigFolder(folder.path())), 0);
+        QCOMPARE(prompts.texts(), QStringList{"２重に起動はできません"});
+        QCOMPARE(prompts.boxes.first().caption, "ZEV-530TQ");
+        QCOMPARE(prompts.boxes.first().icon, BoxIcon::None);
+        QCOMPARE(first.state(), QProcess::Running); // the running instance is not touched
 
-void MainWindowTest::startUpOpensTheSerialPortOnlyForSerial() {
-    // COM1 names a device that does not exist here: each set-up step reports itself.
-    QFile::link("/nonexistent/zev530tq-port", folder.filePath("COM1"));
-    startProgram("Interface=0\r\n");
-    QCOMPARE(prompts.texts(), QStringList({"Miss! File Open", "Miss! Mask Set", "Miss! Buffer Set",
-                                           "Miss! Time Out Set", "Miss! Set Comm State"}));
-    QFile::remove(folder.filePath("COM1"));
-}
-
-// The first instance is a real process; the second, this one, is refused and ends with 0.
-void MainWindowTest::secondInstanceIsRefused() {
-    QTemporaryDir temporary;
-    QProcess first;
-    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-    environment.insert("TMPDIR", temporary.path());
-    environment.insert("XDG_CONFIG_HOME", folder.path());
-    environment.insert("QT_QPA_PLATFORM", "offscreen");
-    first.setProcessEnvironment(environment);
-    first.start(QCoreApplication::applicationDirPath() + "/../../src/app/zev530tq");
-    QVERIFY(first.waitForStarted(5000));
-    QTRY_VERIFY_WITH_TIMEOUT(QFile::exists(temporary.filePath("TCP_X_Mutex")), 10000);
-
-    qputenv("TMPDIR", temporary.path().toLocal8Bit());
-    program.reset();
-    QCOMPARE(runProgram(prompts, ConfigFolder(folder.path())), 0);
-    QCOMPARE(prompts.texts(), QStringList{"２重に起動はできません"});
-    QCOMPARE(prompts.boxes.first().caption, "ZEV-530TQ");
-    QCOMPARE(prompts.boxes.first().icon, BoxIcon::None);
-    QCOMPARE(first.state(), QProcess::Running); // the running instance is not touched
-
-    // A first instance that dies leaves no lock behind that keeps the program out.
-    first.kill();
-    QVERIFY(first.waitForFinished(5000));
-    QVERIFY(QFile::exists(temporary.filePath("TCP_X_Mutex")));
-    SingleInstance next;
-    QVERIFY(next.acquire());
-    qunsetenv("TMPDIR");
-}
+        // A first instance that dies leaves no lock behind that keeps the program out.
+        first.kill();
+        QVERIFY(first.waitForFinished(5000));
+        QVERIFY(QFile::exists(temporary.filePath("TCP_X_Mutex")));
+        QVERIFY(SingleInstance().acquire());
+        qunsetenv("TMPDIR");
+    }
+};
 
 QTEST_MAIN(MainWindowTest)
 #include "tst_mainwindow.moc"

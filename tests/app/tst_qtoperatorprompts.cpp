@@ -9,55 +9,42 @@
 // The real boxes, closed by a timer as an operator would close them.
 class QtOperatorPromptsTest : public QObject {
     Q_OBJECT
+
+    QStringList shown; // "caption: text" of each box
+    QMessageBox::Icon firstIcon = QMessageBox::NoIcon;
+
+    // Once the next modal box is up, records it and presses the button.
+    void pressWhenOpen(QMessageBox::StandardButton button) {
+        auto* poll = new QTimer(this);
+        connect(poll, &QTimer::timeout, this, [this, poll, button] {
+            auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+            if (!box)
+                return;
+            poll->deleteLater();
+            poll->stop();
+            if (shown.isEmpty())
+                firstIcon = box->icon();
+            shown << box->windowTitle() + ": " + box->text();
+            box->button(button)->click();
+        });
+        poll->start(10);
+    }
+
 private slots:
-    void messageBoxShowsCaptionTextAndIcon();
-    void questionAnswersYesAndNo();
-
-private:
-    // Runs check on the modal box once it is up, then presses button.
-    void whenBoxOpens(QMessageBox::StandardButton button, std::function<void(QMessageBox*)> check);
+    void boxesShowAndAnswer() {
+        QtOperatorPrompts prompts;
+        pressWhenOpen(QMessageBox::Ok);
+        prompts.showMessage({nullptr, "Error", "No Connect", BoxIcon::Stop, BoxBeep::Question});
+        pressWhenOpen(QMessageBox::Yes);
+        QVERIFY(prompts.askYesNo(nullptr, "ZEV-530TQ", "データを保存せずに終了しますか？"));
+        pressWhenOpen(QMessageBox::No);
+        QVERIFY(!prompts.askYesNo(nullptr, "ZEV-530TQ", "データを保存せずに終了しますか？"));
+        QCOMPARE(shown,
+                 QStringList({"Error: No Connect", "ZEV-530TQ: データを保存せずに終了しますか？",
+                              "ZEV-530TQ: データを保存せずに終了しますか？"}));
+        QCOMPARE(firstIcon, QMessageBox::Critical);
+    }
 };
-
-void QtOperatorPromptsTest::whenBoxOpens(QMessageBox::StandardButton button,
-                                         std::function<void(QMessageBox*)> check) {
-    auto* poll = new QTimer(this);
-    poll->setInterval(10);
-    connect(poll, &QTimer::timeout, this, [poll, button, check] {
-        auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
-        if (!box)
-            return;
-        poll->deleteLater();
-        poll->stop();
-        check(box);
-        box->button(button)->click();
-    });
-    poll->start();
-}
-
-void QtOperatorPromptsTest::messageBoxShowsCaptionTextAndIcon() {
-    QtOperatorPrompts prompts;
-    QString caption, text;
-    QMessageBox::Icon icon = QMessageBox::NoIcon;
-    whenBoxOpens(QMessageBox::Ok, [&](QMessageBox* box) {
-        caption = box->windowTitle();
-        text = box->text();
-        icon = box->icon();
-    });
-    prompts.showMessage({nullptr, "Error", "No Connect", BoxIcon::Stop, BoxBeep::Question});
-    QCOMPARE(caption, "Error");
-    QCOMPARE(text, "No Connect");
-    QCOMPARE(icon, QMessageBox::Critical);
-}
-
-void QtOperatorPromptsTest::questionAnswersYesAndNo() {
-    QtOperatorPrompts prompts;
-    QString caption;
-    whenBoxOpens(QMessageBox::Yes, [&](QMessageBox* box) { caption = box->windowTitle(); });
-    QVERIFY(prompts.askYesNo(nullptr, "ZEV-530TQ", "データを保存せずに終了しますか？"));
-    QCOMPARE(caption, "ZEV-530TQ");
-    whenBoxOpens(QMessageBox::No, [](QMessageBox*) {});
-    QVERIFY(!prompts.askYesNo(nullptr, "ZEV-530TQ", "データを保存せずに終了しますか？"));
-}
 
 QTEST_MAIN(QtOperatorPromptsTest)
 #include "tst_qtoperatorprompts.moc"

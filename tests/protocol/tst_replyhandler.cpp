@@ -7,462 +7,336 @@
 #include <QRandomGenerator>
 #include <QSignalSpy>
 #include <QTest>
+#include <cstring>
+#include <type_traits>
 
 namespace {
 
 enum class Link { Serial, Tcp };
+constexpr Link bothLinks[] = {Link::Serial, Link::Tcp};
 
 QByteArray titleReply(const char* head, const QByteArray& codes) {
-    QByteArray reply(head);
-    reply += codes;
+    QByteArray reply = head + codes;
     while (reply.size() < 7 + 56)
         reply += "2121";
     return reply + "\r\n";
 }
 
+// What a read-back reply of the given kind stored for an area (for CT: a title), as text.
+QString stored(const SettingsDocument& d, const QString& kind, int index) {
+    if (kind == "CT")
+        return d.titleTexts[index].toByteArray().toHex();
+    QList<int> values;
+    if (kind == "AST")
+        values = {d.autoSwitchTimes[index].begin(), d.autoSwitchTimes[index].end()};
+    else if (kind == "CTD")
+        values = {d.titleDisplayOn[index].begin(), d.titleDisplayOn[index].end()};
+    else
+        values = {QMap<QString, int>{{"CTDPO", d.displayPosition[index]},
+                                     {"CEL", d.edgeLevel},
+                                     {"CWL", d.whiteLevel},
+                                     {"SUS", d.startupPage[index]},
+                                     {"P0", d.displayPage[index]}}
+                      .value(kind)};
+    QStringList texts;
+    for (int value : values)
+        texts << QString::number(value);
+    return texts.join(' ');
+}
+
+// The damaged-reply test compares documents byte for byte.
+static_assert(std::has_unique_object_representations_v<SettingsDocument>);
+
 } // namespace
 
 class ReplyHandlerTest : public QObject {
     Q_OBJECT
-private slots:
-    void init();
-    void replyCodes_data();
-    void replyCodes();
-    void successIsSilentDuringSequence_data();
-    void successIsSilentDuringSequence();
-    void rs485AddressIsDropped();
-    void readBackLayouts_data();
-    void readBackLayouts();
-    void titleDecoding_data();
-    void titleDecoding();
-    void lastTitleOfReadBackReportsReadOk();
-    void glyphReplyFillsSample();
-    void tcpAssembly_data();
-    void tcpAssembly();
-    void damagedRepliesStoreNothing_data();
-    void damagedRepliesStoreNothing();
-    void randomRepliesStayInBounds();
-
-private:
-    void feed(Link link, const QByteArray& reply);
 
     AppState state;
     SettingsDocument document;
     RecordingPrompts prompts;
     std::unique_ptr<MessageBoxes> boxes;
     std::unique_ptr<ReplyHandler> handler;
-};
 
-void ReplyHandlerTest::init() {
-    state = AppState{};
-    document = SettingsDocument{};
-    prompts.clear();
-    boxes = std::make_unique<MessageBoxes>(prompts, state);
-    handler = std::make_unique<ReplyHandler>(state, document, *boxes);
-}
-
-void ReplyHandlerTest::feed(Link link, const QByteArray& reply) {
-    if (link == Link::Serial)
-        handler->handleSerialReply(reply);
-    else
-        handler->handleTcpBytes(reply);
-}
-
-void ReplyHandlerTest::replyCodes_data() {
-    QTest::addColumn<Link>("link");
-    QTest::addColumn<QByteArray>("reply");
-    QTest::addColumn<int>("glyphReadPending");
-    QTest::addColumn<QString>("caption");
-    QTest::addColumn<QString>("text");
-    QTest::addColumn<BoxIcon>("icon");
-    QTest::addColumn<int>("exchangeFailed");
-
-    const auto none = QString();
-    QTest::newRow("serial GO") << Link::Serial << QByteArray("GO\r\n") << 0 << "設定完了"
-                               << "Success" << BoxIcon::None << 0;
-    QTest::newRow("serial GO with more is not accepted")
-        << Link::Serial << QByteArray("GOX\r\n") << 0 << none << none << BoxIcon::None << 0;
-    QTest::newRow("tcp GO") << Link::Tcp << QByteArray("GO\r\n") << 0 << "Success"
-                            << "Socket ＯＫ" << BoxIcon::None << 0;
-    QTest::newRow("tcp GO with more is accepted")
-        << Link::Tcp << QByteArray("GOX\r\n") << 0 << "Success"
-        << "Socket ＯＫ" << BoxIcon::None << 0;
-    QTest::newRow("serial GN glyph") << Link::Serial << QByteArray("GN\r\n") << 1 << "Error"
-                                     << "自動切換え中！" << BoxIcon::Exclamation << 0;
-    QTest::newRow("tcp GN glyph") << Link::Tcp << QByteArray("GN\r\n") << 1 << "Error"
-                                  << "Socket 自動切換え中！" << BoxIcon::Stop << 0;
-    QTest::newRow("serial GN") << Link::Serial << QByteArray("GN\r\n") << 0 << "Error"
-                               << "Mode difference" << BoxIcon::Exclamation << 0;
-    QTest::newRow("tcp GN") << Link::Tcp << QByteArray("GN\r\n") << 0 << "Error"
-                            << "Socket mode difference" << BoxIcon::Exclamation << 0;
-    QTest::newRow("serial MENU") << Link::Serial << QByteArray("MENU\r\n") << 0 << "Error"
-                                 << "Menu Display" << BoxIcon::Exclamation << 0;
-    QTest::newRow("tcp MENU") << Link::Tcp << QByteArray("MENU\r\n") << 0 << "Error"
-                              << "Socket Menu Display" << BoxIcon::Exclamation << 0;
-    const char* serialErrors[] = {"Framing Error", "Parity Error", "Over run Error",
-                                  "Command Error"};
-    const char* tcpErrors[] = {"Socket Framing", "Socket Framing", "Socket Over run",
-                               "Socket Command"};
-    for (int code = 0; code < 4; ++code) {
-        const QByteArray reply = "E" + QByteArray::number(code) + "\r\n";
-        QTest::addRow("serial E%d", code) << Link::Serial << reply << 0 << "Error"
-                                          << serialErrors[code] << BoxIcon::Exclamation << 1;
-        QTest::addRow("tcp E%d", code)
-            << Link::Tcp << reply << 0 << "Error" << tcpErrors[code] << BoxIcon::Exclamation << 1;
+    void feed(Link link, const QByteArray& reply) {
+        if (link == Link::Serial)
+            handler->handleSerialReply(reply);
+        else
+            handler->handleTcpBytes(reply);
     }
-    QTest::newRow("serial unknown")
-        << Link::Serial << QByteArray("XYZ\r\n") << 0 << none << none << BoxIcon::None << 0;
-    QTest::newRow("tcp unknown") << Link::Tcp << QByteArray("E9\r\n") << 0 << none << none
-                                 << BoxIcon::None << 0;
-}
 
-void ReplyHandlerTest::replyCodes() {
-    QFETCH(Link, link);
-    QFETCH(QByteArray, reply);
-    QFETCH(int, glyphReadPending);
-    QFETCH(QString, caption);
-    QFETCH(QString, text);
-    QFETCH(BoxIcon, icon);
-    QFETCH(int, exchangeFailed);
-
-    QObject dialog;
-    state.activeDialog = &dialog;
-    state.exchangeFailed = 1 - exchangeFailed; // every interpretation sets it anew
-    state.glyphReadPending = glyphReadPending;
-    state.replyPending = 1;
-    state.replyWaitTicks = 3;
-    feed(link, reply);
-
-    if (text.isNull()) {
-        QVERIFY(prompts.boxes.isEmpty());
-    } else {
-        QCOMPARE(prompts.boxes.size(), 1);
-        const MessageBoxRequest& box = prompts.boxes.first();
-        QCOMPARE(box.caption, caption);
-        QCOMPARE(box.text, text);
-        QCOMPARE(box.icon, icon);
-        const bool serialGo = link == Link::Serial && caption == "設定完了";
-        QCOMPARE(box.owner, serialGo ? &dialog : nullptr);
-        QCOMPARE(box.beep, serialGo ? BoxBeep::Simple : BoxBeep::Question);
+private slots:
+    void init() {
+        state = AppState{};
+        document = SettingsDocument{};
+        prompts.clear();
+        boxes = std::make_unique<MessageBoxes>(prompts, state);
+        handler = std::make_unique<ReplyHandler>(state, document, *boxes);
     }
-    QCOMPARE(state.exchangeFailed, exchangeFailed);
-    QCOMPARE(state.glyphReadPending, 0);
-    if (link == Link::Serial) {
-        QCOMPARE(state.replyPending, 0);
-        QCOMPARE(state.replyWaitTicks, 0);
-    } else {
+
+    void replyCodes_data() {
+        QTest::addColumn<Link>("link");
+        QTest::addColumn<QByteArray>("reply");
+        QTest::addColumn<int>("glyphReadPending");
+        QTest::addColumn<QString>("box"); // "caption: text", empty for none
+        QTest::addColumn<BoxIcon>("icon");
+        QTest::addColumn<int>("exchangeFailed");
+        const auto row = [](const char* name, Link link, const char* reply, int glyph,
+                            const char* box, BoxIcon icon, int failed) {
+            QTest::newRow(name) << link << QByteArray(reply) << glyph << QString(box) << icon
+                                << failed;
+        };
+        const auto S = Link::Serial, T = Link::Tcp;
+        const auto none = BoxIcon::None, excl = BoxIcon::Exclamation;
+        row("serial GO", S, "GO\r\n", 0, "設定完了: Success", none, 0);
+        row("serial GOX refused", S, "GOX\r\n", 0, "", none, 0);
+        row("tcp GO", T, "GO\r\n", 0, "Success: Socket ＯＫ", none, 0);
+        row("tcp GOX accepted", T, "GOX\r\n", 0, "Success: Socket ＯＫ", none, 0);
+        row("serial GN glyph", S, "GN\r\n", 1, "Error: 自動切換え中！", excl, 0);
+        row("tcp GN glyph", T, "GN\r\n", 1, "Error: Socket 自動切換え中！", BoxIcon::Stop, 0);
+        row("serial GN", S, "GN\r\n", 0, "Error: Mode difference", excl, 0);
+        row("tcp GN", T, "GN\r\n", 0, "Error: Socket mode difference", excl, 0);
+        row("serial MENU", S, "MENU\r\n", 0, "Error: Menu Display", excl, 0);
+        row("tcp MENU", T, "MENU\r\n", 0, "Error: Socket Menu Display", excl, 0);
+        row("serial E0", S, "E0\r\n", 0, "Error: Framing Error", excl, 1);
+        row("serial E1", S, "E1\r\n", 0, "Error: Parity Error", excl, 1);
+        row("serial E2", S, "E2\r\n", 0, "Error: Over run Error", excl, 1);
+        row("serial E3", S, "E3\r\n", 0, "Error: Command Error", excl, 1);
+        row("tcp E0", T, "E0\r\n", 0, "Error: Socket Framing", excl, 1);
+        row("tcp E1", T, "E1\r\n", 0, "Error: Socket Framing", excl, 1);
+        row("tcp E2", T, "E2\r\n", 0, "Error: Socket Over run", excl, 1);
+        row("tcp E3", T, "E3\r\n", 0, "Error: Socket Command", excl, 1);
+        row("serial unknown", S, "XYZ\r\n", 0, "", none, 0);
+        row("tcp unknown", T, "E9\r\n", 0, "", none, 0);
+    }
+
+    void replyCodes() {
+        QFETCH(Link, link);
+        QFETCH(QByteArray, reply);
+        QFETCH(int, glyphReadPending);
+        QFETCH(QString, box);
+        QFETCH(BoxIcon, icon);
+        QFETCH(int, exchangeFailed);
+        QObject dialog;
+        state.activeDialog = &dialog;
+        state.exchangeFailed = 1 - exchangeFailed; // every interpretation sets it anew
+        state.glyphReadPending = glyphReadPending;
+        state.replyPending = 1;
+        state.replyWaitTicks = 3;
+        feed(link, reply);
+
+        QCOMPARE(prompts.boxes.size(), box.isEmpty() ? 0 : 1);
+        if (!box.isEmpty()) {
+            const MessageBoxRequest& shown = prompts.boxes.first();
+            QCOMPARE(shown.caption + ": " + shown.text, box);
+            QCOMPARE(shown.icon, icon);
+            const bool serialGo = shown.caption == "設定完了";
+            QCOMPARE(shown.owner, serialGo ? &dialog : nullptr);
+            QCOMPARE(shown.beep, serialGo ? BoxBeep::Simple : BoxBeep::Question);
+        }
+        QCOMPARE(state.exchangeFailed, exchangeFailed);
+        QCOMPARE(state.glyphReadPending, 0);
+        if (link == Link::Serial) // any reply ends the serial wait
+            QVERIFY(state.replyPending == 0 && state.replyWaitTicks == 0);
         QCOMPARE(state.tcpReplyPartial, 0);
         QVERIFY(state.tcpReplyBuffer.isEmpty());
     }
-}
 
-void ReplyHandlerTest::successIsSilentDuringSequence_data() {
-    QTest::addColumn<Link>("link");
-    QTest::newRow("serial") << Link::Serial;
-    QTest::newRow("tcp") << Link::Tcp;
-}
-
-void ReplyHandlerTest::successIsSilentDuringSequence() {
-    QFETCH(Link, link);
-    state.sequenceStep = 12;
-    feed(link, "GO\r\n");
-    QVERIFY(prompts.boxes.isEmpty());
-    feed(link, "E3\r\n");
-    QCOMPARE(prompts.boxes.size(), 1);
-    QCOMPARE(state.exchangeFailed, 1);
-}
-
-void ReplyHandlerTest::rs485AddressIsDropped() {
-    state.rs485Mode = 1;
-    handler->handleSerialReply("07GO\r\n");
-    handler->handleSerialReply("xyGO\r\n"); // whatever the two characters are
-    QCOMPARE(prompts.texts(), QStringList({"Success", "Success"}));
-    handler->handleSerialReply("G"); // too short to hold an address: an empty reply
-    handler->handleSerialReply("GO\r\n");
-    QCOMPARE(prompts.boxes.size(), 2);
-}
-
-void ReplyHandlerTest::readBackLayouts_data() {
-    QTest::addColumn<QByteArray>("reply");
-    QTest::addColumn<QString>("field");
-    QTest::addColumn<int>("area");
-    QTest::addColumn<QList<int>>("values");
-
-    QByteArray times = "AST02B";
-    QList<int> timeValues;
-    for (int page = 0; page < 64; ++page) {
-        times += QByteArray::number(page + 10).rightJustified(2, '0').right(2);
-        timeValues.append((page + 10) % 100);
-    }
-    QTest::newRow("AST") << times + "\r\n"
-                         << "autoSwitchTimes" << 3 << timeValues;
-
-    QByteArray flags = "CTD01T";
-    QList<int> flagValues;
-    for (int page = 0; page < 64; ++page) {
-        flags += page % 3 == 0 ? 'F' : 'N';
-        flagValues.append(page % 3 == 0 ? 0 : 1);
-    }
-    QTest::newRow("CTD") << flags + "\r\n"
-                         << "titleDisplayOn" << 0 << flagValues;
-    QByteArray otherLetters = "CTD02T" + QByteArray(63, 'N') + "X\r\n";
-    QList<int> otherValues(64, 1);
-    otherValues[63] = 0;
-    QTest::newRow("CTD other letter hides") << otherLetters << "titleDisplayOn" << 2 << otherValues;
-
-    QTest::newRow("CTDPO") << QByteArray("CTDPO01B12\r\n") << "displayPosition" << 1
-                           << QList<int>{12};
-    QTest::newRow("CEL") << QByteArray("CEL3\r\n") << "edgeLevel" << 0 << QList<int>{3};
-    QTest::newRow("CWL") << QByteArray("CWL2\r\n") << "whiteLevel" << 0 << QList<int>{2};
-    QTest::newRow("SUS page") << QByteArray("SUS02T05\r\n") << "startupPage" << 2 << QList<int>{4};
-    QTest::newRow("SUS auto") << QByteArray("SUS01BA\r\n") << "startupPage" << 1 << QList<int>{64};
-    QTest::newRow("P0 page") << QByteArray("P02B64\r\n") << "displayPage" << 3 << QList<int>{63};
-    QTest::newRow("P0 auto") << QByteArray("P01TAS\r\n") << "displayPage" << 0 << QList<int>{64};
-}
-
-void ReplyHandlerTest::readBackLayouts() {
-    QFETCH(QByteArray, reply);
-    QFETCH(QString, field);
-    QFETCH(int, area);
-    QFETCH(QList<int>, values);
-
-    for (Link link : {Link::Serial, Link::Tcp}) {
-        init();
-        state.exchangeFailed = 1;
-        feed(link, reply);
-        QList<int> stored;
-        if (field == "autoSwitchTimes")
-            stored = QList<int>(document.autoSwitchTimes[area].begin(),
-                                document.autoSwitchTimes[area].end());
-        else if (field == "titleDisplayOn")
-            stored = QList<int>(document.titleDisplayOn[area].begin(),
-                                document.titleDisplayOn[area].end());
-        else if (field == "displayPosition")
-            stored = {document.displayPosition[area]};
-        else if (field == "edgeLevel")
-            stored = {document.edgeLevel};
-        else if (field == "whiteLevel")
-            stored = {document.whiteLevel};
-        else if (field == "startupPage")
-            stored = {document.startupPage[area]};
-        else if (field == "displayPage")
-            stored = {document.displayPage[area]};
-        QCOMPARE(stored, values);
-        QVERIFY(prompts.boxes.isEmpty());
-        QCOMPARE(state.exchangeFailed, 0);
-    }
-}
-
-void ReplyHandlerTest::titleDecoding_data() {
-    QTest::addColumn<QByteArray>("reply");
-    QTest::addColumn<int>("index");
-    QTest::addColumn<QByteArray>("title");
-    QTest::newRow("all spaces is empty") << titleReply("CT01T01", "") << 0 << QByteArray();
-    QTest::newRow("trailing spaces dropped")
-        << titleReply("CT02B09", "23412342") << 200 << QByteArray::fromHex("82608261");
-    QTest::newRow("kanji") << titleReply("CT01B01", "34413B7A") << 64
-                           << QByteArray::fromHex("8abf8e9a");
-    QTest::newRow("code above 7C7E is a space")
-        << titleReply("CT02T10", "23417C7F2342") << 137 << QByteArray::fromHex("826081408261");
-    QTest::newRow("leading spaces kept")
-        << titleReply("CT01T02", "21212341") << 1 << QByteArray::fromHex("81408260");
-    QTest::newRow("invalid code ends the title")
-        << titleReply("CT01T03", "23410000234223") << 2 << QByteArray::fromHex("8260");
-    QByteArray full;
-    for (int i = 0; i < 14; ++i)
-        full += "2422";
-    QTest::newRow("fourteen characters")
-        << titleReply("CT01T64", full) << 63 << QByteArray::fromHex("82a0").repeated(14);
-}
-
-void ReplyHandlerTest::titleDecoding() {
-    QFETCH(QByteArray, reply);
-    QFETCH(int, index);
-    QFETCH(QByteArray, title);
-    for (Link link : {Link::Serial, Link::Tcp}) {
-        init();
-        document.titleTexts[index].assign("old");
-        feed(link, reply);
-        QCOMPARE(document.titleTexts[index].toByteArray(), title);
-    }
-}
-
-void ReplyHandlerTest::lastTitleOfReadBackReportsReadOk() {
-    QObject dialog;
-    state.activeDialog = &dialog;
-    state.sequenceStep = 285;
-    feed(Link::Tcp, titleReply("CT02B63", ""));
-    QVERIFY(prompts.boxes.isEmpty());
-    feed(Link::Tcp, titleReply("CT02B64", ""));
-    state.sequenceStep = 0; // also outside a read-back
-    feed(Link::Serial, titleReply("CT02B64", ""));
-    QCOMPARE(prompts.texts(), QStringList({"Read ＯＫ", "Read ＯＫ"}));
-    QCOMPARE(prompts.boxes.first().owner, &dialog);
-    QCOMPARE(prompts.boxes.first().caption, "Success");
-}
-
-void ReplyHandlerTest::glyphReplyFillsSample() {
-    QSignalSpy repaint(handler.get(), &ReplyHandler::glyphSampleChanged);
-    QByteArray digits;
-    for (int i = 0; i < 576; ++i)
-        digits += "0123456789ABCDEF"[i % 16];
-    state.glyphReadPending = 1;
-    feed(Link::Tcp, "FBMBA65" + digits + "\r\n");
-    QCOMPARE(QByteArray(state.glyphSample.data(), 576), digits);
-    QCOMPARE(QByteArray(state.glyphSample.data() + 576, 4), QByteArray("0000"));
-    QCOMPARE(repaint.size(), 1);
-    QCOMPARE(state.glyphReadPending, 0);
-
-    // Short or not hexadecimal: the sample stays as it was.
-    const auto before = state.glyphSample;
-    feed(Link::Serial, "FBMBA65" + digits.left(575) + "\r\n");
-    feed(Link::Serial, "FBMBA65" + digits.left(575).toLower() + "a\r\n");
-    QVERIFY(state.glyphSample == before);
-    QCOMPARE(repaint.size(), 1);
-}
-
-void ReplyHandlerTest::tcpAssembly_data() {
-    QTest::addColumn<QList<QByteArray>>("chunks");
-    QTest::addColumn<QStringList>("texts");
-    QTest::addColumn<int>("partial");
-    QTest::newRow("one character first")
-        << QList<QByteArray>{"G", "O\r\n"} << QStringList{"Socket ＯＫ"} << 0;
-    QTest::newRow("two lines in one chunk")
-        << QList<QByteArray>{"GO\r\nE3\r\n"} << QStringList{"Socket ＯＫ", "Socket Command"} << 0;
-    QTest::newRow("line ending in CR is partial")
-        << QList<QByteArray>{"GO\r"} << QStringList{} << 1;
-    QTest::newRow("empty chunk") << QList<QByteArray>{"", "GO\r\n"} << QStringList{"Socket ＯＫ"}
-                                 << 0;
-    QTest::newRow("over-long line discarded")
-        << QList<QByteArray>{"GO" + QByteArray(400, 'x'), QByteArray(400, 'y') + "\r\nE2\r\n"}
-        << QStringList{"Socket Over run"} << 0;
-    QTest::newRow("line of exactly 599 bytes kept")
-        << QList<QByteArray>{"E1" + QByteArray(595, 'x') + "\r\n"} << QStringList{"Socket Framing"}
-        << 0;
-    QTest::newRow("NUL bytes skipped")
-        << QList<QByteArray>{QByteArray("G\0O\r\n", 5)} << QStringList{"Socket ＯＫ"} << 0;
-}
-
-void ReplyHandlerTest::tcpAssembly() {
-    QFETCH(QList<QByteArray>, chunks);
-    QFETCH(QStringList, texts);
-    QFETCH(int, partial);
-    for (const QByteArray& chunk : chunks)
-        handler->handleTcpBytes(chunk);
-    QCOMPARE(prompts.texts(), texts);
-    QCOMPARE(state.tcpReplyPartial, partial);
-}
-
-void ReplyHandlerTest::damagedRepliesStoreNothing_data() {
-    QTest::addColumn<QByteArray>("reply");
-    QTest::newRow("AST short") << QByteArray("AST01T0203\r\n");
-    QTest::newRow("AST non-digit") << "AST01T" + QByteArray(126, '2') + "x2\r\n";
-    QTest::newRow("AST channel 03") << "AST03T" + QByteArray(128, '2') + "\r\n";
-    QTest::newRow("AST channel 00") << "AST00B" + QByteArray(128, '2') + "\r\n";
-    QTest::newRow("CTD short") << "CTD01T" + QByteArray(63, 'F') + "\r";
-    QTest::newRow("CTDPO above 15") << QByteArray("CTDPO01T16\r\n");
-    QTest::newRow("CTDPO no digits") << QByteArray("CTDPO01T\r\n");
-    QTest::newRow("CEL letter") << QByteArray("CELx\r\n");
-    QTest::newRow("CWL nothing") << QByteArray("CWL");
-    QTest::newRow("SUS page 00") << QByteArray("SUS01T00\r\n");
-    QTest::newRow("SUS page 65") << QByteArray("SUS01T65\r\n");
-    QTest::newRow("P0 page 99") << QByteArray("P01B99\r\n");
-    QTest::newRow("P0 short") << QByteArray("P0");
-    QTest::newRow("P0 channel 09") << QByteArray("P09T05\r\n");
-    QTest::newRow("CT 55 digits") << "CT01T01" + QByteArray(55, '2') + "\r\n";
-    QTest::newRow("CT lower-case hex") << "CT01T01" + QByteArray(52, '2') + "7c7f\r\n";
-    QTest::newRow("CT page 65") << "CT01T65" + QByteArray(56, '2') + "\r\n";
-    QTest::newRow("CT page AUTO") << "CT01TA5" + QByteArray(56, '2') + "\r\n";
-    QTest::newRow("CT high bytes") << "CT01T01" + QByteArray(56, char(0xC8)) + "\r\n";
-    QTest::newRow("FBM short") << "FBM2121" + QByteArray(100, '0') + "\r\n";
-}
-
-void ReplyHandlerTest::damagedRepliesStoreNothing() {
-    QFETCH(QByteArray, reply);
-    for (Link link : {Link::Serial, Link::Tcp}) {
-        init();
-        for (auto& title : document.titleTexts)
-            title.assign("keep");
-        const SettingsDocument before = document;
-        const auto sampleBefore = state.glyphSample;
-        feed(link, reply);
-        if (link == Link::Tcp && !reply.endsWith('\n'))
-            feed(link, "\n");
-        QCOMPARE(document.autoSwitchTimes, before.autoSwitchTimes);
-        QCOMPARE(document.titleDisplayOn, before.titleDisplayOn);
-        QCOMPARE(document.displayPosition, before.displayPosition);
-        QCOMPARE(document.startupPage, before.startupPage);
-        QCOMPARE(document.displayPage, before.displayPage);
-        QCOMPARE(document.whiteLevel, before.whiteLevel);
-        QCOMPARE(document.edgeLevel, before.edgeLevel);
-        for (int i = 0; i < SettingsDocument::titleCount; ++i)
-            QCOMPARE(document.titleTexts[i].toByteArray(), QByteArray("keep"));
-        QVERIFY(state.glyphSample == sampleBefore);
-        QVERIFY(prompts.boxes.isEmpty());
-    }
-}
-
-// Random and mutated replies through both links: whatever arrives, nothing is stored outside
-// its table or outside the ranges the dialogs can show. Run under the sanitizers in CI.
-void ReplyHandlerTest::randomRepliesStayInBounds() {
-    const QByteArray seeds[] = {"AST01T" + QByteArray(128, '5') + "\r\n",
-                                "CTD02B" + QByteArray(64, 'N') + "\r\n",
-                                "CTDPO02T03\r\n",
-                                "CEL2\r\n",
-                                "CWL1\r\n",
-                                "SUS02BA\r\n",
-                                "P01T12\r\n",
-                                titleReply("CT02B64", "2422"),
-                                "FBMBA65" + QByteArray(576, 'F') + "\r\n",
-                                "GO\r\n",
-                                "GN\r\n",
-                                "MENU\r\n",
-                                "E3\r\n"};
-    const char alphabet[] = "0123456789ABCDEFabcdefNTBSAP\r\n \x80\xff\x7f";
-    QRandomGenerator random(530);
-    for (int round = 0; round < 20000; ++round) {
-        QByteArray reply = seeds[random.bounded(int(std::size(seeds)))];
-        const int mutations = random.bounded(6);
-        for (int m = 0; m < mutations; ++m) {
-            const int kind = random.bounded(4);
-            const int at = reply.isEmpty() ? 0 : random.bounded(int(reply.size()));
-            const char c = alphabet[random.bounded(int(sizeof(alphabet) - 1))];
-            if (kind == 0 && !reply.isEmpty())
-                reply[at] = c;
-            else if (kind == 1)
-                reply.insert(at, c);
-            else if (kind == 2 && !reply.isEmpty())
-                reply.remove(at, 1 + random.bounded(8));
-            else
-                reply.truncate(at);
-        }
-        if (random.bounded(50) == 0)
-            reply = QByteArray(random.bounded(2000), char(random.bounded(256)));
-        state.rs485Mode = random.bounded(2);
-        state.glyphReadPending = random.bounded(2);
-        if (random.bounded(2) == 0) {
-            handler->handleSerialReply(reply);
-        } else {
-            // Split at random points, as TCP may deliver it.
-            const int cut = reply.isEmpty() ? 0 : random.bounded(int(reply.size()));
-            handler->handleTcpBytes(reply.left(cut));
-            handler->handleTcpBytes(reply.mid(cut));
+    // During a sequence only its errors and the end of a read-back are reported.
+    void sequenceReportsErrorsAndReadOk() {
+        const QStringList errors = {"Command Error", "Socket Command"};
+        for (Link link : bothLinks) {
+            init();
+            QObject dialog;
+            state.activeDialog = &dialog;
+            state.sequenceStep = 285;
+            feed(link, "GO\r\n");
+            feed(link, titleReply("CT02B63", ""));
+            feed(link, "E3\r\n");
+            feed(link, titleReply("CT02B64", ""));
+            state.sequenceStep = 0; // also outside a read-back
+            feed(link, titleReply("CT02B64", ""));
+            QCOMPARE(prompts.texts(), QStringList({errors[int(link)], "Read ＯＫ", "Read ＯＫ"}));
+            QCOMPARE(prompts.boxes[1].owner, &dialog);
+            QCOMPARE(prompts.boxes[1].caption, "Success");
+            QCOMPARE(state.exchangeFailed, 0);
         }
     }
-    for (int area = 0; area < 4; ++area) {
-        QVERIFY(document.startupPage[area] >= 0 && document.startupPage[area] <= 64);
-        QVERIFY(document.displayPage[area] >= 0 && document.displayPage[area] <= 64);
-        QVERIFY(document.displayPosition[area] >= 0 && document.displayPosition[area] <= 15);
+
+    void rs485AddressIsDropped() {
+        state.rs485Mode = 1;
+        handler->handleSerialReply("07GO\r\n");
+        handler->handleSerialReply("xyGO\r\n"); // whatever the two characters are
+        handler->handleSerialReply("G");        // too short to hold an address: an empty reply
+        handler->handleSerialReply("GO\r\n");
+        QCOMPARE(prompts.texts(), QStringList({"Success", "Success"}));
+    }
+
+    void readBack_data() {
+        QTest::addColumn<QByteArray>("reply");
+        QTest::addColumn<QString>("kind"); // the field the reply fills; empty: it stores nothing
+        QTest::addColumn<int>("index");    // the area, or for CT the title
+        QTest::addColumn<QString>("expected");
+        const auto row = [](const char* name, const QByteArray& reply, const char* kind = "",
+                            int index = 0, const QString& expected = {}) {
+            QTest::newRow(name) << reply << QString(kind) << index << expected;
+        };
+        QByteArray times = "AST02B", flags = "CTD02T";
+        QStringList timeValues, flagValues;
         for (int page = 0; page < 64; ++page) {
-            QVERIFY(document.autoSwitchTimes[area][page] >= 0);
-            QVERIFY(document.autoSwitchTimes[area][page] <= 99);
+            timeValues << QString::number(page * 3 % 100);
+            times += timeValues.last().toLatin1().rightJustified(2, '0');
+            flags += "FNX"[page % 3]; // any letter but N hides the title
+            flagValues << (page % 3 == 1 ? "1" : "0");
+        }
+        row("AST", times + "\r\n", "AST", 3, timeValues.join(' '));
+        row("CTD", flags + "\r\n", "CTD", 2, flagValues.join(' '));
+        row("CTDPO", "CTDPO01B12\r\n", "CTDPO", 1, "12");
+        row("CEL", "CEL3\r\n", "CEL", 0, "3");
+        row("CWL", "CWL2\r\n", "CWL", 0, "2");
+        row("SUS page", "SUS02T05\r\n", "SUS", 2, "4");
+        row("SUS auto", "SUS01BA\r\n", "SUS", 1, "64");
+        row("P0 page", "P02B64\r\n", "P0", 3, "63");
+        row("P0 auto", "P01TAS\r\n", "P0", 0, "64");
+        row("CT all spaces is empty", titleReply("CT01T01", ""), "CT", 0, "");
+        row("CT trailing spaces dropped", titleReply("CT02B09", "23412342"), "CT", 200, "82608261");
+        row("CT 7C7F is a space", titleReply("CT02T10", "23417C7F2342"), "CT", 137, "826081408261");
+        row("CT leading spaces kept", titleReply("CT01T02", "21212341"), "CT", 1, "81408260");
+        row("CT invalid code ends it", titleReply("CT01T03", "23410000234223"), "CT", 2, "8260");
+        row("CT fourteen characters", titleReply("CT01T64", QByteArray("2422").repeated(14)), "CT",
+            63, QString("82a0").repeated(14));
+        const QByteArray glyph = QByteArray("0123456789ABCDEF").repeated(36);
+        row("FBM", "FBMBA65" + glyph + "\r\n", "FBM", 0, glyph + "0000");
+        row("bad AST short", "AST01T0203\r\n");
+        row("bad AST non-digit", "AST01T" + QByteArray(126, '2') + "x2\r\n");
+        row("bad AST channel 03", "AST03T" + QByteArray(128, '2') + "\r\n");
+        row("bad AST channel 00", "AST00B" + QByteArray(128, '2') + "\r\n");
+        row("bad CTD short", "CTD01T" + QByteArray(63, 'F') + "\r");
+        row("bad CTDPO above 15", "CTDPO01T16\r\n");
+        row("bad CEL letter", "CELx\r\n");
+        row("bad CWL nothing", "CWL");
+        row("bad SUS page 00", "SUS01T00\r\n");
+        row("bad SUS page 65", "SUS01T65\r\n");
+        row("bad P0 channel 09", "P09T05\r\n");
+        row("bad CT 55 digits", "CT01T01" + QByteArray(55, '2') + "\r\n");
+        row("bad CT lower-case hex", "CT01T01" + QByteArray(52, '2') + "7c7f\r\n");
+        row("bad CT page 65", "CT01T65" + QByteArray(56, '2') + "\r\n");
+        row("bad CT page AUTO", "CT01TA5" + QByteArray(56, '2') + "\r\n");
+        row("bad CT high bytes", "CT01T01" + QByteArray(56, char(0xC8)) + "\r\n");
+        row("bad FBM short", "FBM2121" + QByteArray(100, '0') + "\r\n");
+        row("bad FBM 575 digits", "FBMBA65" + glyph.left(575) + "\r\n");
+        row("bad FBM lower-case", "FBMBA65" + glyph.left(575).toLower() + "a\r\n");
+    }
+
+    void readBack() {
+        QFETCH(QByteArray, reply);
+        QFETCH(QString, kind);
+        QFETCH(int, index);
+        QFETCH(QString, expected);
+        for (Link link : bothLinks) {
+            init();
+            for (auto& title : document.titleTexts)
+                title.assign("keep");
+            const SettingsDocument before = document;
+            const auto sampleBefore = state.glyphSample;
+            QSignalSpy repaint(handler.get(), &ReplyHandler::glyphSampleChanged);
+            state.exchangeFailed = 1;
+            feed(link, reply);
+            if (link == Link::Tcp && !reply.endsWith('\n'))
+                feed(link, "\n");
+            if (kind.isEmpty())
+                QVERIFY(std::memcmp(&document, &before, sizeof document) == 0);
+            else if (kind == "FBM")
+                QCOMPARE(QString::fromLatin1(state.glyphSample.data(), state.glyphSample.size()),
+                         expected);
+            else
+                QCOMPARE(stored(document, kind, index), expected);
+            QCOMPARE(state.glyphSample != sampleBefore, kind == "FBM");
+            QCOMPARE(repaint.size(), kind == "FBM" ? 1 : 0);
+            QVERIFY(prompts.boxes.isEmpty());
+            QCOMPARE(state.exchangeFailed, 0);
         }
     }
-    for (const auto& title : document.titleTexts)
-        QVERIFY(title.length() <= 28 && title.length() % 2 == 0);
-    QVERIFY(document.whiteLevel >= 0 && document.whiteLevel <= 9);
-    QVERIFY(state.tcpReplyBuffer.length() <= ReplyHandler::maxLineLength);
-}
+
+    void tcpAssembly_data() {
+        QTest::addColumn<QByteArray>("chunks"); // the pieces as they arrive, separated by |
+        QTest::addColumn<QStringList>("texts");
+        QTest::addColumn<int>("partial");
+        QTest::newRow("one character first")
+            << QByteArray("G|O\r\n") << QStringList{"Socket ＯＫ"} << 0;
+        QTest::newRow("two lines in one chunk")
+            << QByteArray("GO\r\nE3\r\n") << QStringList{"Socket ＯＫ", "Socket Command"} << 0;
+        QTest::newRow("line ending in CR is partial") << QByteArray("GO\r") << QStringList{} << 1;
+        QTest::newRow("over-long line discarded")
+            << "GO" + QByteArray(400, 'x') + "|" + QByteArray(400, 'y') + "\r\nE2\r\n"
+            << QStringList{"Socket Over run"} << 0;
+        QTest::newRow("line of exactly 599 bytes kept") << "E1" + QByteArray(595, 'x') + "\r\n"
+                                                        << QStringList{"Socket Framing"} << 0;
+        QTest::newRow("NUL bytes skipped")
+            << QByteArray("G\0O\r\n", 5) << QStringList{"Socket ＯＫ"} << 0;
+    }
+
+    void tcpAssembly() {
+        QFETCH(QByteArray, chunks);
+        QFETCH(QStringList, texts);
+        QFETCH(int, partial);
+        for (const QByteArray& chunk : chunks.split('|'))
+            handler->handleTcpBytes(chunk);
+        QCOMPARE(prompts.texts(), texts);
+        QCOMPARE(state.tcpReplyPartial, partial);
+    }
+
+    // Random and mutated replies through both links: whatever arrives, nothing is stored outside
+    // its table or outside the ranges the dialogs can show. Run under the sanitizers in CI.
+    void randomRepliesStayInBounds() {
+        QList<QByteArray> seeds =
+            QByteArray("CTDPO02T03 CEL2 CWL1 SUS02BA P01T12 GO GN MENU E3").split(' ');
+        seeds << "AST01T" + QByteArray(128, '5') << "CTD02B" + QByteArray(64, 'N')
+              << titleReply("CT02B64", "2422").chopped(2) << "FBMBA65" + QByteArray(576, 'F');
+        for (QByteArray& seed : seeds)
+            seed += "\r\n";
+        const char alphabet[] = "0123456789ABCDEFabcdefNTBSAP\r\n \x80\xff\x7f";
+        QRandomGenerator random(530);
+        for (int round = 0; round < 20000; ++round) {
+            QByteArray reply = seeds[random.bounded(int(seeds.size()))];
+            for (int mutations = random.bounded(6); mutations > 0; --mutations) {
+                const int kind = random.bounded(4);
+                const int at = reply.isEmpty() ? 0 : random.bounded(int(reply.size()));
+                const char c = alphabet[random.bounded(int(sizeof(alphabet) - 1))];
+                if (kind == 0 && !reply.isEmpty())
+                    reply[at] = c;
+                else if (kind == 1)
+                    reply.insert(at, c);
+                else if (kind == 2 && !reply.isEmpty())
+                    reply.remove(at, 1 + random.bounded(8));
+                else
+                    reply.truncate(at);
+            }
+            if (random.bounded(50) == 0)
+                reply = QByteArray(random.bounded(2000), char(random.bounded(256)));
+            state.rs485Mode = random.bounded(2);
+            state.glyphReadPending = random.bounded(2);
+            const int cut = reply.isEmpty() ? 0 : random.bounded(int(reply.size()));
+            if (random.bounded(2) == 0) {
+                handler->handleSerialReply(reply);
+            } else { // split, as TCP may deliver it
+                handler->handleTcpBytes(reply.left(cut));
+                handler->handleTcpBytes(reply.mid(cut));
+            }
+        }
+        for (int area = 0; area < 4; ++area) {
+            QVERIFY(document.startupPage[area] >= 0 && document.startupPage[area] <= 64);
+            QVERIFY(document.displayPage[area] >= 0 && document.displayPage[area] <= 64);
+            QVERIFY(document.displayPosition[area] >= 0 && document.displayPosition[area] <= 15);
+            for (int time : document.autoSwitchTimes[area])
+                QVERIFY(time >= 0 && time <= 99);
+        }
+        QVERIFY(document.whiteLevel >= 0 && document.whiteLevel <= 9);
+        for (const auto& title : document.titleTexts)
+            QVERIFY(title.length() <= 28 && title.length() % 2 == 0);
+        QVERIFY(state.tcpReplyBuffer.length() <= ReplyHandler::maxLineLength);
+    }
+};
 
 QTEST_GUILESS_MAIN(ReplyHandlerTest)
 #include "tst_replyhandler.moc"
