@@ -1,5 +1,4 @@
 #include "document/DatFile.h"
-#include "document/FileExtension.h"
 
 #include <QBuffer>
 #include <QTest>
@@ -13,16 +12,15 @@ const QByteArray kanji = QByteArray::fromHex("8abf"); // 漢
 SettingsDocument sampleDocument() {
     SettingsDocument document;
     for (int index = 0; index < SettingsDocument::titleCount; ++index) {
-        const int area = index / SettingsDocument::pageCount;
-        const int page = index % SettingsDocument::pageCount;
-        document.titleDisplayOn[area][page] = index % 2;
-        document.autoSwitchTimes[area][page] = index % 100;
-        auto& title = document.titleTexts[index]; // every third one stays empty
-        if (index % 3 == 0)
-            title.assign(kanji + QByteArray::fromHex("b1") + QByteArray::number(index)); // 漢ｱ…
-        else if (index % 3 == 2)
-            title.assign(kanji.repeated(14) + "A"); // the longest title, 29 bytes
+        document.titleDisplayOn[index / 64][index % 64] = index % 2;
+        document.autoSwitchTimes[index / 64][index % 64] = index % 100;
+        if (index % 3 == 0) // 漢ｱ and the index
+            document.titleTexts[index].assign(kanji + '\xb1' + QByteArray::number(index));
+        else if (index % 3 == 2) // the longest title, 29 bytes
+            document.titleTexts[index].assign(kanji.repeated(14) + 'A');
     }
+    document.titleTexts[1].assign("ss");
+    document.titleTexts[4].assign("\x81\x40\x81\x40"); // full-width spaces
     document.startupPage = {64, 1, 2, 63};
     document.displayPage = {5, 64, 0, 7};
     document.whiteLevel = 3;
@@ -34,22 +32,19 @@ SettingsDocument sampleDocument() {
 }
 
 bool sameFileFields(const SettingsDocument& left, const SettingsDocument& right) {
-    for (int index = 0; index < SettingsDocument::titleCount; ++index)
-        if (left.titleTexts[index].view() != right.titleTexts[index].view())
-            return false;
-    return left.titleDisplayOn == right.titleDisplayOn &&
-           left.autoSwitchTimes == right.autoSwitchTimes && left.startupPage == right.startupPage &&
-           left.displayPage == right.displayPage && left.whiteLevel == right.whiteLevel &&
-           left.edgeLevel == right.edgeLevel && left.reserved1 == right.reserved1 &&
-           left.reserved2 == right.reserved2 && left.displayPosition == right.displayPosition;
+    const auto fields = [](const SettingsDocument& d) {
+        return std::tie(d.titleDisplayOn, d.autoSwitchTimes, d.startupPage, d.displayPage,
+                        d.whiteLevel, d.edgeLevel, d.reserved1, d.reserved2, d.displayPosition);
+    };
+    return fields(left) == fields(right) &&
+           std::equal(left.titleTexts.begin(), left.titleTexts.end(), right.titleTexts.begin(),
+                      [](const auto& one, const auto& other) { return one == other.view(); });
 }
 
 QByteArray written(const SettingsDocument& document) {
     QBuffer buffer;
     buffer.open(QIODevice::WriteOnly);
-    if (!writeDatFile(buffer, document))
-        return {};
-    return buffer.data();
+    return writeDatFile(buffer, document) ? buffer.data() : QByteArray();
 }
 
 bool readInto(QByteArray bytes, SettingsDocument& document) {
@@ -58,7 +53,6 @@ bool readInto(QByteArray bytes, SettingsDocument& document) {
     return readDatFile(buffer, document);
 }
 
-// The file as its whitespace tokens.
 QList<QByteArray> tokens(const SettingsDocument& document) {
     return written(document).simplified().split(' ');
 }
@@ -68,148 +62,102 @@ QList<QByteArray> tokens(const SettingsDocument& document) {
 class DatFileTest : public QObject {
     Q_OBJECT
 private slots:
-    void everyFieldReadsBackExactly();
-    void anyWhitespaceSeparatesValues();
-    void fileThatEndsEarly_data();
-    void fileThatEndsEarly();
-    void malformedFileLeavesDocument_data();
-    void malformedFileLeavesDocument();
-    void titleTokens_data();
-    void titleTokens();
-    void unstorableTitles_data();
-    void unstorableTitles();
-    void extensionRule();
-};
-
-void DatFileTest::everyFieldReadsBackExactly() {
-    const SettingsDocument sample = sampleDocument();
-    SettingsDocument read;
-    QVERIFY(readInto(written(sample), read));
-    QVERIFY(sameFileFields(read, sample));
-    QCOMPARE(read.titleTexts[2].length(), 29);
-}
-
-void DatFileTest::anyWhitespaceSeparatesValues() {
-    const auto values = tokens(sampleDocument());
-    QByteArray bytes = "  \t";
-    for (int i = 0; i < values.size(); ++i)
-        bytes += values[i] + (i % 3 == 0 ? " \t " : i % 3 == 1 ? "\n\n" : "\r\n\v\f");
-    SettingsDocument read;
-    QVERIFY(readInto(bytes, read));
-    QVERIFY(sameFileFields(read, sampleDocument()));
-}
-
-void DatFileTest::fileThatEndsEarly_data() {
-    QTest::addColumn<int>("tokenCount");
-    QTest::newRow("empty") << 0;
-    QTest::newRow("inside the switching times") << 300;
-    QTest::newRow("inside the titles") << 600;
-    QTest::newRow("before the positions") << 780;
-}
-
-void DatFileTest::fileThatEndsEarly() {
-    QFETCH(int, tokenCount);
-    const SettingsDocument sample = sampleDocument();
-    const QByteArray bytes = tokens(sample).mid(0, tokenCount).join("\r\n");
-    SettingsDocument read;
-    read.titleTexts.fill(SettingsDocument::Title("old"));
-    read.displayPosition = {3, 3, 3, 3};
-    const SettingsDocument before = read;
-    QVERIFY(readInto(bytes, read));
-
-    const int firstTitleToken = 524;
-    for (int area = 0; area < SettingsDocument::areaCount; ++area)
-        for (int page = 0; page < SettingsDocument::pageCount; ++page) {
-            const int token = 256 + area * 64 + page;
-            QCOMPARE(read.autoSwitchTimes[area][page],
-                     (token < tokenCount ? sample : before).autoSwitchTimes[area][page]);
+    // Read as written, and with any whitespace between the values.
+    void everyFieldReadsBackExactly() {
+        const SettingsDocument sample = sampleDocument();
+        QByteArray spaced = "  \t";
+        for (const QByteArray& value : tokens(sample))
+            spaced += value + (spaced.size() % 2 ? " \t " : "\r\n\v\f\n");
+        for (const QByteArray& bytes : {written(sample), spaced}) {
+            SettingsDocument read;
+            QVERIFY(readInto(bytes, read));
+            QVERIFY(sameFileFields(read, sample));
+            QCOMPARE(read.titleTexts[2].length(), 29);
         }
-    for (int index = 0; index < SettingsDocument::titleCount; ++index) {
-        const bool inFile = firstTitleToken + index < tokenCount;
-        QCOMPARE(read.titleTexts[index].view(),
-                 inFile ? sample.titleTexts[index].view() : QByteArrayView());
     }
-    QCOMPARE(read.displayPosition, before.displayPosition);
-}
 
-void DatFileTest::malformedFileLeavesDocument_data() {
-    QTest::addColumn<int>("token");
-    QTest::addColumn<QByteArray>("value");
-    QTest::newRow("word for a flag") << 0 << QByteArray("on");
-    QTest::newRow("digits and letters") << 300 << QByteArray("12x");
-    QTest::newRow("beyond 32 bits") << 522 << QByteArray("2147483648");
-    QTest::newRow("endless digits") << 513 << QByteArray(5000, '7');
-    QTest::newRow("word for a position") << 783 << QByteArray("s");
-}
+    // A file cut short is read up to its end: the numbers after it stay as they were and the
+    // titles after it are emptied. A bad value leaves the whole document as it was.
+    void damagedFile_data() {
+        QTest::addColumn<int>("token");
+        QTest::addColumn<QByteArray>("value"); // replaces the token; none: the file ends there
+        QTest::newRow("empty") << 0 << QByteArray();
+        QTest::newRow("ends inside the switching times") << 300 << QByteArray();
+        QTest::newRow("ends inside the titles") << 600 << QByteArray();
+        QTest::newRow("word for a flag") << 0 << QByteArray("on");
+        QTest::newRow("digits and letters") << 300 << QByteArray("12x");
+        QTest::newRow("beyond 32 bits") << 522 << QByteArray("2147483648");
+        QTest::newRow("endless digits") << 513 << QByteArray(5000, '7');
+        QTest::newRow("word for a position") << 783 << QByteArray("s");
+    }
 
-void DatFileTest::malformedFileLeavesDocument() {
-    QFETCH(int, token);
-    QFETCH(QByteArray, value);
-    auto values = tokens(sampleDocument());
-    values[token] = value;
-    SettingsDocument read;
-    read.titleTexts[7].assign("old");
-    const SettingsDocument before = read;
-    QVERIFY(!readInto(values.join("\r\n"), read));
-    QVERIFY(sameFileFields(read, before));
-}
+    void damagedFile() {
+        QFETCH(int, token);
+        QFETCH(QByteArray, value);
+        const SettingsDocument sample = sampleDocument();
+        auto values = tokens(sample);
+        if (value.isNull())
+            values.resize(token);
+        else
+            values[token] = value;
+        SettingsDocument read;
+        read.titleTexts.fill(SettingsDocument::Title("old"));
+        const SettingsDocument before = read;
+        QCOMPARE(readInto(values.join("\r\n"), read), value.isNull());
+        if (!value.isNull()) {
+            QVERIFY(sameFileFields(read, before));
+            return;
+        }
+        for (int index = 0; index < SettingsDocument::titleCount; ++index) {
+            const auto& times = (256 + index < token ? sample : before).autoSwitchTimes;
+            QCOMPARE(read.autoSwitchTimes[index / 64][index % 64], times[index / 64][index % 64]);
+            QCOMPARE(read.titleTexts[index].view(),
+                     524 + index < token ? sample.titleTexts[index].view() : QByteArrayView());
+        }
+        QCOMPARE(read.displayPosition, before.displayPosition);
+    }
 
-void DatFileTest::titleTokens_data() {
-    QTest::addColumn<QByteArray>("token");
-    QTest::addColumn<QByteArray>("title");
-    QTest::newRow("s is the empty title") << QByteArray("s") << QByteArray();
-    QTest::newRow("ss") << QByteArray("ss") << QByteArray("ss");
-    QTest::newRow("upper-case S") << QByteArray("S") << QByteArray("S");
-    QTest::newRow("30 single bytes") << QByteArray(30, 'A') << QByteArray(29, 'A');
-    QTest::newRow("15 double-byte characters") << kanji.repeated(15) << kanji.repeated(14);
-    QTest::newRow("odd start keeps 29") << "A" + kanji.repeated(15) << "A" + kanji.repeated(14);
-    QTest::newRow("endless token") << QByteArray(100000, 'B') << QByteArray(29, 'B');
-}
+    void titleTokens_data() {
+        QTest::addColumn<QByteArray>("token");
+        QTest::addColumn<QByteArray>("title");
+        QTest::newRow("s is the empty title") << QByteArray("s") << QByteArray();
+        QTest::newRow("ss") << QByteArray("ss") << QByteArray("ss");
+        QTest::newRow("15 double-byte characters") << kanji.repeated(15) << kanji.repeated(14);
+        QTest::newRow("odd start keeps 29") << "A" + kanji.repeated(15) << "A" + kanji.repeated(14);
+        QTest::newRow("endless token") << QByteArray(100000, 'B') << QByteArray(29, 'B');
+    }
 
-void DatFileTest::titleTokens() {
-    QFETCH(QByteArray, token);
-    QFETCH(QByteArray, title);
-    auto values = tokens(SettingsDocument());
-    values[524 + 100] = token;
-    SettingsDocument read;
-    QVERIFY(readInto(values.join(' ') + " trailing words are ignored", read));
-    QCOMPARE(read.titleTexts[100].view(), QByteArrayView(title));
-    QCOMPARE(read.displayPosition, SettingsDocument().displayPosition);
-}
+    void titleTokens() {
+        QFETCH(QByteArray, token);
+        QFETCH(QByteArray, title);
+        auto values = tokens(SettingsDocument());
+        values[524 + 100] = token;
+        SettingsDocument read;
+        QVERIFY(readInto(values.join(' ') + " trailing words are ignored", read));
+        QCOMPARE(read.titleTexts[100].view(), QByteArrayView(title));
+        QCOMPARE(read.displayPosition, SettingsDocument().displayPosition);
+    }
 
-void DatFileTest::unstorableTitles_data() {
-    QTest::addColumn<QByteArray>("title");
-    QTest::addColumn<bool>("storable");
-    QTest::newRow("blank") << QByteArray("A B") << false;
-    QTest::newRow("tab") << QByteArray("A\tB") << false;
-    QTest::newRow("CR") << QByteArray("A\r") << false;
-    QTest::newRow("LF") << QByteArray("\nB") << false;
-    QTest::newRow("other control byte") << QByteArray("A\x1a") << false;
-    QTest::newRow("s") << QByteArray("s") << false;
-    QTest::newRow("ss") << QByteArray("ss") << true;
-    QTest::newRow("full-width space") << QByteArray::fromHex("81408140") << true;
-}
+    // "ss" and the full-width space are in the sample, which is written.
+    void unstorableTitles_data() {
+        QTest::addColumn<QByteArray>("title");
+        QTest::newRow("blank") << QByteArray("A B");
+        QTest::newRow("LF") << QByteArray("\nB");
+        QTest::newRow("other control byte") << QByteArray("A\x1a");
+        QTest::newRow("s") << QByteArray("s");
+    }
 
-void DatFileTest::unstorableTitles() {
-    QFETCH(QByteArray, title);
-    QFETCH(bool, storable);
-    SettingsDocument document;
-    document.titleTexts[200].assign(title);
-    QCOMPARE(firstUnstorableTitle(document), storable ? -1 : 200);
-    QBuffer buffer;
-    buffer.open(QIODevice::WriteOnly);
-    QCOMPARE(writeDatFile(buffer, document), storable);
-    if (!storable)
+    void unstorableTitles() {
+        QFETCH(QByteArray, title);
+        SettingsDocument document;
+        document.titleTexts[200].assign(title);
+        QCOMPARE(firstUnstorableTitle(document), 200);
+        QBuffer buffer;
+        buffer.open(QIODevice::WriteOnly);
+        QVERIFY(!writeDatFile(buffer, document));
         QVERIFY(buffer.data().isEmpty());
-}
-
-// Save As covers the usual names; these are the edges of the search.
-void DatFileTest::extensionRule() {
-    QVERIFY(containsExtension("name.dat.bak", ".dat"));
-    QVERIFY(!containsExtension(".dat", ".dat"));
-    QVERIFY(containsExtension("C:\\g\\a.txt", ".txt"));
-    QVERIFY(!containsExtension("C:\\g\\a.TXT", ".txt"));
-}
+    }
+};
 
 QTEST_GUILESS_MAIN(DatFileTest)
 #include "tst_datfile.moc"
