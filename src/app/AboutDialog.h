@@ -8,6 +8,8 @@ struct AppState;
 class AboutDialog : public QDialog {
     Q_OBJECT
 public:
+    static constexpr int number = 100;
+
     AboutDialog(AppState& state, QWidget* parent = nullptr);
 
     // Esc ends the box like OK, with result 1.

@@ -34,6 +34,9 @@ constexpr int exitItem = 119;
 constexpr int readBackDialog = 118;
 constexpr int tcpServerDialog = 102;
 constexpr int tcpClientDialog = 134;
+constexpr int clientServerDialog = 132;
+constexpr int serialSettingsItem = 40209;
+constexpr int slaveAddressItem = 40210;
 
 const Popup menu[] = {
     {"ファイル",
@@ -55,14 +58,14 @@ const Popup menu[] = {
       {40024, "外字挿入", 112},
       {separator, "", 0},
       {40009, "全項目の設定", 106},
-      {40210, "機器のスレーブアドレス", 125},
+      {slaveAddressItem, "機器のスレーブアドレス", 125},
       {subPopup, "メンテナンス", 0},
       {40212, "設定項目の読み込み", readBackDialog},
       {subPopupEnd, "", 0}}},
     {"インターフェイス",
      {{40208, "インターフェイスの設定", 105},
-      {40209, "シリアル通信の設定", 107},
-      {clientServerItem, "クライアント/サーバー", 132},
+      {serialSettingsItem, "シリアル通信の設定", 107},
+      {clientServerItem, "クライアント/サーバー", clientServerDialog},
       {tcpSettingsItem, "TCP/IPの設定", 0}}},
     {"情報", {{120, "ZEV530TQのﾊﾞｰｼﾞｮﾝ情報", 100}}},
 };
@@ -74,6 +77,10 @@ MainWindow::MainWindow(AppState& state, SettingsDocument& document, MessageBoxes
     : state_(state), boxes_(boxes), sender_(sender), tcp_(tcp),
       files_(document, state, boxes, *this), panel_(new FrontPanelView(document, this)) {
     state_.running = 1;
+    // A title bar with the system menu and the close box; the size is fixed, so no minimise or
+    // maximise box.
+    setWindowFlags(Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
+                   Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint);
     setWindowIcon(QIcon(QStringLiteral(":/MYICON")));
     setCentralWidget(panel_);
     buildMenu();
@@ -156,7 +163,7 @@ void MainWindow::openDialog(int dialogNumber) {
     if (opener != dialogs_.constEnd())
         (*opener)(this);
     // The role may have changed in the client/server dialog; the title follows it.
-    if (dialogNumber == 132)
+    if (dialogNumber == clientServerDialog)
         updateTitle();
 }
 
@@ -164,8 +171,8 @@ void MainWindow::applyEnablingRules() {
     const bool tcp = state_.interfaceKind == 1;
     items_.value(clientServerItem)->setEnabled(tcp);
     items_.value(tcpSettingsItem)->setEnabled(tcp);
-    items_.value(40209)->setEnabled(!tcp);
-    items_.value(40210)->setEnabled(tcp || state_.rs485Mode == 1);
+    items_.value(serialSettingsItem)->setEnabled(!tcp);
+    items_.value(slaveAddressItem)->setEnabled(tcp || state_.rs485Mode == 1);
     panel_->update();
 }
 

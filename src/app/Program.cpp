@@ -39,14 +39,18 @@ void Program::start() {
 }
 
 void Program::registerDialogs() {
-    window_.setDialog(100, [this](QWidget* owner) { AboutDialog(state_, owner).exec(); });
-    window_.setDialog(109, [this](QWidget* owner) { DisplayPageDialog(context_, owner).exec(); });
-    window_.setDialog(110, [this](QWidget* owner) { StartupPageDialog(context_, owner).exec(); });
-    window_.setDialog(111,
+    window_.setDialog(AboutDialog::number,
+                      [this](QWidget* owner) { AboutDialog(state_, owner).exec(); });
+    window_.setDialog(DisplayPageDialog::number,
+                      [this](QWidget* owner) { DisplayPageDialog(context_, owner).exec(); });
+    window_.setDialog(StartupPageDialog::number,
+                      [this](QWidget* owner) { StartupPageDialog(context_, owner).exec(); });
+    window_.setDialog(CharacterLevelDialog::number,
                       [this](QWidget* owner) { CharacterLevelDialog(context_, owner).exec(); });
-    window_.setDialog(116,
+    window_.setDialog(DisplayPositionDialog::number,
                       [this](QWidget* owner) { DisplayPositionDialog(context_, owner).exec(); });
-    window_.setDialog(125, [this](QWidget* owner) { DeviceAddressDialog(context_, owner).exec(); });
+    window_.setDialog(DeviceAddressDialog::number,
+                      [this](QWidget* owner) { DeviceAddressDialog(context_, owner).exec(); });
     window_.setDialog(InterfaceDialog::number, [this](QWidget* owner) {
         InterfaceDialog(state_, settingsFile_, owner).exec();
     });

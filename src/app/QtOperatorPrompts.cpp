@@ -16,8 +16,6 @@ QMessageBox::Icon messageBoxIcon(BoxIcon icon) {
         return QMessageBox::Warning;
     case BoxIcon::Stop:
         return QMessageBox::Critical;
-    case BoxIcon::Question:
-        return QMessageBox::Question;
     case BoxIcon::None:
         break;
     }

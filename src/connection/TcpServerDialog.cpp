@@ -82,12 +82,16 @@ void TcpServerDialog::refreshClientList() {
     if (list.count() > 0) {
         form_->button1->setEnabled(false);
         form_->edit1004->setEnabled(false);
-        const int chosen = state_.selectedConnection;
-        if (chosen >= TcpLink::firstConnection && chosen <= TcpLink::lastConnection)
-            form_->edit1003->setText(addressText(state_.connectionTable[std::size_t(chosen)]));
     } else {
         form_->button1000->setEnabled(false);
     }
+    // A chosen device that has left is no target any more (the link forgets it), and the box
+    // must not go on naming it.
+    const int chosen = state_.selectedConnection;
+    if (chosen >= TcpLink::firstConnection && chosen <= TcpLink::lastConnection)
+        form_->edit1003->setText(addressText(state_.connectionTable[std::size_t(chosen)]));
+    else
+        form_->edit1003->setText(QString(16, u' '));
     const QString port = QString::fromLatin1(state_.portNumberText.view());
     if (form_->edit1004->text() != port)
         form_->edit1004->setText(port);

@@ -12,6 +12,7 @@ constexpr char emptyTitleToken[] = "s";
 // Sign and ten digits; a longer token cannot be a 32-bit number.
 constexpr qsizetype numberTokenLimit = 11;
 // One byte beyond a title, enough to cut it at a character boundary.
+constexpr qint64 maximumFileSize = 1024 * 1024;
 constexpr qsizetype titleTokenLimit = SettingsDocument::Title::capacity() + 1;
 
 // The separators of a whitespace-token reader: blank, tab, LF, VT, FF and CR.
@@ -81,6 +82,12 @@ public:
 private:
     bool get(char& byte) {
         if (position_ == filled_) {
+            // Far more than any settings file holds: what is larger is not one, and reading it
+            // to its end (a device file never ends) would hold the program.
+            if (total_ >= maximumFileSize) {
+                failed_ = true;
+                return false;
+            }
             const qint64 count = file_.read(buffer_, sizeof buffer_);
             if (count < 0)
                 failed_ = true;
@@ -88,6 +95,7 @@ private:
                 return false;
             filled_ = count;
             position_ = 0;
+            total_ += count;
         }
         byte = buffer_[position_++];
         return true;
@@ -97,6 +105,7 @@ private:
     char buffer_[16384];
     qint64 filled_ = 0;
     qint64 position_ = 0;
+    qint64 total_ = 0;
     bool failed_ = false;
 };
 
@@ -127,9 +136,13 @@ public:
             field.clear();
             return;
         }
+        // Only a token too long for the field is cut, and then between two characters; a title
+        // that fits is kept byte for byte, as it was written.
         const QByteArrayView bytes(token->bytes);
-        field.assign(bytes.first(
-            ShiftJisText::characterBoundary(bytes, SettingsDocument::Title::capacity())));
+        const qsizetype capacity = SettingsDocument::Title::capacity();
+        field.assign(bytes.size() > capacity
+                         ? bytes.first(ShiftJisText::characterBoundary(bytes, capacity))
+                         : bytes);
     }
 
     bool succeeded() const { return !malformed_ && !tokens_.failed(); }

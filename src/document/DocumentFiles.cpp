@@ -78,7 +78,9 @@ void DocumentFiles::openDocument() {
         return;
     const auto path = documentPathBytes(chosen);
     QFile file(chosen);
-    if (!path || !file.open(QIODevice::ReadOnly) || !readDatFile(file, document_)) {
+    // Only a regular file can be a settings file; a device or a pipe could keep us reading.
+    if (!path || !QFileInfo(chosen).isFile() || !file.open(QIODevice::ReadOnly) ||
+        !readDatFile(file, document_)) {
         boxes_.showError(cannotOpen);
         return;
     }

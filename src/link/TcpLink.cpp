@@ -216,7 +216,7 @@ quint16 TcpLink::listeningPort() const {
 }
 
 QTcpSocket* TcpLink::targetSocket() const {
-    if (state_.tcpRole == 0)
+    if (state_.tcpRole != 1)
         return client_;
     const int entry = state_.selectedConnection;
     if (entry < firstConnection || entry > lastConnection)

@@ -48,6 +48,8 @@ void CommandSender::sendTcpCommand(const QByteArray& line) {
         boxes_.showError(QStringLiteral("Socket が接続されていません"));
         return;
     }
+    // Whatever was left of an earlier reply does not belong to the reply of this line.
+    replies_.discardPartialTcpLine();
     if (!tcp_.sendToTarget(line)) {
         state_.exchangeFailed = 1;
         boxes_.showError(QStringLiteral("Socket 送信"));
@@ -69,6 +71,7 @@ void CommandSender::checkReplyTimeout() {
 
 void CommandSender::expireTcpReplyWait() {
     tcpReplyTimer_.stop();
+    replies_.discardPartialTcpLine();
     if (state_.running == 0)
         return; // the program is ending; nobody is waiting for the answer
     state_.exchangeFailed = 1;
@@ -76,6 +79,8 @@ void CommandSender::expireTcpReplyWait() {
 }
 
 void CommandSender::onTargetBytes(const QByteArray& bytes) {
-    tcpReplyTimer_.stop();
-    replies_.handleTcpBytes(bytes);
+    // The wait ends with a whole reply line, not with its first byte: a device that stops in
+    // the middle of a line has not answered.
+    if (replies_.handleTcpBytes(bytes) > 0)
+        tcpReplyTimer_.stop();
 }

@@ -12,7 +12,8 @@ class TcpChannel;
 
 // Sends one command line to the device over the link the operator chose, and watches for the
 // reply: a serial reply is awaited by the main window's 500 ms tick (checkReplyTimeout); a TCP
-// reply by a single-shot timer, while the target's bytes go to the reply handler as they arrive.
+// reply by a single-shot timer that a complete reply line stops, while the target's bytes go to
+// the reply handler as they arrive.
 // Nothing here waits: the event loop keeps running while a reply is outstanding.
 class CommandSender : public QObject {
     Q_OBJECT

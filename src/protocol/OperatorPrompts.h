@@ -7,7 +7,7 @@
 // Everything that waits for the operator: message boxes, Yes/No questions and file dialogs.
 // The program shows real ones; tests record them and answer from a script.
 
-enum class BoxIcon { None, Exclamation, Stop, Question };
+enum class BoxIcon { None, Exclamation, Stop };
 enum class BoxBeep { None, Question, Simple };
 
 struct MessageBoxRequest {

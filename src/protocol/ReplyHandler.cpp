@@ -89,16 +89,26 @@ void ReplyHandler::handleSerialReply(QByteArrayView line) {
     state_.glyphReadPending = 0;
 }
 
-void ReplyHandler::handleTcpBytes(QByteArrayView bytes) {
+int ReplyHandler::handleTcpBytes(QByteArrayView bytes) {
+    int completed = 0;
     for (char byte : bytes) {
         if (byte == '\0')
             continue; // never part of a reply, and the buffer is NUL-terminated
         if (!discardingTcpLine_ && !state_.tcpReplyBuffer.append(byte))
             discardingTcpLine_ = true;
         state_.tcpReplyPartial = 1;
-        if (byte == '\n')
+        if (byte == '\n') {
             finishTcpLine();
+            ++completed;
+        }
     }
+    return completed;
+}
+
+void ReplyHandler::discardPartialTcpLine() {
+    state_.tcpReplyBuffer.clear();
+    state_.tcpReplyPartial = 0;
+    discardingTcpLine_ = false;
 }
 
 void ReplyHandler::finishTcpLine() {

@@ -30,8 +30,12 @@ public:
 
     // Bytes received from the TCP target, in whatever pieces they arrive. They are assembled
     // into lines in tcpReplyBuffer; each complete line is interpreted at once. A line longer
-    // than maxLineLength is discarded up to its LF.
-    void handleTcpBytes(QByteArrayView bytes);
+    // than maxLineLength is discarded up to its LF. Returns the number of lines completed.
+    int handleTcpBytes(QByteArrayView bytes);
+
+    // Forgets the start of a TCP line whose end never came, so that it cannot be taken for the
+    // beginning of the next reply.
+    void discardPartialTcpLine();
 
 signals:
     // glyphSample now holds a glyph read from the device; the glyph editor repaints.

@@ -10,6 +10,8 @@ struct DialogContext;
 class CharacterLevelDialog : public QDialog {
     Q_OBJECT
 public:
+    static constexpr int number = 111;
+
     CharacterLevelDialog(DialogContext& context, QWidget* parent = nullptr);
 
     // Close, the close box and Esc end the dialog with result 2.

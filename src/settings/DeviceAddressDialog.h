@@ -9,6 +9,8 @@ struct DialogContext;
 class DeviceAddressDialog : public QDialog {
     Q_OBJECT
 public:
+    static constexpr int number = 125;
+
     DeviceAddressDialog(DialogContext& context, QWidget* parent = nullptr);
 
     // Close, the close box and Esc end the dialog with result 1.

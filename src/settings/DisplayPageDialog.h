@@ -6,5 +6,7 @@
 class DisplayPageDialog : public AreaListDialog {
     Q_OBJECT
 public:
+    static constexpr int number = 109;
+
     DisplayPageDialog(DialogContext& context, QWidget* parent = nullptr);
 };

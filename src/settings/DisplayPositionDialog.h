@@ -6,5 +6,7 @@
 class DisplayPositionDialog : public AreaListDialog {
     Q_OBJECT
 public:
+    static constexpr int number = 116;
+
     DisplayPositionDialog(DialogContext& context, QWidget* parent = nullptr);
 };

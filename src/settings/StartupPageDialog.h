@@ -6,5 +6,7 @@
 class StartupPageDialog : public AreaListDialog {
     Q_OBJECT
 public:
+    static constexpr int number = 110;
+
     StartupPageDialog(DialogContext& context, QWidget* parent = nullptr);
 };

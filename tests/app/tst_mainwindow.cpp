@@ -238,15 +238,16 @@ private slots:
         QTemporaryDir temporary;
         QProcess first;
         QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-        environment.insert("TMPDIR", temporary.path());
+        environment.insert("XDG_RUNTIME_DIR", temporary.path());
         environment.insert("XDG_CONFIG_HOME", folder.path());
         environment.insert("QT_QPA_PLATFORM", "offscreen");
         first.setProcessEnvironment(environment);
-        first.start(QCoreApplication::applicationDirPath() + "/../../src/app/zev530tq");
+        first.start(QStringLiteral(ZEV530TQ_EXECUTABLE));
         QVERIFY(first.waitForStarted(5000));
         QTRY_VERIFY_WITH_TIMEOUT(QFile::exists(temporary.filePath("TCP_X_Mutex")), 10000);
 
-        qputenv("TMPDIR", temporary.path().toLocal8Bit());
+        const QByteArray runtimeFolder = qgetenv("XDG_RUNTIME_DIR");
+        qputenv("XDG_RUNTIME_DIR", temporary.path().toLocal8Bit());
         program.reset();
         QCOMPARE(runProgram(prompts, ConfigFolder(folder.path())), 0);
         QCOMPARE(prompts.texts(), QStringList{"２重に起動はできません"});
@@ -259,7 +260,7 @@ private slots:
         QVERIFY(first.waitForFinished(5000));
         QVERIFY(QFile::exists(temporary.filePath("TCP_X_Mutex")));
         QVERIFY(SingleInstance().acquire());
-        qunsetenv("TMPDIR");
+        qputenv("XDG_RUNTIME_DIR", runtimeFolder);
     }
 };
 

@@ -115,6 +115,14 @@ void TcpServerDialogTest::threeDevicesChooseSendAndStop() {
     QTRY_COMPARE(others.device(1 - second)->receivedLines(), QList<QByteArray>{"P01T05"});
     QVERIFY(late.device(0)->receivedLines().isEmpty());
 
+    // The chosen device leaving is no target any more, and the box no longer names it; the
+    // link stays in use until Stop.
+    others.disconnectDevice(1 - second);
+    QTRY_COMPARE(clientList()->count(), 2);
+    QCOMPARE(bench->state.selectedConnection, -1);
+    QCOMPARE(bench->state.tcpConnected, 1);
+    QCOMPARE(edit("edit1003")->text().trimmed(), QString());
+
     // Stop releases everything.
     QTest::mouseClick(button(*dialog, "button1000"), Qt::LeftButton);
     QCOMPARE(bench->state.selectedConnection, -1);

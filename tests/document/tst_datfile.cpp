@@ -21,6 +21,7 @@ SettingsDocument sampleDocument() {
     }
     document.titleTexts[1].assign("ss");
     document.titleTexts[4].assign("\x81\x40\x81\x40"); // full-width spaces
+    document.titleTexts[7].assign(kanji + '\x82');     // ends in a lone lead byte: kept as it is
     document.startupPage = {64, 1, 2, 63};
     document.displayPage = {5, 64, 0, 7};
     document.whiteLevel = 3;

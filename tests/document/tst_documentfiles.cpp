@@ -131,6 +131,8 @@ private slots:
         QTest::newRow("Open, transfer running") << true << 3 << 1 << true << "new.dat" << false;
         QTest::newRow("Open, malformed file") << true << 0 << 0 << true << "bad.dat" << false;
         QTest::newRow("Open, vanished file") << true << 0 << 0 << true << "gone.dat" << false;
+        // A device never ends: reading it would hold the program.
+        QTest::newRow("Open, a device") << true << 0 << 0 << true << "/dev/zero" << false;
         QTest::newRow("Open, path too long")
             << true << 0 << 0 << true << QString(8200, 'p') << false;
     }
@@ -149,7 +151,9 @@ private slots:
         document.documentModified = modified;
         state.sequenceStep = sequenceStep;
         prompts.answerNext(answerYes);
-        prompts.chooseNext(chosen.isEmpty() ? QString() : path(chosen));
+        prompts.chooseNext(chosen.isEmpty()               ? QString()
+                           : QDir::isAbsolutePath(chosen) ? chosen
+                                                          : path(chosen));
         open ? files.openDocument() : files.newDocument();
 
         const bool asked = modified && sequenceStep == 0;
