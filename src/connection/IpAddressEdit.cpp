@@ -74,14 +74,6 @@ void IpAddressEdit::clear() {
         edit->clear();
 }
 
-bool IpAddressEdit::isBlank() const {
-    for (const QLineEdit* edit : fields_) {
-        if (!edit->text().isEmpty())
-            return false;
-    }
-    return true;
-}
-
 void IpAddressEdit::moveTo(int index, bool atEnd) {
     QLineEdit* edit = fields_[std::size_t(index)];
     edit->setFocus();

@@ -18,9 +18,8 @@ public:
 
     Octets address() const;
     void setAddress(const Octets& octets);
-    // Every field empty.
+    // Every field empty, which reads as 0.0.0.0.
     void clear();
-    bool isBlank() const;
 
     QLineEdit* field(int index) const { return fields_[std::size_t(index)]; }
 
