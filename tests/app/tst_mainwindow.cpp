@@ -1,3 +1,4 @@
+#include "app/AboutDialog.h"
 #include "app/FrontPanelView.h"
 #include "app/MainWindow.h"
 #include "app/Program.h"
@@ -7,6 +8,7 @@
 
 #include <QAction>
 #include <QFile>
+#include <QLabel>
 #include <QMenu>
 #include <QMenuBar>
 #include <QProcess>
@@ -96,6 +98,23 @@ private slots:
     }
 
     // The rules are applied when a menu opens.
+    // The version box keeps its own caption until a connection is chosen; OK and Esc give 1.
+    void aboutBox() {
+        AppState& state = program->state();
+        state.selectedConnection = -1;
+        AboutDialog untitled(state);
+        QCOMPARE(untitled.windowTitle(), "ZEV530TQのﾊﾞｰｼﾞｮﾝ情報");
+        QCOMPARE(state.replyWindow, &untitled);
+        QCOMPARE(state.cornerClickCount, 0);
+        QVERIFY(!untitled.findChild<QLabel*>("icon")->pixmap().isNull());
+        untitled.reject();
+        QCOMPARE(untitled.result(), 1);
+
+        state.selectedConnection = 2;
+        state.connectionTable[2].addressText.assign("192.168.1.10");
+        QCOMPARE(AboutDialog(state).windowTitle(), "ZEV530TQのバージョン情報 192.168.1.10");
+    }
+
     void enablingRules() {
         const struct {
             int interfaceKind, rs485Mode;
