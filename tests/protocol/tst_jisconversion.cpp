@@ -33,36 +33,19 @@ Expected expectedFor(int code) {
 class JisConversionTest : public QObject {
     Q_OBJECT
 private slots:
-    void titleCharacters_data() {
-        QTest::addColumn<int>("sjis");
-        QTest::addColumn<int>("jis"); // 0: refused
-        QTest::newRow("full-width space") << 0x8140 << 0x2121;
-        QTest::newRow("Ａ") << 0x8260 << 0x2341;
-        QTest::newRow("漢") << 0x8ABF << 0x3441;
-        QTest::newRow("あ") << 0x82A0 << 0x2422;
-        QTest::newRow("row 0x2D") << 0x8754 << 0x2D35;
-        QTest::newRow("last of lead 0xEF") << 0xEFFC << 0x7E7E;
-        QTest::newRow("ⅰ IBM") << 0xFA40 << 0x7C71;
-        QTest::newRow("ⅰ NEC-selected") << 0xEEEF << 0x7C71;
-        QTest::newRow("ⅹ IBM") << 0xFA49 << 0x7C7A;
-        QTest::newRow("￢ IBM") << 0xFA55 << 0x7C7C;
-        QTest::newRow("＂ IBM") << 0xFA57 << 0x7C7E;
-        QTest::newRow("first IBM kanji") << 0xFA5C << 0x7921;
-        QTest::newRow("last IBM kanji") << 0xFC4B << 0x7C6E;
-        QTest::newRow("0xFA4A") << 0xFA4A << 0;
-        QTest::newRow("0xFA5B") << 0xFA5B << 0;
-        QTest::newRow("user-defined 0xF040") << 0xF040 << 0;
-        QTest::newRow("user-defined 0xF9FC") << 0xF9FC << 0;
-        QTest::newRow("0xFC4C") << 0xFC4C << 0;
-        QTest::newRow("ASCII pair AB") << 0x4142 << 0;
-        QTest::newRow("half-width katakana pair") << 0xB1B2 << 0;
-        QTest::newRow("bad trail byte 0x817F") << 0x817F << 0;
-    }
-
-    void titleCharacters() {
-        QFETCH(int, sjis);
-        QFETCH(int, jis);
-        QCOMPARE(titleCharacterToJis(sjis), jis);
+    void exactCodes() {
+        // Space, kanji, NEC row 0x2D, the last arithmetic code, the IBM specials and their
+        // NEC-selected twin, the first and last IBM kanji.
+        const int titleCodes[][2] = {{0x8140, 0x2121}, {0x8ABF, 0x3441}, {0x8754, 0x2D35},
+                                     {0xEFFC, 0x7E7E}, {0xFA40, 0x7C71}, {0xEEEF, 0x7C71},
+                                     {0xFA57, 0x7C7E}, {0xFA5C, 0x7921}, {0xFC4B, 0x7C6E}};
+        for (const auto& [sjis, jis] : titleCodes)
+            QCOMPARE(titleCharacterToJis(sjis), jis);
+        // Read back: the last kept code, codes above it as spaces, bytes outside 0x21-0x7E.
+        const int readBackCodes[][2] = {
+            {0x7C7E, 0xEEFC}, {0x7C7F, 0x8140}, {0x7E7E, 0x8140}, {0x217F, 0}, {0x2021, 0}};
+        for (const auto& [jis, sjis] : readBackCodes)
+            QCOMPARE(jisToSjis(jis), sjis);
     }
 
     void wholeCodeRangeFollowsTheAcceptanceTable() {
@@ -103,26 +86,6 @@ private slots:
             ++checked;
         }
         QVERIFY(checked > 8000);
-    }
-
-    void readBackConversion_data() {
-        QTest::addColumn<int>("jis");
-        QTest::addColumn<int>("sjis");
-        QTest::newRow("full-width space") << 0x2121 << 0x8140;
-        QTest::newRow("漢") << 0x3441 << 0x8ABF;
-        QTest::newRow("last kept code") << 0x7C7E << 0xEEFC;
-        QTest::newRow("above 0x7C7E is a space") << 0x7C7F << 0x8140;
-        QTest::newRow("row 0x7E is a space") << 0x7E7E << 0x8140;
-        QTest::newRow("low byte 0x7F") << 0x217F << 0;
-        QTest::newRow("low byte 0x20") << 0x2120 << 0;
-        QTest::newRow("high byte 0x20") << 0x2021 << 0;
-        QTest::newRow("zero") << 0 << 0;
-    }
-
-    void readBackConversion() {
-        QFETCH(int, jis);
-        QFETCH(int, sjis);
-        QCOMPARE(jisToSjis(jis), sjis);
     }
 };
 
