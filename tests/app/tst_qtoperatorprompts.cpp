@@ -6,43 +6,32 @@
 #include <QTest>
 #include <QTimer>
 
-// The real boxes, closed by a timer as an operator would close them.
 class QtOperatorPromptsTest : public QObject {
     Q_OBJECT
-
-    QStringList shown; // "caption: text" of each box
-    QMessageBox::Icon firstIcon = QMessageBox::NoIcon;
-
-    // Once the next modal box is up, records it and presses the button.
-    void pressWhenOpen(QMessageBox::StandardButton button) {
-        auto* poll = new QTimer(this);
-        connect(poll, &QTimer::timeout, this, [this, poll, button] {
-            auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
-            if (!box)
-                return;
-            poll->deleteLater();
-            poll->stop();
-            if (shown.isEmpty())
-                firstIcon = box->icon();
-            shown << box->windowTitle() + ": " + box->text();
-            box->button(button)->click();
-        });
-        poll->start(10);
-    }
-
 private slots:
+    // The real boxes, closed by a timer as an operator would close them.
     void boxesShowAndAnswer() {
+        QStringList shown; // "caption: text" of each box
+        QList<QMessageBox::Icon> icons;
+        QList presses = {QMessageBox::Ok, QMessageBox::Yes, QMessageBox::No};
+        QTimer operatorHand;
+        connect(&operatorHand, &QTimer::timeout, [&] {
+            if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
+                shown << box->windowTitle() + ": " + box->text();
+                icons << box->icon();
+                box->button(presses.takeFirst())->click();
+            }
+        });
+        operatorHand.start(10);
         QtOperatorPrompts prompts;
-        pressWhenOpen(QMessageBox::Ok);
+        const QString question = "データを保存せずに終了しますか？";
         prompts.showMessage({nullptr, "Error", "No Connect", BoxIcon::Stop, BoxBeep::Question});
-        pressWhenOpen(QMessageBox::Yes);
-        QVERIFY(prompts.askYesNo(nullptr, "ZEV-530TQ", "データを保存せずに終了しますか？"));
-        pressWhenOpen(QMessageBox::No);
-        QVERIFY(!prompts.askYesNo(nullptr, "ZEV-530TQ", "データを保存せずに終了しますか？"));
-        QCOMPARE(shown,
-                 QStringList({"Error: No Connect", "ZEV-530TQ: データを保存せずに終了しますか？",
-                              "ZEV-530TQ: データを保存せずに終了しますか？"}));
-        QCOMPARE(firstIcon, QMessageBox::Critical);
+        QVERIFY(prompts.askYesNo(nullptr, "ZEV-530TQ", question));
+        QVERIFY(!prompts.askYesNo(nullptr, "ZEV-530TQ", question));
+        QCOMPARE(shown, QStringList({"Error: No Connect", "ZEV-530TQ: " + question,
+                                     "ZEV-530TQ: " + question}));
+        QCOMPARE(icons,
+                 QList({QMessageBox::Critical, QMessageBox::Question, QMessageBox::Question}));
     }
 };
 
