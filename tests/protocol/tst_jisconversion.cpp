@@ -34,7 +34,7 @@ class JisConversionTest : public QObject {
     Q_OBJECT
 private slots:
     void exactCodes() {
-        // Space, kanji, NEC row 0x2D, the last arithmetic code, the IBM specials and their
+        // Space, kanji, NEC row 0x2D, the last arithmetic code, the IBM symbols and their
         // NEC-selected twin, the first and last IBM kanji.
         const int titleCodes[][2] = {{0x8140, 0x2121}, {0x8ABF, 0x3441}, {0x8754, 0x2D35},
                                      {0xEFFC, 0x7E7E}, {0xFA40, 0x7C71}, {0xEEEF, 0x7C71},
