@@ -15,17 +15,12 @@
 // Opening the setting dialogs by number and working them as the operator does.
 
 inline std::unique_ptr<QDialog> openDialog(int number, DialogContext& context) {
-    switch (number) {
-    case 109:
-        return std::make_unique<DisplayPageDialog>(context);
-    case 110:
-        return std::make_unique<StartupPageDialog>(context);
-    case 111:
-        return std::make_unique<CharacterLevelDialog>(context);
-    case 116:
-        return std::make_unique<DisplayPositionDialog>(context);
-    }
-    return std::make_unique<DeviceAddressDialog>(context);
+    using Dialog = std::unique_ptr<QDialog>;
+    return number == 109   ? Dialog(new DisplayPageDialog(context))
+           : number == 110 ? Dialog(new StartupPageDialog(context))
+           : number == 111 ? Dialog(new CharacterLevelDialog(context))
+           : number == 116 ? Dialog(new DisplayPositionDialog(context))
+                           : Dialog(new DeviceAddressDialog(context));
 }
 
 inline QComboBox* list(QDialog& dialog, const QString& name) {
