@@ -13,14 +13,11 @@
 
 inline const QByteArray section = "[ZEV-530TQ_Section]\r\n";
 
-// The running program on the TCP interface, its settings file in a folder of the test's own
-// starting with these lines, and the operator's boxes recorded.
+// The running program on the TCP interface, its settings file starting with these lines.
 struct ConnectionBench {
     explicit ConnectionBench(const QByteArray& lines = {}) {
-        QFile file(program.settingsFile().path());
-        if (file.open(QIODevice::WriteOnly))
+        if (QFile file(settingsFile.path()); file.open(QIODevice::WriteOnly))
             file.write(section + "Interface=1\r\n" + lines);
-        file.close();
         program.start();
     }
 
@@ -33,9 +30,7 @@ struct ConnectionBench {
     void sendPageFromDialog() {
         DialogContext context{state, program.document(), boxes, program.sender()};
         DisplayPageDialog pages(context);
-        auto* list = pages.findChild<QComboBox*>("list1020");
-        list->setCurrentIndex(4);
-        emit list->activated(4);
+        emit pages.findChild<QComboBox*>("list1020")->activated(4);
         pages.findChild<QPushButton*>("button1005")->click();
     }
 
@@ -47,17 +42,6 @@ struct ConnectionBench {
     TcpLink& tcp = program.tcpLink();
     MessageBoxes boxes{prompts, state};
 };
-
-inline QPushButton* button(const QWidget& window, const char* name) {
-    return window.findChild<QPushButton*>(name);
-}
-
-inline QStringList rows(const QListWidget* list) {
-    QStringList texts;
-    for (int row = 0; row < list->count(); ++row)
-        texts << list->item(row)->text();
-    return texts;
-}
 
 // A double-click begins with a click, as the operator's does.
 inline void doubleClickRow(QListWidget* list, int row) {

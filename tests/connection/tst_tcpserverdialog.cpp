@@ -10,127 +10,84 @@
 class TcpServerDialogTest : public QObject {
     Q_OBJECT
 private slots:
-    void init();
-    void cleanup() {
-        dialog.reset();
-        bench.reset();
-    }
-    void portIsWrittenAtClose();
     void threeDevicesChooseSendAndStop();
 
 private:
-    void openDialog();
-    void connectDevices(sim::TcpDeviceClients& devices);
+    void openDialog() {
+        dialog = std::make_unique<TcpServerDialog>(bench.state, bench.settingsFile, bench.tcp);
+        dialog->show();
+    }
     // The connection table entry that holds a simulated device's connection, 0 when none.
-    int entryOf(const sim::TcpDeviceClients& devices, int index) const;
+    int entryOf(int index) const {
+        for (int entry = TcpLink::firstConnection; entry <= TcpLink::lastConnection; ++entry) {
+            const Connection& connection = bench.state.connectionTable[std::size_t(entry)];
+            if (connection.inUse == 1 && devices.isConnected(index) &&
+                connection.socket->peerPort() == devices.localPort(index))
+                return entry;
+        }
+        return 0;
+    }
     QListWidget* clientList() { return dialog->findChild<QListWidget*>("list1002"); }
     QLineEdit* edit(const char* name) { return dialog->findChild<QLineEdit*>(name); }
 
-    std::unique_ptr<ConnectionBench> bench;
+    ConnectionBench bench{"ClientServer=1\r\nselect_number=-1\r\n"};
+    sim::TcpDeviceClients devices{3};
     std::unique_ptr<TcpServerDialog> dialog;
 };
 
-void TcpServerDialogTest::init() {
-    bench = std::make_unique<ConnectionBench>("ClientServer=1\r\nselect_number=-1\r\n");
-    openDialog();
-}
-
-void TcpServerDialogTest::openDialog() {
-    dialog.reset();
-    dialog = std::make_unique<TcpServerDialog>(bench->state, bench->settingsFile, bench->tcp);
-    dialog->show();
-}
-
-void TcpServerDialogTest::connectDevices(sim::TcpDeviceClients& devices) {
-    if (!bench->tcp.isListening()) {
-        edit("edit1004")->clear(); // port 0: the system picks a free one
-        QTest::mouseClick(button(*dialog, "button1"), Qt::LeftButton);
-    }
-    devices.connectToProgram(QStringLiteral("127.0.0.1"), bench->tcp.listeningPort());
-    for (int index = 0; index < devices.count(); ++index)
-        QTRY_VERIFY(entryOf(devices, index) != 0);
-}
-
-int TcpServerDialogTest::entryOf(const sim::TcpDeviceClients& devices, int index) const {
-    for (int entry = TcpLink::firstConnection; entry <= TcpLink::lastConnection; ++entry) {
-        const Connection& connection = bench->state.connectionTable[std::size_t(entry)];
-        if (connection.inUse == 1 && devices.isConnected(index) &&
-            connection.socket->peerPort() == devices.localPort(index))
-            return entry;
-    }
-    return 0;
-}
-
-void TcpServerDialogTest::portIsWrittenAtClose() {
-    QCOMPARE(dialog->windowTitle(), "TCP/IPの設定（Server）");
-    QCOMPARE(edit("edit1004")->text(), "09004");
-    // The port is taken at once and written only when the dialog closes.
-    edit("edit1004")->setText("9100");
-    QCOMPARE(bench->state.portNumberText.view(), "9100");
-    const QByteArray before = bench->settingsText();
-    QTest::mouseClick(button(*dialog, "button2"), Qt::LeftButton);
-    QCOMPARE(bench->settingsText(), before + "port_number=9100\r\n");
-}
-
 void TcpServerDialogTest::threeDevicesChooseSendAndStop() {
-    sim::TcpDeviceClients first(1);
-    connectDevices(first);
-    QVERIFY(!button(*dialog, "button1")->isEnabled());
-    QVERIFY(button(*dialog, "button1000")->isEnabled());
+    openDialog();
+    QCOMPARE(dialog->windowTitle(), "TCP/IPの設定（Server）");
+    edit("edit1004")->clear(); // port 0: the system picks a free one
+    QTest::mouseClick(dialog->findChild<QPushButton*>("button1"), Qt::LeftButton);
     // Devices that connect while the dialog is closed show when it opens again.
     dialog.reset();
-    sim::TcpDeviceClients others(2);
-    connectDevices(others);
+    devices.connectToProgram(QStringLiteral("127.0.0.1"), bench.tcp.listeningPort());
+    int deviceIn[TcpLink::lastConnection + 1] = {}; // by connection table entry
+    for (int index = 0; index < devices.count(); ++index) {
+        QTRY_VERIFY(entryOf(index) != 0);
+        deviceIn[entryOf(index)] = index;
+    }
     openDialog();
-    QCOMPARE(rows(clientList()), QStringList({"127.0.0.1", "127.0.0.1", "127.0.0.1"}));
-    QCOMPARE(entryOf(first, 0), 1);
+    QCOMPARE(clientList()->count(), 3);
+    QCOMPARE(clientList()->item(1)->text(), "127.0.0.1");
 
     doubleClickRow(clientList(), 1);
-    QCOMPARE(bench->state.selectedConnection, 2);
-    QCOMPARE(bench->state.tcpConnected, 1);
+    QCOMPARE(bench.state.selectedConnection, 2);
     QCOMPARE(edit("edit1003")->text(), "127.0.0.1");
     // A command from the display page dialog reaches the chosen device and no other.
     dialog.reset();
-    bench->sendPageFromDialog();
-    const int second = entryOf(others, 0) == 2 ? 0 : 1;
-    QTRY_COMPARE(others.device(second)->receivedLines(), QList<QByteArray>{"P01T05"});
-    QTRY_COMPARE(bench->prompts.texts(), QStringList{"Socket ＯＫ"});
-    QVERIFY(first.device(0)->receivedLines().isEmpty());
-    QVERIFY(others.device(1 - second)->receivedLines().isEmpty());
-    QVERIFY(!bench->program.window().requestExit());
+    bench.sendPageFromDialog();
+    QTRY_COMPARE(devices.device(deviceIn[2])->receivedLines(), QList<QByteArray>{"P01T05"});
+    QTRY_COMPARE(bench.prompts.texts(), QStringList{"Socket ＯＫ"});
+    QVERIFY(devices.device(deviceIn[1])->receivedLines().isEmpty());
+    QVERIFY(devices.device(deviceIn[3])->receivedLines().isEmpty());
+    QVERIFY(!bench.program.window().requestExit());
 
-    // A row chooses its own entry, whatever entries below it have been freed. A newcomer takes
-    // the free entry 1 and comes first in the list; the target stays.
+    // A row chooses its own entry, whatever entries below it have been freed.
     openDialog();
-    first.disconnectDevice(0);
+    devices.disconnectDevice(deviceIn[1]);
     QTRY_COMPARE(clientList()->count(), 2);
     doubleClickRow(clientList(), 1);
-    QCOMPARE(bench->state.selectedConnection, 3);
-    sim::TcpDeviceClients late(1);
-    connectDevices(late);
-    QCOMPARE(entryOf(late, 0), 1);
-    QCOMPARE(clientList()->count(), 3);
-    QCOMPARE(bench->state.selectedConnection, 3);
-    bench->program.sender().send("P01T05\r\n");
-    QTRY_COMPARE(others.device(1 - second)->receivedLines(), QList<QByteArray>{"P01T05"});
-    QVERIFY(late.device(0)->receivedLines().isEmpty());
-
-    // The chosen device leaving is no target any more, and the box no longer names it; the
-    // link stays in use until Stop.
-    others.disconnectDevice(1 - second);
-    QTRY_COMPARE(clientList()->count(), 2);
-    QCOMPARE(bench->state.selectedConnection, -1);
-    QCOMPARE(bench->state.tcpConnected, 1);
+    QCOMPARE(bench.state.selectedConnection, 3);
+    // The chosen device leaving is no target any more, and the box no longer names it.
+    devices.disconnectDevice(deviceIn[3]);
+    QTRY_COMPARE(clientList()->count(), 1);
+    QCOMPARE(bench.state.selectedConnection, -1);
     QCOMPARE(edit("edit1003")->text().trimmed(), QString());
 
-    // Stop releases everything.
-    QTest::mouseClick(button(*dialog, "button1000"), Qt::LeftButton);
-    QCOMPARE(bench->state.selectedConnection, -1);
-    QCOMPARE(bench->state.tcpConnected, 0);
+    // Stop releases everything, the chosen device too.
+    doubleClickRow(clientList(), 0);
+    QTest::mouseClick(dialog->findChild<QPushButton*>("button1000"), Qt::LeftButton);
+    QCOMPARE(bench.state.selectedConnection, -1);
+    QCOMPARE(bench.state.tcpConnected, 0);
     QCOMPARE(clientList()->count(), 0);
-    QVERIFY(!bench->tcp.isListening());
-    QTRY_COMPARE(others.connectedCount() + late.connectedCount(), 0);
-    QVERIFY(bench->program.window().requestExit());
+    QVERIFY(!bench.tcp.isListening());
+    QTRY_COMPARE(devices.connectedCount(), 0);
+    QVERIFY(bench.program.window().requestExit());
+    // The port is written when the dialog closes.
+    QTest::mouseClick(dialog->findChild<QPushButton*>("button2"), Qt::LeftButton);
+    QVERIFY(bench.settingsText().endsWith("port_number=\r\n"));
 }
 
 QTEST_MAIN(TcpServerDialogTest)
