@@ -1,7 +1,7 @@
 #include "app/MainWindow.h"
 
-#include "app/AppState.h"
 #include "app/FrontPanelView.h"
+#include "core/AppState.h"
 #include "link/TcpLink.h"
 #include "protocol/CommandSender.h"
 #include "protocol/MessageBoxes.h"
@@ -75,7 +75,7 @@ const Popup menu[] = {
 MainWindow::MainWindow(AppState& state, SettingsDocument& document, MessageBoxes& boxes,
                        CommandSender& sender, TcpLink& tcp)
     : state_(state), boxes_(boxes), sender_(sender), tcp_(tcp),
-      files_(document, state, boxes, *this), panel_(new FrontPanelView(document, this)) {
+      files_(document, state, sender, boxes, *this), panel_(new FrontPanelView(document, this)) {
     state_.running = 1;
     // A title bar with the system menu and the close box; the size is fixed, so no minimise or
     // maximise box.
@@ -147,7 +147,7 @@ void MainWindow::runMenuItem(int itemId) {
         close();
         break;
     case tcpSettingsItem:
-        openDialog(state_.tcpRole == 1 ? tcpServerDialog : tcpClientDialog);
+        openDialog(state_.link.tcpRole == TcpRole::Server ? tcpServerDialog : tcpClientDialog);
         break;
     default:
         break;
@@ -168,27 +168,28 @@ void MainWindow::openDialog(int dialogNumber) {
 }
 
 void MainWindow::applyEnablingRules() {
-    const bool tcp = state_.interfaceKind == 1;
+    const bool tcp = state_.link.interfaceKind == InterfaceKind::Tcp;
     items_.value(clientServerItem)->setEnabled(tcp);
     items_.value(tcpSettingsItem)->setEnabled(tcp);
     items_.value(serialSettingsItem)->setEnabled(!tcp);
-    items_.value(slaveAddressItem)->setEnabled(tcp || state_.rs485Mode == 1);
+    items_.value(slaveAddressItem)->setEnabled(tcp || state_.link.rs485Mode == Rs485Mode::Rs485);
     panel_->update();
 }
 
 void MainWindow::updateTitle() {
-    setWindowTitle(state_.tcpRole == 1 ? QStringLiteral("ZEV-530 Server Program")
-                                       : QStringLiteral("ZEV-530 Client Program"));
+    setWindowTitle(state_.link.tcpRole == TcpRole::Server
+                       ? QStringLiteral("ZEV-530 Server Program")
+                       : QStringLiteral("ZEV-530 Client Program"));
 }
 
 void MainWindow::countCornerClick(QPoint panelPosition) {
     if (panelPosition.x() >= 0 && panelPosition.x() < cornerSize && panelPosition.y() >= 0 &&
         panelPosition.y() < cornerSize)
-        ++state_.cornerClickCount;
+        ++state_.dialogs.cornerClickCount;
     else
-        state_.cornerClickCount = 0;
-    if (state_.cornerClickCount >= cornerClicksToOpen) {
-        state_.cornerClickCount = 0;
+        state_.dialogs.cornerClickCount = 0;
+    if (state_.dialogs.cornerClickCount >= cornerClicksToOpen) {
+        state_.dialogs.cornerClickCount = 0;
         openDialog(readBackDialog);
     }
 }

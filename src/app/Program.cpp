@@ -15,13 +15,13 @@
 #include "settings/StartupPageDialog.h"
 
 Program::Program(OperatorPrompts& prompts, const ConfigFolder& folder)
-    : boxes_(prompts, state_), settingsFile_(linkSettingsFile(folder)),
-      serial_(state_, boxes_, folder), tcp_(state_, boxes_), replies_(state_, document_, boxes_),
-      sender_(state_, boxes_, replies_, serial_, tcp_), context_{state_, document_, boxes_,
-                                                                 sender_},
+    : boxes_(prompts, state_.dialogs), settingsFile_(linkSettingsFile(folder)),
+      serial_(state_, boxes_, folder), tcp_(state_, boxes_),
+      sender_(state_, document_, boxes_, serial_, tcp_), context_{state_, document_, boxes_,
+                                                                  sender_},
       window_(state_, document_, boxes_, sender_, tcp_) {
-    QObject::connect(&serial_, &SerialLink::replyLine, &replies_,
-                     [this](const QByteArray& line) { replies_.handleSerialReply(line); });
+    QObject::connect(&serial_, &SerialLink::replyLine, &sender_.replies(),
+                     [this](const QByteArray& line) { sender_.replies().handleSerialReply(line); });
     // The connected step of the client role, also when its dialog has closed meanwhile.
     QObject::connect(&tcp_, &TcpLink::clientConnected, &window_,
                      [this] { onClientConnected(state_, boxes_); });
@@ -31,10 +31,11 @@ Program::Program(OperatorPrompts& prompts, const ConfigFolder& folder)
 void Program::start() {
     tcp_.resetConnectionTable();
     resetDocument(document_, state_);
-    loadLinkSettings(state_, settingsFile_);
+    sender_.resetExchange();
+    loadLinkSettings(state_.link, settingsFile_);
     window_.updateTitle();
     // The port and whether it is opened at all are decided here, once.
-    if (state_.interfaceKind == 0)
+    if (state_.link.interfaceKind == InterfaceKind::Serial)
         serial_.openSerialPort();
 }
 

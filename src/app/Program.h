@@ -1,8 +1,8 @@
 #pragma once
 
-#include "app/AppState.h"
 #include "app/MainWindow.h"
 #include "app/QtOperatorPrompts.h"
+#include "core/AppState.h"
 #include "document/SettingsDocument.h"
 #include "link/ConfigFolder.h"
 #include "link/ProfileFile.h"
@@ -10,7 +10,6 @@
 #include "link/TcpLink.h"
 #include "protocol/CommandSender.h"
 #include "protocol/MessageBoxes.h"
-#include "protocol/ReplyHandler.h"
 #include "settings/DialogContext.h"
 
 // The running program: its one state record and document, the links, the protocol and the main
@@ -40,7 +39,6 @@ private:
     ProfileFile settingsFile_;
     SerialLink serial_;
     TcpLink tcp_;
-    ReplyHandler replies_;
     CommandSender sender_;
     DialogContext context_;
     MainWindow window_;

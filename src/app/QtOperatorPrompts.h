@@ -1,6 +1,6 @@
 #pragma once
 
-#include "protocol/OperatorPrompts.h"
+#include "core/OperatorPrompts.h"
 
 // The operator's real message boxes, questions and file dialogs.
 class QtOperatorPrompts : public OperatorPrompts {

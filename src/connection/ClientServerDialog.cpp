@@ -1,7 +1,7 @@
 #include "connection/ClientServerDialog.h"
 
-#include "app/AppState.h"
 #include "connection/ChoiceList.h"
+#include "core/AppState.h"
 #include "link/LinkSettings.h"
 #include "settings/DialogSetup.h"
 #include "ui_ClientServerDialog.h"
@@ -10,8 +10,9 @@ ClientServerDialog::ClientServerDialog(AppState& state, ProfileFile& settingsFil
     : ConnectionDialog(parent) {
     Ui::ClientServerDialog form;
     form.setupUi(this);
-    beginDialog(*this, state);
+    beginDialog(*this, state.dialogs);
     bindChoiceList(*form.list1084, {QStringLiteral("Client"), QStringLiteral("Server")}, state,
-                   &AppState::tcpRole, settingsFile, writeTcpRole, ChoiceLock::WhileConnected);
+                   &LinkConfiguration::tcpRole, settingsFile, writeTcpRole,
+                   ChoiceLock::WhileConnected);
     closeOn(*form.button1);
 }

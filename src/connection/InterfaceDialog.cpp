@@ -1,7 +1,7 @@
 #include "connection/InterfaceDialog.h"
 
-#include "app/AppState.h"
 #include "connection/ChoiceList.h"
+#include "core/AppState.h"
 #include "link/LinkSettings.h"
 #include "settings/DialogSetup.h"
 #include "ui_InterfaceDialog.h"
@@ -10,9 +10,9 @@ InterfaceDialog::InterfaceDialog(AppState& state, ProfileFile& settingsFile, QWi
     : ConnectionDialog(parent) {
     Ui::InterfaceDialog form;
     form.setupUi(this);
-    beginDialog(*this, state);
+    beginDialog(*this, state.dialogs);
     bindChoiceList(*form.list1014, {QStringLiteral("RS-232C/485"), QStringLiteral("TCP/IP")}, state,
-                   &AppState::interfaceKind, settingsFile, writeInterfaceKind,
+                   &LinkConfiguration::interfaceKind, settingsFile, writeInterfaceKind,
                    ChoiceLock::WhileConnected);
     closeOn(*form.button1);
     closeOn(*form.button2);

@@ -1,7 +1,7 @@
 #include "connection/SerialSettingsDialog.h"
 
-#include "app/AppState.h"
 #include "connection/ChoiceList.h"
+#include "core/AppState.h"
 #include "link/LinkSettings.h"
 #include "settings/DialogSetup.h"
 #include "ui_SerialSettingsDialog.h"
@@ -11,14 +11,14 @@ SerialSettingsDialog::SerialSettingsDialog(AppState& state, ProfileFile& setting
     : ConnectionDialog(parent) {
     Ui::SerialSettingsDialog form;
     form.setupUi(this);
-    beginDialog(*this, state);
+    beginDialog(*this, state.dialogs);
     QStringList ports;
     for (int port = 1; port <= 6; ++port)
         ports.append(QStringLiteral("COM %1").arg(port));
-    bindChoiceList(*form.list1011, ports, state, &AppState::comPortIndex, settingsFile,
+    bindChoiceList(*form.list1011, ports, state, &LinkConfiguration::comPortIndex, settingsFile,
                    writeComPort);
     bindChoiceList(*form.list1082, {QStringLiteral("RS-232C"), QStringLiteral("RS-485")}, state,
-                   &AppState::rs485Mode, settingsFile, writeRs485Mode);
+                   &LinkConfiguration::rs485Mode, settingsFile, writeRs485Mode);
     closeOn(*form.button1);
     closeOn(*form.button2);
 }

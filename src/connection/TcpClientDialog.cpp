@@ -1,7 +1,7 @@
 #include "connection/TcpClientDialog.h"
 
-#include "app/AppState.h"
 #include "connection/PortNumberBox.h"
+#include "core/AppState.h"
 #include "link/LinkSettings.h"
 #include "link/TcpLink.h"
 #include "protocol/FieldEncoding.h"
@@ -16,7 +16,7 @@ const QString noHostChosenText =
     QStringLiteral("接続先が選ばれていません。Host List の行をダブルクリックしてください。");
 
 bool isListedHost(int host, const AppState& state) {
-    return host >= 0 && host < state.hostCount;
+    return host >= 0 && host < state.link.hostCount;
 }
 
 } // namespace
@@ -39,15 +39,15 @@ TcpClientDialog::TcpClientDialog(AppState& state, ProfileFile& settingsFile, Tcp
     : ConnectionDialog(parent), state_(state), settingsFile_(settingsFile), tcp_(tcp),
       boxes_(boxes), form_(std::make_unique<Ui::TcpClientDialog>()) {
     form_->setupUi(this);
-    beginDialog(*this, state_);
+    beginDialog(*this, state_.dialogs);
 
     // A chosen host that the list does not hold (none after the server role, or gone after
     // deletions) is not shown: the address box stays empty and a connect is refused.
-    if (isListedHost(state_.selectedConnection, state_))
+    if (isListedHost(state_.link.selectedConnection, state_))
         form_->address1085->setAddress(
-            state_.hostAddresses[std::size_t(state_.selectedConnection)]);
-    for (int host = 0; host < state_.hostCount; ++host)
-        form_->list1086->addItem(hostRowText(state_.hostAddresses[std::size_t(host)]));
+            state_.link.hostAddresses[std::size_t(state_.link.selectedConnection)]);
+    for (int host = 0; host < state_.link.hostCount; ++host)
+        form_->list1086->addItem(hostRowText(state_.link.hostAddresses[std::size_t(host)]));
     bindPortNumberBox(*form_->edit1090, state_);
     showConnected(state_.tcpConnected == 1);
 
@@ -66,20 +66,20 @@ TcpClientDialog::~TcpClientDialog() = default;
 
 void TcpClientDialog::done(int result) {
     ConnectionDialog::done(result);
-    writePortNumber(settingsFile_, state_);
+    writePortNumber(settingsFile_, state_.link);
 }
 
 void TcpClientDialog::addHost() {
-    if (state_.hostCount >= AppState::hostCapacity) {
+    if (state_.link.hostCount >= LinkConfiguration::hostCapacity) {
         boxes_.showDialogError(hostListFullText);
         return;
     }
-    const int host = state_.hostCount;
-    state_.hostAddresses[std::size_t(host)] = form_->address1085->address();
-    form_->list1086->insertItem(host, hostRowText(state_.hostAddresses[std::size_t(host)]));
-    state_.hostCount = host + 1;
-    writeHostCount(settingsFile_, state_);
-    writeHost(settingsFile_, state_, host);
+    const int host = state_.link.hostCount;
+    state_.link.hostAddresses[std::size_t(host)] = form_->address1085->address();
+    form_->list1086->insertItem(host, hostRowText(state_.link.hostAddresses[std::size_t(host)]));
+    state_.link.hostCount = host + 1;
+    writeHostCount(settingsFile_, state_.link);
+    writeHost(settingsFile_, state_.link, host);
 }
 
 void TcpClientDialog::deleteSelectedHost() {
@@ -89,24 +89,25 @@ void TcpClientDialog::deleteSelectedHost() {
     delete form_->list1086->takeItem(row);
     // No row stays selected, so that a second press does not delete the next host unseen.
     form_->list1086->clearSelection();
-    --state_.hostCount;
-    writeHostCount(settingsFile_, state_);
-    for (int host = row; host < state_.hostCount; ++host)
-        state_.hostAddresses[std::size_t(host)] = state_.hostAddresses[std::size_t(host) + 1];
-    writeHostsFrom(settingsFile_, state_, row);
+    --state_.link.hostCount;
+    writeHostCount(settingsFile_, state_.link);
+    for (int host = row; host < state_.link.hostCount; ++host)
+        state_.link.hostAddresses[std::size_t(host)] =
+            state_.link.hostAddresses[std::size_t(host) + 1];
+    writeHostsFrom(settingsFile_, state_.link, row);
 }
 
 void TcpClientDialog::chooseHost(int row) {
     if (!isListedHost(row, state_))
         return;
-    state_.selectedConnection = row;
-    writeSelectedConnection(settingsFile_, state_);
-    form_->address1085->setAddress(state_.hostAddresses[std::size_t(row)]);
+    state_.link.selectedConnection = row;
+    writeSelectedConnection(settingsFile_, state_.link);
+    form_->address1085->setAddress(state_.link.hostAddresses[std::size_t(row)]);
 }
 
 void TcpClientDialog::connectToHost() {
     // The chosen host is connected, not the address typed into the address box.
-    if (!isListedHost(state_.selectedConnection, state_)) {
+    if (!isListedHost(state_.link.selectedConnection, state_)) {
         boxes_.showDialogError(noHostChosenText);
         state_.tcpConnected = 0;
         return;

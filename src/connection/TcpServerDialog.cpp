@@ -1,7 +1,7 @@
 #include "connection/TcpServerDialog.h"
 
-#include "app/AppState.h"
 #include "connection/PortNumberBox.h"
+#include "core/AppState.h"
 #include "link/LinkSettings.h"
 #include "link/TcpLink.h"
 #include "settings/DialogSetup.h"
@@ -23,7 +23,7 @@ TcpServerDialog::TcpServerDialog(AppState& state, ProfileFile& settingsFile, Tcp
     : ConnectionDialog(parent), state_(state), settingsFile_(settingsFile), tcp_(tcp),
       form_(std::make_unique<Ui::TcpServerDialog>()) {
     form_->setupUi(this);
-    beginDialog(*this, state_);
+    beginDialog(*this, state_.dialogs);
     bindPortNumberBox(*form_->edit1004, state_);
     refreshClientList();
 
@@ -39,7 +39,7 @@ TcpServerDialog::~TcpServerDialog() = default;
 
 void TcpServerDialog::done(int result) {
     ConnectionDialog::done(result);
-    writePortNumber(settingsFile_, state_);
+    writePortNumber(settingsFile_, state_.link);
 }
 
 void TcpServerDialog::startListening() {
@@ -55,7 +55,7 @@ void TcpServerDialog::stopListening() {
     form_->button1000->setEnabled(false);
     form_->edit1003->setText(QString(16, u' '));
     form_->list1002->clear();
-    state_.selectedConnection = -1;
+    state_.link.selectedConnection = -1;
     state_.tcpConnected = 0;
 }
 
@@ -64,7 +64,7 @@ void TcpServerDialog::chooseRow(int row) {
     if (item == nullptr)
         return;
     const int entry = item->data(entryRole).toInt();
-    state_.selectedConnection = entry;
+    state_.link.selectedConnection = entry;
     form_->edit1003->setText(addressText(state_.connectionTable[std::size_t(entry)]));
     state_.tcpConnected = 1;
 }
@@ -87,14 +87,14 @@ void TcpServerDialog::refreshClientList() {
     }
     // A chosen device that has left is no target any more (the link forgets it), and the box
     // must not go on naming it.
-    const int chosen = state_.selectedConnection;
+    const int chosen = state_.link.selectedConnection;
     if (chosen >= TcpLink::firstConnection && chosen <= TcpLink::lastConnection)
         form_->edit1003->setText(addressText(state_.connectionTable[std::size_t(chosen)]));
     else
         form_->edit1003->setText(QString(16, u' '));
-    const QString port = QString::fromLatin1(state_.portNumberText.view());
+    const QString port = QString::fromLatin1(state_.link.portNumberText.view());
     if (form_->edit1004->text() != port)
         form_->edit1004->setText(port);
-    state_.activeDialog = this;
-    state_.cornerClickCount = 0;
+    state_.dialogs.activeDialog = this;
+    state_.dialogs.cornerClickCount = 0;
 }

@@ -1,11 +1,12 @@
 #include "document/DocumentFiles.h"
 
-#include "app/AppState.h"
+#include "core/AppState.h"
 #include "document/DatFile.h"
 #include "document/DocumentReset.h"
 #include "document/DocumentWindow.h"
 #include "document/FileExtension.h"
 #include "document/SettingsDocument.h"
+#include "protocol/CommandSender.h"
 #include "protocol/MessageBoxes.h"
 
 #include <QDir>
@@ -52,22 +53,23 @@ QString chooseDatFile(OperatorPrompts& prompts, QObject* owner, FileDialogMode m
     return prompts.chooseFile(dialog);
 }
 
-DocumentFiles::DocumentFiles(SettingsDocument& document, AppState& state, MessageBoxes& boxes,
-                             DocumentWindow& window)
-    : document_(document), state_(state), boxes_(boxes), window_(window) {}
+DocumentFiles::DocumentFiles(SettingsDocument& document, AppState& state, CommandSender& sender,
+                             MessageBoxes& boxes, DocumentWindow& window)
+    : document_(document), state_(state), sender_(sender), boxes_(boxes), window_(window) {}
 
 void DocumentFiles::newDocument() {
-    if (state_.sequenceStep != 0)
+    if (sender_.exchange().sequenceStep != 0)
         return;
     if (document_.documentModified &&
         !boxes_.ask(QStringLiteral("データを保存せずに新規作成しますか？")))
         return;
     resetDocument(document_, state_);
+    sender_.resetExchange();
     window_.refreshFileNameLabel();
 }
 
 void DocumentFiles::openDocument() {
-    if (state_.sequenceStep != 0)
+    if (sender_.exchange().sequenceStep != 0)
         return;
     if (document_.documentModified &&
         !boxes_.ask(QStringLiteral("データを保存せずに別のファイルを開きますか？")))

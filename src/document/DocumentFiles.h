@@ -1,11 +1,12 @@
 #pragma once
 
-#include "protocol/OperatorPrompts.h"
+#include "core/OperatorPrompts.h"
 
 #include <QString>
 
 struct AppState;
 struct SettingsDocument;
+class CommandSender;
 class DocumentWindow;
 class MessageBoxes;
 
@@ -19,8 +20,8 @@ QString chooseDatFile(OperatorPrompts& prompts, QObject* owner, FileDialogMode m
 // old one and renames it into place, so a failed save leaves the old file whole.
 class DocumentFiles {
 public:
-    DocumentFiles(SettingsDocument& document, AppState& state, MessageBoxes& boxes,
-                  DocumentWindow& window);
+    DocumentFiles(SettingsDocument& document, AppState& state, CommandSender& sender,
+                  MessageBoxes& boxes, DocumentWindow& window);
 
     // Both do nothing while a transfer runs, and ask before unsaved changes are dropped.
     void newDocument();
@@ -38,6 +39,7 @@ private:
 
     SettingsDocument& document_;
     AppState& state_;
+    CommandSender& sender_;
     MessageBoxes& boxes_;
     DocumentWindow& window_;
 };

@@ -1,6 +1,6 @@
 #include "document/DocumentReset.h"
 
-#include "app/AppState.h"
+#include "core/AppState.h"
 #include "document/SettingsDocument.h"
 
 void resetDocument(SettingsDocument& document, AppState& state) {
@@ -18,13 +18,8 @@ void resetDocument(SettingsDocument& document, AppState& state) {
     document.documentPath.clear();
     document.documentModified = 0;
 
-    state.replyPending = 0;
-    state.sequenceStep = 0;
-    state.exchangeFailed = 0;
-    state.replyWaitTicks = 0;
     state.savedImeOpen = 0;
-    state.slaveAddress = 0;
+    state.link.slaveAddress = 0;
     state.selectedPage = 0;
-    state.tcpReplyBuffer.clear();
     state.glyphSample.fill('0');
 }

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "app/FixedText.h"
+#include "core/FixedText.h"
 
 #include <array>
 

@@ -1,6 +1,6 @@
 #include "link/LinkSettings.h"
 
-#include "app/AppState.h"
+#include "core/LinkConfiguration.h"
 #include "protocol/FieldEncoding.h"
 
 #include <algorithm>
@@ -27,15 +27,16 @@ bool writeNumber(ProfileFile& file, QByteArrayView key, int value) {
     return file.writeString(sectionName, key, QByteArray::number(value));
 }
 
-void appendHostEntries(QList<ProfileFile::Entry>& entries, const AppState& state, int entry) {
+void appendHostEntries(QList<ProfileFile::Entry>& entries, const LinkConfiguration& link,
+                       int entry) {
     for (int octet = 0; octet < 4; ++octet)
         entries.append(
             {hostKey(entry, octet),
-             QByteArray::number(state.hostAddresses[std::size_t(entry)][std::size_t(octet)])});
+             QByteArray::number(link.hostAddresses[std::size_t(entry)][std::size_t(octet)])});
 }
 
 bool isHostEntry(int entry) {
-    return entry >= 0 && entry < AppState::hostCapacity;
+    return entry >= 0 && entry < LinkConfiguration::hostCapacity;
 }
 
 } // namespace
@@ -65,68 +66,69 @@ QByteArray hostKey(int entry, int octet) {
     return QByteArrayLiteral("ip") + QByteArray(digits, 2) + '_' + char('0' + octet);
 }
 
-void loadLinkSettings(AppState& state, const ProfileFile& file) {
+void loadLinkSettings(LinkConfiguration& link, const ProfileFile& file) {
     const ProfileSection section = file.readSection(sectionName);
-    state.comPortIndex = numberKey(section, "com_port");
-    state.rs485Mode = numberKey(section, "rs_control");
-    state.interfaceKind = numberKey(section, "Interface");
-    state.portNumberText.assign(
+    link.comPortIndex = numberKey(section, "com_port");
+    link.rs485Mode = Rs485Mode(numberKey(section, "rs_control"));
+    link.interfaceKind = InterfaceKind(numberKey(section, "Interface"));
+    link.portNumberText.assign(
         section.value("port_number", defaultPortNumber).left(portBufferLength));
-    state.tcpRole = numberKey(section, "ClientServer");
-    state.selectedConnection = numberKey(section, "select_number");
+    link.tcpRole = TcpRole(numberKey(section, "ClientServer"));
+    link.selectedConnection = numberKey(section, "select_number");
     // The table has room for 256 hosts: a larger count must not reach beyond it.
-    state.hostCount = std::clamp(numberKey(section, "list_count"), 0, AppState::hostCapacity);
-    for (int entry = 0; entry < state.hostCount; ++entry) {
+    link.hostCount =
+        std::clamp(numberKey(section, "list_count"), 0, LinkConfiguration::hostCapacity);
+    for (int entry = 0; entry < link.hostCount; ++entry) {
         for (int octet = 0; octet < 4; ++octet)
-            state.hostAddresses[std::size_t(entry)][std::size_t(octet)] =
+            link.hostAddresses[std::size_t(entry)][std::size_t(octet)] =
                 std::uint8_t(numberKey(section, hostKey(entry, octet)));
     }
 }
 
-bool writeInterfaceKind(ProfileFile& file, const AppState& state) {
-    return writeNumber(file, "Interface", state.interfaceKind);
+bool writeInterfaceKind(ProfileFile& file, const LinkConfiguration& link) {
+    return writeNumber(file, "Interface", int(link.interfaceKind));
 }
 
-bool writeComPort(ProfileFile& file, const AppState& state) {
-    return writeNumber(file, "com_port", state.comPortIndex);
+bool writeComPort(ProfileFile& file, const LinkConfiguration& link) {
+    return writeNumber(file, "com_port", link.comPortIndex);
 }
 
-bool writeRs485Mode(ProfileFile& file, const AppState& state) {
-    return writeNumber(file, "rs_control", state.rs485Mode);
+bool writeRs485Mode(ProfileFile& file, const LinkConfiguration& link) {
+    return writeNumber(file, "rs_control", int(link.rs485Mode));
 }
 
-bool writeTcpRole(ProfileFile& file, const AppState& state) {
-    return writeNumber(file, "ClientServer", state.tcpRole);
+bool writeTcpRole(ProfileFile& file, const LinkConfiguration& link) {
+    return writeNumber(file, "ClientServer", int(link.tcpRole));
 }
 
-bool writePortNumber(ProfileFile& file, const AppState& state) {
-    return file.writeString(sectionName, "port_number", state.portNumberText.view());
+bool writePortNumber(ProfileFile& file, const LinkConfiguration& link) {
+    return file.writeString(sectionName, "port_number", link.portNumberText.view());
 }
 
-bool writeSelectedConnection(ProfileFile& file, const AppState& state) {
-    return writeNumber(file, "select_number", state.selectedConnection);
+bool writeSelectedConnection(ProfileFile& file, const LinkConfiguration& link) {
+    return writeNumber(file, "select_number", link.selectedConnection);
 }
 
-bool writeHostCount(ProfileFile& file, const AppState& state) {
-    return writeNumber(file, "list_count", state.hostCount);
+bool writeHostCount(ProfileFile& file, const LinkConfiguration& link) {
+    return writeNumber(file, "list_count", link.hostCount);
 }
 
-bool writeHost(ProfileFile& file, const AppState& state, int entry) {
+bool writeHost(ProfileFile& file, const LinkConfiguration& link, int entry) {
     if (!isHostEntry(entry))
         return false;
     QList<ProfileFile::Entry> entries;
-    appendHostEntries(entries, state, entry);
+    appendHostEntries(entries, link, entry);
     return file.writeStrings(sectionName, entries);
 }
 
-bool writeHostsFrom(ProfileFile& file, const AppState& state, int firstEntry) {
-    const int end = std::min(state.hostCount, AppState::hostCapacity);
+bool writeHostsFrom(ProfileFile& file, const LinkConfiguration& link, int firstEntry) {
+    const int end = std::min(link.hostCount, LinkConfiguration::hostCapacity);
     if (!isHostEntry(firstEntry))
         return false;
     if (firstEntry >= end)
         return true; // the last entry was deleted: no entry moved
     QList<ProfileFile::Entry> entries;
     for (int entry = firstEntry; entry < end; ++entry)
-        appendHostEntries(entries, state, entry);
+        appendHostEntries(entries, link, entry);
     return file.writeStrings(sectionName, entries);
 }

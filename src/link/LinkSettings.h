@@ -6,7 +6,7 @@
 #include <QByteArray>
 #include <QByteArrayView>
 
-struct AppState;
+struct LinkConfiguration;
 
 // The connection configuration kept in "zev530tq.ini", section "ZEV-530TQ_Section": read whole
 // once at start-up, and written back key by key as the operator changes a setting. Files written
@@ -25,18 +25,18 @@ QByteArray hostKey(int entry, int octet);
 
 // Reads every key into the link configuration; a missing file, section or key gives the field's
 // default, and nothing is reported. The host list takes "list_count" entries, at most 256.
-void loadLinkSettings(AppState& state, const ProfileFile& file);
+void loadLinkSettings(LinkConfiguration& link, const ProfileFile& file);
 
 // Writers of single keys, each with the current value of its field.
-bool writeInterfaceKind(ProfileFile& file, const AppState& state);      // "Interface"
-bool writeComPort(ProfileFile& file, const AppState& state);            // "com_port"
-bool writeRs485Mode(ProfileFile& file, const AppState& state);          // "rs_control"
-bool writeTcpRole(ProfileFile& file, const AppState& state);            // "ClientServer"
-bool writePortNumber(ProfileFile& file, const AppState& state);         // "port_number"
-bool writeSelectedConnection(ProfileFile& file, const AppState& state); // "select_number"
-bool writeHostCount(ProfileFile& file, const AppState& state);          // "list_count"
+bool writeInterfaceKind(ProfileFile& file, const LinkConfiguration& link);      // "Interface"
+bool writeComPort(ProfileFile& file, const LinkConfiguration& link);            // "com_port"
+bool writeRs485Mode(ProfileFile& file, const LinkConfiguration& link);          // "rs_control"
+bool writeTcpRole(ProfileFile& file, const LinkConfiguration& link);            // "ClientServer"
+bool writePortNumber(ProfileFile& file, const LinkConfiguration& link);         // "port_number"
+bool writeSelectedConnection(ProfileFile& file, const LinkConfiguration& link); // "select_number"
+bool writeHostCount(ProfileFile& file, const LinkConfiguration& link);          // "list_count"
 // The four octet keys of one host entry (0 to 255).
-bool writeHost(ProfileFile& file, const AppState& state, int entry);
+bool writeHost(ProfileFile& file, const LinkConfiguration& link, int entry);
 // The octet keys of the entries from firstEntry to the end of the list, in one replacement of
 // the file: what a deletion needs after the entries behind it moved down.
-bool writeHostsFrom(ProfileFile& file, const AppState& state, int firstEntry);
+bool writeHostsFrom(ProfileFile& file, const LinkConfiguration& link, int firstEntry);

@@ -1,6 +1,6 @@
 #include "link/SerialLink.h"
 
-#include "app/AppState.h"
+#include "core/AppState.h"
 #include "link/SerialPortPlatform.h"
 #include "protocol/MessageBoxes.h"
 
@@ -23,7 +23,7 @@ SerialLink::~SerialLink() {
 
 void SerialLink::openSerialPort() {
     port_.close();
-    devicePath_ = serialDevicePath(folder_, state_.comPortIndex);
+    devicePath_ = serialDevicePath(folder_, state_.link.comPortIndex);
     port_.setPortName(devicePath_);
     setLineBeforeOpening();
     const bool opened = !devicePath_.isEmpty() && port_.open(QIODevice::ReadWrite);

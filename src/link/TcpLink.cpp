@@ -1,6 +1,6 @@
 #include "link/TcpLink.h"
 
-#include "app/AppState.h"
+#include "core/AppState.h"
 #include "protocol/MessageBoxes.h"
 
 #include <QHostAddress>
@@ -58,13 +58,13 @@ TcpLink::~TcpLink() {
 
 bool TcpLink::connectToDevice() {
     closeClientSocket(); // a new connect replaces the socket of an earlier one
-    const quint16 port = portFromText(state_.portNumberText.view());
-    const int host = state_.selectedConnection;
-    if (host < 0 || host >= AppState::hostCapacity) {
+    const quint16 port = portFromText(state_.link.portNumberText.view());
+    const int host = state_.link.selectedConnection;
+    if (host < 0 || host >= LinkConfiguration::hostCapacity) {
         showFailure(connectFailedText);
         return false;
     }
-    const auto& octets = state_.hostAddresses[std::size_t(host)];
+    const auto& octets = state_.link.hostAddresses[std::size_t(host)];
     const QHostAddress address{quint32(octets[0]) << 24 | quint32(octets[1]) << 16 |
                                quint32(octets[2]) << 8 | quint32(octets[3])};
     // 0.0.0.0 names no host to connect to; Linux would take it for this computer.
@@ -95,7 +95,7 @@ bool TcpLink::connectToDevice() {
 bool TcpLink::startListening() {
     if (isListening())
         return true;
-    const quint16 port = portFromText(state_.portNumberText.view());
+    const quint16 port = portFromText(state_.link.portNumberText.view());
     server_ = new QTcpServer(this);
     connect(server_, &QTcpServer::newConnection, this, &TcpLink::acceptConnection);
     connect(server_, &QTcpServer::acceptError, this, [this](QAbstractSocket::SocketError error) {
@@ -165,8 +165,8 @@ void TcpLink::closeConnection(QTcpSocket* socket) {
     connection.addressText.assign(" ");
     // The chosen device is gone: commands must not silently reach a device that connects later
     // and takes its entry. They fail with "Socket 送信" until the operator chooses again.
-    if (state_.tcpRole == 1 && entry == state_.selectedConnection)
-        state_.selectedConnection = -1;
+    if (state_.link.tcpRole == TcpRole::Server && entry == state_.link.selectedConnection)
+        state_.link.selectedConnection = -1;
     emit connectionsChanged();
 }
 
@@ -216,9 +216,9 @@ quint16 TcpLink::listeningPort() const {
 }
 
 QTcpSocket* TcpLink::targetSocket() const {
-    if (state_.tcpRole != 1)
+    if (state_.link.tcpRole != TcpRole::Server)
         return client_;
-    const int entry = state_.selectedConnection;
+    const int entry = state_.link.selectedConnection;
     if (entry < firstConnection || entry > lastConnection)
         return nullptr;
     const Connection& connection = state_.connectionTable[std::size_t(entry)];

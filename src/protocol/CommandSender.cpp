@@ -1,14 +1,14 @@
 #include "protocol/CommandSender.h"
 
-#include "app/AppState.h"
+#include "core/AppState.h"
 #include "protocol/FieldEncoding.h"
 #include "protocol/LinkChannels.h"
 #include "protocol/MessageBoxes.h"
-#include "protocol/ReplyHandler.h"
 
-CommandSender::CommandSender(AppState& state, MessageBoxes& boxes, ReplyHandler& replies,
+CommandSender::CommandSender(AppState& state, SettingsDocument& document, MessageBoxes& boxes,
                              SerialChannel& serial, TcpChannel& tcp, QObject* parent)
-    : QObject(parent), state_(state), boxes_(boxes), replies_(replies), serial_(serial), tcp_(tcp) {
+    : QObject(parent), state_(state), boxes_(boxes), replies_(state, exchange_, document, boxes),
+      serial_(serial), tcp_(tcp) {
     tcpReplyTimer_.setSingleShot(true);
     tcpReplyTimer_.setInterval(defaultTcpReplyTimeoutMs);
     connect(&tcpReplyTimer_, &QTimer::timeout, this, &CommandSender::expireTcpReplyWait);
@@ -16,27 +16,28 @@ CommandSender::CommandSender(AppState& state, MessageBoxes& boxes, ReplyHandler&
 }
 
 bool CommandSender::isLinkReady() const {
-    return state_.interfaceKind == 0 || state_.tcpConnected == 1;
+    return state_.link.interfaceKind == InterfaceKind::Serial || state_.tcpConnected == 1;
 }
 
 void CommandSender::send(const QByteArray& line) {
-    if (state_.interfaceKind == 1)
+    if (state_.link.interfaceKind == InterfaceKind::Tcp)
         sendTcpCommand(line);
     else
         sendSerialCommand(line);
 }
 
 void CommandSender::sendSerialCommand(const QByteArray& line) {
-    state_.replyPending = 1;
+    exchange_.replyPending = 1;
     QByteArray framed;
-    if (state_.rs485Mode == 1) {
-        if (state_.slaveAddress >= 0 && state_.slaveAddress < AppState::broadcastAddress) {
+    if (state_.link.rs485Mode == Rs485Mode::Rs485) {
+        if (state_.link.slaveAddress >= 0 &&
+            state_.link.slaveAddress < LinkConfiguration::broadcastAddress) {
             char address[2];
-            twoDigits(state_.slaveAddress, address);
+            twoDigits(state_.link.slaveAddress, address);
             framed.append(address, 2);
         } else {
             framed.append("FF");
-            state_.replyPending = 0; // no device answers a broadcast
+            exchange_.replyPending = 0; // no device answers a broadcast
         }
     }
     framed.append(line);
@@ -51,7 +52,7 @@ void CommandSender::sendTcpCommand(const QByteArray& line) {
     // Whatever was left of an earlier reply does not belong to the reply of this line.
     replies_.discardPartialTcpLine();
     if (!tcp_.sendToTarget(line)) {
-        state_.exchangeFailed = 1;
+        exchange_.exchangeFailed = 1;
         boxes_.showError(QStringLiteral("Socket 送信"));
         return;
     }
@@ -59,12 +60,12 @@ void CommandSender::sendTcpCommand(const QByteArray& line) {
 }
 
 void CommandSender::checkReplyTimeout() {
-    if (state_.replyPending != 1)
+    if (exchange_.replyPending != 1)
         return;
-    const int ticks = state_.replyWaitTicks++;
+    const int ticks = exchange_.replyWaitTicks++;
     if (ticks > 5) {
-        state_.replyPending = 0;
-        state_.replyWaitTicks = 0;
+        exchange_.replyPending = 0;
+        exchange_.replyWaitTicks = 0;
         boxes_.showStopError(QStringLiteral("No Connect"));
     }
 }
@@ -74,7 +75,7 @@ void CommandSender::expireTcpReplyWait() {
     replies_.discardPartialTcpLine();
     if (state_.running == 0)
         return; // the program is ending; nobody is waiting for the answer
-    state_.exchangeFailed = 1;
+    exchange_.exchangeFailed = 1;
     boxes_.showError(QStringLiteral("Answer が､きません"));
 }
 

@@ -1,12 +1,15 @@
 #pragma once
 
+#include "core/ExchangeState.h"
+#include "protocol/ReplyHandler.h"
+
 #include <QByteArray>
 #include <QObject>
 #include <QTimer>
 
 struct AppState;
+struct SettingsDocument;
 class MessageBoxes;
-class ReplyHandler;
 class SerialChannel;
 class TcpChannel;
 
@@ -15,13 +18,28 @@ class TcpChannel;
 // reply by a single-shot timer that a complete reply line stops, while the target's bytes go to
 // the reply handler as they arrive.
 // Nothing here waits: the event loop keeps running while a reply is outstanding.
+// The sender owns the exchange state of its device and the reply handler that interprets that
+// device's replies; the command-line tool has one sender per device connection.
 class CommandSender : public QObject {
     Q_OBJECT
 public:
     static constexpr int defaultTcpReplyTimeoutMs = 3500; // about the serial "No Connect" wait
 
-    CommandSender(AppState& state, MessageBoxes& boxes, ReplyHandler& replies,
+    CommandSender(AppState& state, SettingsDocument& document, MessageBoxes& boxes,
                   SerialChannel& serial, TcpChannel& tcp, QObject* parent = nullptr);
+
+    const ExchangeState& exchange() const { return exchange_; }
+    ReplyHandler& replies() { return replies_; }
+
+    // A multi-command transfer is at this step (0: none runs).
+    void setSequenceStep(int step) { exchange_.sequenceStep = step; }
+    // A glyph read was sent (true) or its dialog closed (false).
+    void setGlyphReadPending(bool pending) { exchange_.glyphReadPending = pending ? 1 : 0; }
+    // Nothing is awaited and nothing has failed, as at start-up and after New.
+    void resetExchange() {
+        exchange_ = ExchangeState{};
+        replies_.discardPartialTcpLine();
+    }
 
     // True on a serial link (it always counts as ready) and on a connected TCP link.
     bool isLinkReady() const;
@@ -49,7 +67,8 @@ private:
 
     AppState& state_;
     MessageBoxes& boxes_;
-    ReplyHandler& replies_;
+    ExchangeState exchange_;
+    ReplyHandler replies_;
     SerialChannel& serial_;
     TcpChannel& tcp_;
     QTimer tcpReplyTimer_;

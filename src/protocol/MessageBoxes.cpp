@@ -1,6 +1,6 @@
 #include "protocol/MessageBoxes.h"
 
-#include "app/AppState.h"
+#include "core/DialogTracking.h"
 
 namespace {
 const QString errorCaption = QStringLiteral("Error");
@@ -8,8 +8,8 @@ const QString successCaption = QStringLiteral("Success");
 const QString programCaption = QStringLiteral("ZEV-530TQ");
 } // namespace
 
-MessageBoxes::MessageBoxes(OperatorPrompts& prompts, const AppState& state)
-    : prompts_(prompts), state_(state) {}
+MessageBoxes::MessageBoxes(OperatorPrompts& prompts, const DialogTracking& dialogs)
+    : prompts_(prompts), dialogs_(dialogs) {}
 
 void MessageBoxes::show(QObject* owner, const QString& caption, const QString& text, BoxIcon icon,
                         BoxBeep beep) {
@@ -29,16 +29,16 @@ void MessageBoxes::showSuccess(const QString& text) {
 }
 
 void MessageBoxes::showDialogSuccess(const QString& text) {
-    show(state_.activeDialog, successCaption, text, BoxIcon::None, BoxBeep::Question);
+    show(dialogs_.activeDialog, successCaption, text, BoxIcon::None, BoxBeep::Question);
 }
 
 void MessageBoxes::showDialogError(const QString& text) {
-    show(state_.activeDialog, errorCaption, text, BoxIcon::Stop, BoxBeep::Question);
+    show(dialogs_.activeDialog, errorCaption, text, BoxIcon::Stop, BoxBeep::Question);
 }
 
 void MessageBoxes::showSettingDone() {
-    show(state_.activeDialog, QStringLiteral("設定完了"), QStringLiteral("Success"), BoxIcon::None,
-         BoxBeep::Simple);
+    show(dialogs_.activeDialog, QStringLiteral("設定完了"), QStringLiteral("Success"),
+         BoxIcon::None, BoxBeep::Simple);
 }
 
 void MessageBoxes::showLinkFailure(const QString& text, BoxIcon icon) {

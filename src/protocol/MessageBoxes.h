@@ -1,14 +1,14 @@
 #pragma once
 
-#include "protocol/OperatorPrompts.h"
+#include "core/OperatorPrompts.h"
 
-struct AppState;
+struct DialogTracking;
 
 // The message boxes that every part of the program shows, each with its fixed caption, icon,
 // owner and beep.
 class MessageBoxes {
 public:
-    MessageBoxes(OperatorPrompts& prompts, const AppState& state);
+    MessageBoxes(OperatorPrompts& prompts, const DialogTracking& dialogs);
 
     // Caption "Error", exclamation, no owner.
     void showError(const QString& text);
@@ -34,5 +34,5 @@ private:
               BoxBeep beep);
 
     OperatorPrompts& prompts_;
-    const AppState& state_;
+    const DialogTracking& dialogs_;
 };

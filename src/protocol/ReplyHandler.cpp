@@ -1,6 +1,7 @@
 #include "protocol/ReplyHandler.h"
 
-#include "app/AppState.h"
+#include "core/AppState.h"
+#include "core/ExchangeState.h"
 #include "document/SettingsDocument.h"
 #include "protocol/FieldEncoding.h"
 #include "protocol/JisConversion.h"
@@ -76,17 +77,17 @@ std::optional<int> pageAt(QByteArrayView reply, qsizetype at) {
 
 } // namespace
 
-ReplyHandler::ReplyHandler(AppState& state, SettingsDocument& document, MessageBoxes& boxes,
-                           QObject* parent)
-    : QObject(parent), state_(state), document_(document), boxes_(boxes) {}
+ReplyHandler::ReplyHandler(AppState& state, ExchangeState& exchange, SettingsDocument& document,
+                           MessageBoxes& boxes, QObject* parent)
+    : QObject(parent), state_(state), exchange_(exchange), document_(document), boxes_(boxes) {}
 
 void ReplyHandler::handleSerialReply(QByteArrayView line) {
-    state_.replyWaitTicks = 0;
-    state_.replyPending = 0;
-    if (state_.rs485Mode == 1)
+    exchange_.replyWaitTicks = 0;
+    exchange_.replyPending = 0;
+    if (state_.link.rs485Mode == Rs485Mode::Rs485)
         line = line.size() >= 2 ? line.sliced(2) : QByteArrayView();
     interpret(line, Link::Serial);
-    state_.glyphReadPending = 0;
+    exchange_.glyphReadPending = 0;
 }
 
 int ReplyHandler::handleTcpBytes(QByteArrayView bytes) {
@@ -94,9 +95,9 @@ int ReplyHandler::handleTcpBytes(QByteArrayView bytes) {
     for (char byte : bytes) {
         if (byte == '\0')
             continue; // never part of a reply, and the buffer is NUL-terminated
-        if (!discardingTcpLine_ && !state_.tcpReplyBuffer.append(byte))
+        if (!discardingTcpLine_ && !tcpReplyBuffer.append(byte))
             discardingTcpLine_ = true;
-        state_.tcpReplyPartial = 1;
+        tcpReplyPartial = 1;
         if (byte == '\n') {
             finishTcpLine();
             ++completed;
@@ -106,30 +107,30 @@ int ReplyHandler::handleTcpBytes(QByteArrayView bytes) {
 }
 
 void ReplyHandler::discardPartialTcpLine() {
-    state_.tcpReplyBuffer.clear();
-    state_.tcpReplyPartial = 0;
+    tcpReplyBuffer.clear();
+    tcpReplyPartial = 0;
     discardingTcpLine_ = false;
 }
 
 void ReplyHandler::finishTcpLine() {
-    const QByteArray line = state_.tcpReplyBuffer.toByteArray();
+    const QByteArray line = tcpReplyBuffer.toByteArray();
     const bool discarded = discardingTcpLine_;
-    state_.tcpReplyBuffer.clear();
-    state_.tcpReplyPartial = 0;
+    tcpReplyBuffer.clear();
+    tcpReplyPartial = 0;
     discardingTcpLine_ = false;
     if (!discarded)
         interpret(line, Link::Tcp);
-    state_.glyphReadPending = 0;
+    exchange_.glyphReadPending = 0;
 }
 
 void ReplyHandler::interpret(QByteArrayView reply, Link link) {
     const ReplyTexts& texts = link == Link::Serial ? serialTexts : tcpTexts;
-    state_.exchangeFailed = 0;
+    exchange_.exchangeFailed = 0;
 
     const bool accepted =
         link == Link::Serial ? reply == QByteArrayView("GO\r\n") : reply.startsWith("GO");
     if (accepted) {
-        if (state_.sequenceStep == 0) {
+        if (exchange_.sequenceStep == 0) {
             if (link == Link::Serial)
                 boxes_.showSettingDone();
             else
@@ -140,7 +141,7 @@ void ReplyHandler::interpret(QByteArrayView reply, Link link) {
     if (storeReadBack(reply))
         return;
     if (reply.startsWith("GN")) {
-        if (state_.glyphReadPending == 0)
+        if (exchange_.glyphReadPending == 0)
             boxes_.showError(QString::fromUtf8(texts.modeDifference));
         else if (link == Link::Serial)
             boxes_.showError(QString::fromUtf8(texts.glyphAutoSwitching));
@@ -155,14 +156,12 @@ void ReplyHandler::interpret(QByteArrayView reply, Link link) {
     static constexpr const char* errorCodes[] = {"E0", "E1", "E2", "E3"};
     for (int code = 0; code < 4; ++code) {
         if (reply.startsWith(errorCodes[code])) {
-            state_.exchangeFailed = 1;
+            exchange_.exchangeFailed = 1;
             boxes_.showError(QString::fromUtf8(texts.errors[code]));
             return;
         }
     }
 }
-
-static_assert(decltype(AppState::tcpReplyBuffer)::capacity() == ReplyHandler::maxLineLength);
 
 bool ReplyHandler::storeReadBack(QByteArrayView reply) {
     // Tested in this order: "CTDPO" before "CTD", and both before "CT".

@@ -1,10 +1,13 @@
 #pragma once
 
+#include "core/FixedText.h"
+
 #include <QByteArrayView>
 #include <QObject>
 #include <array>
 
 struct AppState;
+struct ExchangeState;
 struct SettingsDocument;
 class MessageBoxes;
 
@@ -21,8 +24,8 @@ class ReplyHandler : public QObject {
 public:
     static constexpr qsizetype maxLineLength = 599;
 
-    ReplyHandler(AppState& state, SettingsDocument& document, MessageBoxes& boxes,
-                 QObject* parent = nullptr);
+    ReplyHandler(AppState& state, ExchangeState& exchange, SettingsDocument& document,
+                 MessageBoxes& boxes, QObject* parent = nullptr);
 
     // One complete line from the serial link, with its line end. On an RS-485 line the first
     // two characters are the answering device's address and are dropped unread.
@@ -36,6 +39,8 @@ public:
     // Forgets the start of a TCP line whose end never came, so that it cannot be taken for the
     // beginning of the next reply.
     void discardPartialTcpLine();
+    bool hasPartialTcpLine() const { return tcpReplyPartial == 1; }
+    qsizetype partialTcpLineLength() const { return tcpReplyBuffer.length(); }
 
 signals:
     // glyphSample now holds a glyph read from the device; the glyph editor repaints.
@@ -56,7 +61,10 @@ private:
     void finishTcpLine();
 
     AppState& state_;
+    ExchangeState& exchange_;
     SettingsDocument& document_;
     MessageBoxes& boxes_;
+    FixedText<maxLineLength + 1> tcpReplyBuffer;
+    int tcpReplyPartial = 0;
     bool discardingTcpLine_ = false;
 };

@@ -1,5 +1,6 @@
 #include "settings/AreaListDialog.h"
 
+#include "core/AppState.h"
 #include "settings/DialogContext.h"
 #include "settings/DialogSetup.h"
 #include "ui_AreaListDialog.h"
@@ -11,7 +12,7 @@ AreaListDialog::AreaListDialog(DialogContext& context, QWidget* parent, const Te
     Ui::AreaListDialog form;
     form.setupUi(this);
     setWindowTitle(texts.caption);
-    beginDialog(*this, context.state);
+    beginDialog(*this, context.state.dialogs);
 
     QComboBox* const lists[] = {form.list1020, form.list1021, form.list1022, form.list1023};
     QPushButton* const buttons[] = {form.button1005, form.button1006, form.button1007,
@@ -24,7 +25,7 @@ AreaListDialog::AreaListDialog(DialogContext& context, QWidget* parent, const Te
         connect(buttons[area], &QPushButton::clicked, this,
                 [&context, send, area] { send(context, area); });
     }
-    setUpSlaveAddressList(*form.list1081, context.state);
+    setUpSlaveAddressList(*form.list1081, context.state.link);
     setConnectionCaption(*this, context.state, texts.connectionCaption);
 }
 

@@ -1,5 +1,6 @@
 #include "settings/CharacterLevelDialog.h"
 
+#include "core/AppState.h"
 #include "document/SettingsDocument.h"
 #include "settings/CharacterLevelCommands.h"
 #include "settings/DialogContext.h"
@@ -10,7 +11,7 @@ CharacterLevelDialog::CharacterLevelDialog(DialogContext& context, QWidget* pare
     : QDialog(parent) {
     Ui::CharacterLevelDialog form;
     form.setupUi(this);
-    beginDialog(*this, context.state);
+    beginDialog(*this, context.state.dialogs);
 
     // The lists are not editable: only a chosen entry counts, never typed text.
     SettingsDocument& document = context.document;
@@ -24,6 +25,6 @@ CharacterLevelDialog::CharacterLevelDialog(DialogContext& context, QWidget* pare
     connect(form.button1009, &QPushButton::clicked, this, [&context] { sendWhiteLevel(context); });
     connect(form.button1010, &QPushButton::clicked, this, [&context] { sendEdgeLevel(context); });
 
-    setUpSlaveAddressList(*form.list1081, context.state);
+    setUpSlaveAddressList(*form.list1081, context.state.link);
     setConnectionCaption(*this, context.state, QStringLiteral("文字レベルの設定 "));
 }

@@ -1,5 +1,6 @@
 #include "settings/DeviceAddressDialog.h"
 
+#include "core/AppState.h"
 #include "settings/DeviceAddressCommands.h"
 #include "settings/DialogContext.h"
 #include "settings/DialogSetup.h"
@@ -9,10 +10,10 @@ DeviceAddressDialog::DeviceAddressDialog(DialogContext& context, QWidget* parent
     : QDialog(parent) {
     Ui::DeviceAddressDialog form;
     form.setupUi(this);
-    beginDialog(*this, context.state);
+    beginDialog(*this, context.state.dialogs);
 
     // Whatever the link, the list shows the address: it is what this dialog sends.
-    setUpSlaveAddressList(*form.list1081, context.state, true);
+    setUpSlaveAddressList(*form.list1081, context.state.link, true);
     connect(form.button1083, &QPushButton::clicked, this,
             [&context] { sendDeviceAddress(context); });
     setConnectionCaption(*this, context.state, QStringLiteral("機器のスレーブアドレス "));

@@ -5,12 +5,14 @@
 class QComboBox;
 class QDialog;
 struct AppState;
+struct DialogTracking;
+struct LinkConfiguration;
 
 // The steps that the program's dialogs share when they open.
 
 // The dialog becomes the one that the device's replies and the message boxes belong to, and the
 // main window's corner count starts again.
-void beginDialog(QDialog& dialog, AppState& state);
+void beginDialog(QDialog& dialog, DialogTracking& dialogs);
 
 // While a connection is chosen, the caption names it: captionText followed directly by the
 // connection's address text. Otherwise the dialog keeps its own caption.
@@ -19,7 +21,7 @@ void setConnectionCaption(QDialog& dialog, const AppState& state, const QString&
 // The "Slave Address" list: "00" to "31" and "Bloadcast", the index being the address. It shows
 // slaveAddress only on a serial link in RS-485 mode (or always, for the device address dialog)
 // and is otherwise disabled without a selection. A choice goes to slaveAddress at once.
-void setUpSlaveAddressList(QComboBox& list, AppState& state, bool alwaysEnabled = false);
+void setUpSlaveAddressList(QComboBox& list, LinkConfiguration& link, bool alwaysEnabled = false);
 
 // Fills a list with texts at indexes 0 onwards and selects index selected (none when out of
 // range); the lists are never sorted, so an entry's index is the value it stands for.

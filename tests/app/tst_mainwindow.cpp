@@ -78,7 +78,8 @@ private slots:
             window.menuItem(item)->trigger();
         // The window title follows the role chosen in the client/server dialog (132).
         QCOMPARE(window.windowTitle(), "ZEV-530 Client Program");
-        window.setDialog(132, [this](QWidget*) { program->state().tcpRole = 1; });
+        window.setDialog(132,
+                         [this](QWidget*) { program->state().link.tcpRole = TcpRole::Server; });
         window.menuItem(40211)->trigger();
         QCOMPARE(window.windowTitle(), "ZEV-530 Server Program");
         window.menuItem(40008)->trigger();
@@ -89,8 +90,8 @@ private slots:
         // the client/server and TCP/IP items and the slave address are enabled.
         const int rules[][5] = {{0, 0, 1, 0, 0}, {0, 1, 1, 0, 1}, {1, 0, 0, 1, 1}, {1, 1, 0, 1, 1}};
         for (const auto& [interfaceKind, rs485Mode, serial, tcp, slaveAddress] : rules) {
-            program->state().interfaceKind = interfaceKind;
-            program->state().rs485Mode = rs485Mode;
+            program->state().link.interfaceKind = InterfaceKind(interfaceKind);
+            program->state().link.rs485Mode = Rs485Mode(rs485Mode);
             emit qobject_cast<QMenu*>(window.menuItem(40209)->parent())->aboutToShow();
             QCOMPARE(window.menuItem(40209)->isEnabled(), bool(serial));
             QCOMPARE(window.menuItem(40211)->isEnabled(), bool(tcp));
@@ -102,13 +103,13 @@ private slots:
     // The version box keeps its own caption until a connection is chosen; OK and Esc give 1.
     void aboutBox() {
         AppState& state = program->state();
-        state.selectedConnection = -1;
+        state.link.selectedConnection = -1;
         AboutDialog untitled(state);
         QCOMPARE(untitled.windowTitle(), "ZEV530TQのﾊﾞｰｼﾞｮﾝ情報");
         QVERIFY(!untitled.findChild<QLabel*>("icon")->pixmap().isNull());
         untitled.reject();
         QCOMPARE(untitled.result(), 1);
-        state.selectedConnection = 2;
+        state.link.selectedConnection = 2;
         state.connectionTable[2].addressText.assign("192.168.1.10");
         QCOMPARE(AboutDialog(state).windowTitle(), "ZEV530TQのバージョン情報 192.168.1.10");
     }
@@ -131,7 +132,7 @@ private slots:
         QVERIFY(opened.isEmpty());
         rightClick({0, 19}, 10);
         QCOMPARE(opened, QList<int>{118});
-        QCOMPARE(program->state().cornerClickCount, 0);
+        QCOMPARE(program->state().dialogs.cornerClickCount, 0);
     }
 
     // Refused while connected, from the menu and the close button alike. With a modified

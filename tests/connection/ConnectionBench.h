@@ -40,7 +40,7 @@ struct ConnectionBench {
     AppState& state = program.state();
     ProfileFile& settingsFile = program.settingsFile();
     TcpLink& tcp = program.tcpLink();
-    MessageBoxes boxes{prompts, state};
+    MessageBoxes boxes{prompts, state.dialogs};
 };
 
 // A double-click begins with a click, as the operator's does.

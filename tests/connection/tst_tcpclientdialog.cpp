@@ -69,7 +69,7 @@ void TcpClientDialogTest::addDeleteChooseAndPort() {
     auto* port = window->findChild<QLineEdit*>("edit1090");
     port->selectAll();
     QTest::keyClicks(port, "080012");
-    QCOMPARE(bench->state.portNumberText.view(), "08001");
+    QCOMPARE(bench->state.link.portNumberText.view(), "08001");
     QCOMPARE(bench->settingsText(), expected);
     QTest::keyClick(window.get(), Qt::Key_Escape);
     QCOMPARE(bench->settingsText(), expected + "port_number=08001\r\n");

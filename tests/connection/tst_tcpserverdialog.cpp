@@ -53,7 +53,7 @@ void TcpServerDialogTest::threeDevicesChooseSendAndStop() {
     QCOMPARE(clientList()->item(1)->text(), "127.0.0.1");
 
     doubleClickRow(clientList(), 1);
-    QCOMPARE(bench.state.selectedConnection, 2);
+    QCOMPARE(bench.state.link.selectedConnection, 2);
     QCOMPARE(edit("edit1003")->text(), "127.0.0.1");
     // A command from the display page dialog reaches the chosen device and no other.
     dialog.reset();
@@ -69,17 +69,17 @@ void TcpServerDialogTest::threeDevicesChooseSendAndStop() {
     devices.disconnectDevice(deviceIn[1]);
     QTRY_COMPARE(clientList()->count(), 2);
     doubleClickRow(clientList(), 1);
-    QCOMPARE(bench.state.selectedConnection, 3);
+    QCOMPARE(bench.state.link.selectedConnection, 3);
     // The chosen device leaving is no target any more, and the box no longer names it.
     devices.disconnectDevice(deviceIn[3]);
     QTRY_COMPARE(clientList()->count(), 1);
-    QCOMPARE(bench.state.selectedConnection, -1);
+    QCOMPARE(bench.state.link.selectedConnection, -1);
     QCOMPARE(edit("edit1003")->text().trimmed(), QString());
 
     // Stop releases everything, the chosen device too.
     doubleClickRow(clientList(), 0);
     QTest::mouseClick(dialog->findChild<QPushButton*>("button1000"), Qt::LeftButton);
-    QCOMPARE(bench.state.selectedConnection, -1);
+    QCOMPARE(bench.state.link.selectedConnection, -1);
     QCOMPARE(bench.state.tcpConnected, 0);
     QCOMPARE(clientList()->count(), 0);
     QVERIFY(!bench.tcp.isListening());

@@ -1,8 +1,10 @@
-#include "app/AppState.h"
+#include "core/AppState.h"
 #include "document/DocumentFiles.h"
 #include "document/DocumentWindow.h"
 #include "document/SettingsDocument.h"
+#include "protocol/CommandSender.h"
 #include "protocol/MessageBoxes.h"
+#include "support/RecordingChannels.h"
 #include "support/RecordingPrompts.h"
 
 #include <QDir>
@@ -45,8 +47,11 @@ private:
     SettingsDocument document;
     AppState state;
     RecordingPrompts prompts;
-    MessageBoxes boxes{prompts, state};
-    DocumentFiles files{document, state, boxes, *this};
+    MessageBoxes boxes{prompts, state.dialogs};
+    RecordingSerialChannel serial;
+    RecordingTcpChannel tcp;
+    CommandSender sender{state, document, boxes, serial, tcp};
+    DocumentFiles files{document, state, sender, boxes, *this};
     int refreshes = 0;
 
     QString path(const QString& name) const { return dir->filePath(name); }
@@ -103,11 +108,12 @@ private slots:
         document.titleTexts[3].assign("x");
         document.documentModified = 1;
         document.whiteLevel = 4;
-        state.replyPending = state.sequenceStep = 1;
+        sender.sendSerialCommand("CEL0\r\n"); // a reply is awaited
+        sender.setSequenceStep(1);
         state.selectedArea = 2;
         files.newDocument();
         files.openDocument();
-        state.sequenceStep = 0;
+        sender.setSequenceStep(0);
         prompts.answerNext(false);
         files.newDocument();
         prompts.answerNext(false);
@@ -137,7 +143,7 @@ private slots:
         QVERIFY(document.titleTexts[3].isEmpty());
         QCOMPARE(QString::fromUtf8(document.documentPath.view()), path("new.dat"));
         QCOMPARE(document.documentModified + document.whiteLevel, 0);
-        QCOMPARE(state.replyPending, 1);
+        QCOMPARE(sender.exchange().replyPending, 1);
         // New starts the exchange afresh but keeps the levels last reported and the chosen area.
         document.titleTexts[3].assign("x");
         document.whiteLevel = 4;
@@ -146,7 +152,7 @@ private slots:
         files.newDocument();
         QVERIFY(document.titleTexts[3].isEmpty() && document.documentPath.isEmpty());
         QCOMPARE(document.whiteLevel, 4);
-        QCOMPARE(state.replyPending, 0);
+        QCOMPARE(sender.exchange().replyPending, 0);
         QCOMPARE(state.selectedArea, 2);
         QCOMPARE(refreshes, 2);
         QCOMPARE(prompts.questions.size(), 8);

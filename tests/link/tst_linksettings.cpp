@@ -1,4 +1,4 @@
-#include "app/AppState.h"
+#include "core/AppState.h"
 #include "link/LinkSettings.h"
 
 #include <QDir>
@@ -20,11 +20,11 @@ void writeFile(const QString& path, const QByteArray& bytes) {
     QVERIFY(file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size());
 }
 
-bool writeEveryKey(ProfileFile& file, const AppState& state) {
-    return writeInterfaceKind(file, state) && writeComPort(file, state) &&
-           writeRs485Mode(file, state) && writeTcpRole(file, state) &&
-           writePortNumber(file, state) && writeSelectedConnection(file, state) &&
-           writeHostCount(file, state) && writeHost(file, state, 0) && writeHost(file, state, 100);
+bool writeEveryKey(ProfileFile& file, const LinkConfiguration& link) {
+    return writeInterfaceKind(file, link) && writeComPort(file, link) &&
+           writeRs485Mode(file, link) && writeTcpRole(file, link) && writePortNumber(file, link) &&
+           writeSelectedConnection(file, link) && writeHostCount(file, link) &&
+           writeHost(file, link, 0) && writeHost(file, link, 100);
 }
 
 } // namespace
@@ -53,15 +53,16 @@ private slots:
                   "[After]\r\nInterface=0\r\n");
         ProfileFile file(path_);
         AppState state;
-        loadLinkSettings(state, file);
-        QCOMPARE(state.rs485Mode, 0);
+        loadLinkSettings(state.link, file);
+        QCOMPARE(state.link.rs485Mode, Rs485Mode::Rs232c);
         // What was read is written back: the first of two keys counted, the quotes went.
-        state.rs485Mode = state.tcpRole = 1;
-        state.selectedConnection = 2;
-        state.hostCount = 101;
-        state.hostAddresses[100] = {10, 0, 0, 5};
-        QVERIFY(writeEveryKey(file, state));
-        QVERIFY(!writeHost(file, state, 256));
+        state.link.rs485Mode = Rs485Mode::Rs485;
+        state.link.tcpRole = TcpRole::Server;
+        state.link.selectedConnection = 2;
+        state.link.hostCount = 101;
+        state.link.hostAddresses[100] = {10, 0, 0, 5};
+        QVERIFY(writeEveryKey(file, state.link));
+        QVERIFY(!writeHost(file, state.link, 256));
         const QByteArray hundredth = "ip:0_0=10\r\nip:0_1=0\r\nip:0_2=0\r\nip:0_3=5\r\n";
         QCOMPARE(fileBytes(path_),
                  "; ZEV-530TQ link settings\r\n[Other_Section]\r\ncom_port=5\r\n\r\n"
@@ -74,9 +75,9 @@ private slots:
         QCOMPARE(QDir(folder_->path()).entryList(QDir::Files), QStringList{"zev530tq.ini"});
 
         AppState read;
-        loadLinkSettings(read, file);
+        loadLinkSettings(read.link, file);
         ProfileFile copy(folder_->filePath("config/zev530tq.ini")); // the folder is made too
-        QVERIFY(writeEveryKey(copy, read));
+        QVERIFY(writeEveryKey(copy, read.link));
         QCOMPARE(fileBytes(copy.path()),
                  "[ZEV-530TQ_Section]\r\nInterface=1\r\ncom_port=3\r\nrs_control=1\r\n"
                  "ClientServer=1\r\nport_number=00123\r\nselect_number=2\r\nlist_count=101\r\n"
@@ -86,28 +87,29 @@ private slots:
 
     void loadConvertsLikeTheWindowsProgram() {
         AppState state;
-        state.portNumberText.assign("1");
-        loadLinkSettings(state, ProfileFile(path_));
-        QCOMPARE(state.portNumberText.view(), QByteArrayView("09004"));
+        state.link.portNumberText.assign("1");
+        loadLinkSettings(state.link, ProfileFile(path_));
+        QCOMPARE(state.link.portNumberText.view(), QByteArrayView("09004"));
 
         // Numbers are read as far as they go: "1x" is 1, "abc" is 0. Octets are cut to 8 bits.
         writeFile(path_, "[ZEV-530TQ_Section]\r\ncom_port=1x\r\nrs_control=abc\r\n"
                          "ClientServer=99999999999999\r\nlist_count=1\r\n"
                          "ip00_0=300\r\nip00_1=-1\r\nip01_0=9\r\n");
-        state.rs485Mode = 1;
-        loadLinkSettings(state, ProfileFile(path_));
-        QCOMPARE(state.comPortIndex, 1);
-        QCOMPARE(state.rs485Mode, 0);
-        QCOMPARE(state.tcpRole, 999999999); // nine characters, not checked against its range
-        QCOMPARE(state.hostAddresses[0], (Octets{44, 255, 0, 0}));
+        state.link.rs485Mode = Rs485Mode::Rs485;
+        loadLinkSettings(state.link, ProfileFile(path_));
+        QCOMPARE(state.link.comPortIndex, 1);
+        QCOMPARE(state.link.rs485Mode, Rs485Mode::Rs232c);
+        QCOMPARE(int(state.link.tcpRole),
+                 999999999); // nine characters, not checked against its range
+        QCOMPARE(state.link.hostAddresses[0], (Octets{44, 255, 0, 0}));
         // Keys of an entry beyond list_count (left by a deletion) are not read.
-        QCOMPARE(state.hostAddresses[1], (Octets{0, 0, 0, 0}));
+        QCOMPARE(state.link.hostAddresses[1], (Octets{0, 0, 0, 0}));
 
         // The table has room for 256 hosts.
         writeFile(path_, "[ZEV-530TQ_Section]\nlist_count=1000\nipI5_0=9\n");
-        loadLinkSettings(state, ProfileFile(path_));
-        QCOMPARE(state.hostCount, 256);
-        QCOMPARE(state.hostAddresses[255][0], std::uint8_t(9));
+        loadLinkSettings(state.link, ProfileFile(path_));
+        QCOMPARE(state.link.hostCount, 256);
+        QCOMPARE(state.link.hostAddresses[255][0], std::uint8_t(9));
     }
 };
 

@@ -1,4 +1,4 @@
-#include "app/AppState.h"
+#include "core/AppState.h"
 #include "document/SettingsDocument.h"
 #include "link/SerialLink.h"
 #include "protocol/CommandSender.h"
@@ -38,7 +38,7 @@ class SerialLinkTest : public QObject {
     QString slavePath_;
     AppState state_;
     RecordingPrompts prompts_;
-    MessageBoxes boxes_{prompts_, state_};
+    MessageBoxes boxes_{prompts_, state_.dialogs};
     std::unique_ptr<SerialLink> link_;
 
     void send(const QByteArray& bytes) {
@@ -83,7 +83,7 @@ private slots:
     // arrives, and a command left unanswered ends in "No Connect".
     void settingsRepliesAndNoConnect() {
         QVERIFY(QFile::link(slavePath_, folder_->filePath("COM4")));
-        state_.comPortIndex = 3;
+        state_.link.comPortIndex = 3;
         link_->openSerialPort();
         QVERIFY(link_->isOpen());
         QCOMPARE(link_->devicePath(), slavePath_);
@@ -124,8 +124,7 @@ private slots:
 
         SettingsDocument document;
         RecordingTcpChannel tcp;
-        ReplyHandler replies(state_, document, boxes_);
-        CommandSender sender(state_, boxes_, replies, *link_, tcp);
+        CommandSender sender(state_, document, boxes_, *link_, tcp);
         sender.sendSerialCommand("CEL1\r\n");
         QByteArray received;
         QTRY_COMPARE_WITH_TIMEOUT(received += take(), QByteArray("CEL1\r\n"), 3000);

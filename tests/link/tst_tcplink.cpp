@@ -1,4 +1,4 @@
-#include "app/AppState.h"
+#include "core/AppState.h"
 #include "link/TcpLink.h"
 #include "protocol/MessageBoxes.h"
 #include "support/RecordingPrompts.h"
@@ -27,7 +27,7 @@ class TcpLinkTest : public QObject {
     AppState state_;
     RecordingPrompts prompts_;
     QObject activeDialog_;
-    MessageBoxes boxes_{prompts_, state_};
+    MessageBoxes boxes_{prompts_, state_.dialogs};
     std::unique_ptr<TcpLink> link_;
     std::vector<std::unique_ptr<QTcpSocket>> devices_;
 
@@ -56,20 +56,20 @@ class TcpLinkTest : public QObject {
 
     // The client role's chosen host is the third of the list.
     void clientOf(const QTcpServer& device) {
-        state_.hostCount = 3;
-        state_.hostAddresses[2] = {127, 0, 0, 1};
-        state_.selectedConnection = 2;
-        state_.portNumberText.assign(QByteArray::number(device.serverPort()));
+        state_.link.hostCount = 3;
+        state_.link.hostAddresses[2] = {127, 0, 0, 1};
+        state_.link.selectedConnection = 2;
+        state_.link.portNumberText.assign(QByteArray::number(device.serverPort()));
     }
 
 private slots:
     void init() {
         state_ = AppState{};
         prompts_.clear();
-        state_.activeDialog = &activeDialog_;
+        state_.dialogs.activeDialog = &activeDialog_;
         link_ = std::make_unique<TcpLink>(state_, boxes_);
         link_->resetConnectionTable();
-        state_.portNumberText.assign(""); // port 0: the system picks a free one
+        state_.link.portNumberText.assign(""); // port 0: the system picks a free one
     }
 
     void cleanup() {
@@ -100,7 +100,7 @@ private slots:
             QTRY_VERIFY_WITH_TIMEOUT(!link_->hasClientSocket(), 2000);
             QVERIFY(!link_->sendToTarget("CEL0\r\n"));
 
-            state_.portNumberText.assign("");
+            state_.link.portNumberText.assign("");
             QVERIFY(link_->startListening());
             const int listening = openDescriptors();
             QVERIFY(link_->startListening()); // a second start makes no second socket
@@ -134,7 +134,7 @@ private slots:
         QVERIFY(!link_->hasClientSocket());
         QTcpServer occupant;
         QVERIFY(occupant.listen(QHostAddress::AnyIPv4, 0));
-        state_.portNumberText.assign(QByteArray::number(occupant.serverPort()));
+        state_.link.portNumberText.assign(QByteArray::number(occupant.serverPort()));
         const int descriptors = openDescriptors();
         QVERIFY(!link_->startListening());
         QVERIFY(!link_->isListening());
@@ -149,7 +149,7 @@ private slots:
     // device that leaves is freed and taken by the next one; when it was the chosen device, the
     // newcomer must not become the target unseen.
     void devicesTargetAndLeaving() {
-        state_.tcpRole = 1;
+        state_.link.tcpRole = TcpRole::Server;
         QVERIFY(link_->startListening());
         connectDevices(97);
         const auto closed = QAbstractSocket::UnconnectedState;
@@ -157,7 +157,7 @@ private slots:
         QCOMPARE(state_.connectionTable[96].addressText.view(), QByteArrayView("127.0.0.1"));
 
         QSignalSpy received(link_.get(), &TcpLink::targetBytesReceived);
-        state_.selectedConnection = 2;
+        state_.link.selectedConnection = 2;
         state_.tcpConnected = 1;
         QTcpSocket* target = deviceInEntry(2);
         deviceInEntry(1)->write("E3\r\n");
@@ -171,7 +171,7 @@ private slots:
         QTRY_COMPARE(state_.connectionTable[2].inUse, 0);
         QCOMPARE(state_.connectionTable[2].socket, nullptr);
         QCOMPARE(state_.connectionTable[2].addressText.view(), QByteArrayView(" "));
-        QCOMPARE(state_.selectedConnection, -1);
+        QCOMPARE(state_.link.selectedConnection, -1);
         QCOMPARE(state_.tcpConnected, 1); // the operator still has to stop or choose again
         connectDevices(1);                // into entry 2, the one free
         QVERIFY(!link_->sendToTarget("CWL1\r\n"));

@@ -1,4 +1,4 @@
-#include "app/AppState.h"
+#include "core/AppState.h"
 #include "document/SettingsDocument.h"
 #include "protocol/CommandSender.h"
 #include "protocol/MessageBoxes.h"
@@ -20,7 +20,6 @@ class CommandSenderTest : public QObject {
     RecordingSerialChannel serial;
     RecordingTcpChannel tcp;
     std::unique_ptr<MessageBoxes> boxes;
-    std::unique_ptr<ReplyHandler> replies;
     std::unique_ptr<CommandSender> sender;
 
 private slots:
@@ -31,9 +30,8 @@ private slots:
         serial.writes.clear();
         tcp.sends.clear();
         tcp.sendSucceeds = true;
-        boxes = std::make_unique<MessageBoxes>(prompts, state);
-        replies = std::make_unique<ReplyHandler>(state, document, *boxes);
-        sender = std::make_unique<CommandSender>(state, *boxes, *replies, serial, tcp);
+        boxes = std::make_unique<MessageBoxes>(prompts, state.dialogs);
+        sender = std::make_unique<CommandSender>(state, document, *boxes, serial, tcp);
     }
 
     void framing_data() {
@@ -55,9 +53,9 @@ private slots:
         QFETCH(int, slaveAddress);
         QFETCH(QByteArray, bytes);
         QFETCH(int, replyPending);
-        state.interfaceKind = interfaceKind;
-        state.rs485Mode = rs485Mode;
-        state.slaveAddress = slaveAddress;
+        state.link.interfaceKind = InterfaceKind(interfaceKind);
+        state.link.rs485Mode = Rs485Mode(rs485Mode);
+        state.link.slaveAddress = slaveAddress;
         state.tcpConnected = 1;
         sender->send("CEL0\r\n");
         QCOMPARE(interfaceKind ? tcp.sends : serial.writes, QList{bytes});
@@ -73,15 +71,15 @@ private slots:
     }
 
     void tcpFailures() {
-        state.interfaceKind = 1;
+        state.link.interfaceKind = InterfaceKind::Tcp;
         sender->send("CWL1\r\n");
         QVERIFY(tcp.sends.isEmpty());
         QVERIFY(!sender->isLinkReady());
-        QCOMPARE(state.exchangeFailed, 0);
+        QCOMPARE(sender->exchange().exchangeFailed, 0);
         state.tcpConnected = 1;
         tcp.sendSucceeds = false;
         sender->send("CWL1\r\n");
-        QCOMPARE(state.exchangeFailed, 1);
+        QCOMPARE(sender->exchange().exchangeFailed, 1);
         QVERIFY(!sender->isAwaitingTcpReply());
         QCOMPARE(prompts.texts(), QStringList({"Socket が接続されていません", "Socket 送信"}));
     }
@@ -99,7 +97,7 @@ private slots:
         QTcpSocket* device = peer.nextPendingConnection();
         connect(&socket, &QTcpSocket::readyRead, [&] { tcp.deliver(socket.readAll()); });
         sender->setTcpReplyTimeout(300);
-        state.interfaceKind = 1;
+        state.link.interfaceKind = InterfaceKind::Tcp;
         state.tcpConnected = 1;
 
         QElapsedTimer clock;
@@ -114,11 +112,11 @@ private slots:
         probe.start();
         sender->send("CWL1\r\n");
         device->write("G");
-        QTRY_COMPARE(state.tcpReplyPartial, 1);
+        QTRY_VERIFY(sender->replies().hasPartialTcpLine());
         QTRY_VERIFY_WITH_TIMEOUT(!prompts.boxes.isEmpty(), 3000);
         probe.stop();
         QCOMPARE(prompts.texts(), QStringList{"Answer が､きません"});
-        QCOMPARE(state.exchangeFailed, 1);
+        QCOMPARE(sender->exchange().exchangeFailed, 1);
         QVERIFY2(clock.elapsed() >= 290, "the wait ended before its time-out");
         QVERIFY2(longestGap < 250,
                  qPrintable(QString("event loop held for %1 ms").arg(longestGap)));

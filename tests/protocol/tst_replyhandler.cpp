@@ -1,4 +1,5 @@
-#include "app/AppState.h"
+#include "core/AppState.h"
+#include "core/ExchangeState.h"
 #include "document/SettingsDocument.h"
 #include "protocol/MessageBoxes.h"
 #include "protocol/ReplyHandler.h"
@@ -37,6 +38,7 @@ class ReplyHandlerTest : public QObject {
     SettingsDocument document;
     RecordingPrompts prompts;
     std::unique_ptr<MessageBoxes> boxes;
+    ExchangeState exchange;
     std::unique_ptr<ReplyHandler> handler;
 
     void feed(Link link, const QByteArray& reply) {
@@ -51,8 +53,9 @@ private slots:
         state = AppState{};
         document = SettingsDocument{};
         prompts.clear();
-        boxes = std::make_unique<MessageBoxes>(prompts, state);
-        handler = std::make_unique<ReplyHandler>(state, document, *boxes);
+        boxes = std::make_unique<MessageBoxes>(prompts, state.dialogs);
+        exchange = ExchangeState{};
+        handler = std::make_unique<ReplyHandler>(state, exchange, document, *boxes);
     }
 
     void replyCodes_data() {
@@ -97,9 +100,9 @@ private slots:
         QFETCH(BoxIcon, icon);
         const int exchangeFailed = reply.startsWith('E') && !box.isEmpty();
         QObject dialog;
-        state.activeDialog = &dialog;
-        state.exchangeFailed = 1 - exchangeFailed; // every interpretation sets it anew
-        state.glyphReadPending = glyphReadPending;
+        state.dialogs.activeDialog = &dialog;
+        exchange.exchangeFailed = 1 - exchangeFailed; // every interpretation sets it anew
+        exchange.glyphReadPending = glyphReadPending;
         feed(link, reply);
 
         QCOMPARE(prompts.boxes.size(), box.isEmpty() ? 0 : 1);
@@ -111,15 +114,15 @@ private slots:
             QCOMPARE(shown.owner, serialGo ? &dialog : nullptr);
             QCOMPARE(shown.beep, serialGo ? BoxBeep::Simple : BoxBeep::Question);
         }
-        QCOMPARE(state.exchangeFailed, exchangeFailed);
-        QCOMPARE(state.glyphReadPending, 0);
+        QCOMPARE(exchange.exchangeFailed, exchangeFailed);
+        QCOMPARE(exchange.glyphReadPending, 0);
     }
 
     // During a sequence only its errors and the end of a read-back are reported.
     void sequenceReportsErrorsAndReadOk() {
         QObject dialog;
-        state.activeDialog = &dialog;
-        state.sequenceStep = 285;
+        state.dialogs.activeDialog = &dialog;
+        exchange.sequenceStep = 285;
         for (const QByteArray& reply :
              {QByteArray("GO"), QByteArray("E3"), titleReply("CT02B64", "")})
             handler->handleSerialReply(reply + "\r\n");
@@ -175,13 +178,13 @@ private slots:
             if (change)
                 change(expected, expectedState);
             QSignalSpy repaint(handler.get(), &ReplyHandler::glyphSampleChanged);
-            state.exchangeFailed = 1;
+            exchange.exchangeFailed = 1;
             feed(link, reply);
             QVERIFY(std::memcmp(&document, &expected, sizeof document) == 0);
             QCOMPARE(state.glyphSample, expectedState.glyphSample);
             QCOMPARE(repaint.size(), state.glyphSample != AppState{}.glyphSample ? 1 : 0);
             QVERIFY(prompts.boxes.isEmpty());
-            QCOMPARE(state.exchangeFailed, 0);
+            QCOMPARE(exchange.exchangeFailed, 0);
         }
     }
 
@@ -194,7 +197,7 @@ private slots:
             handler->handleTcpBytes(chunk);
         QCOMPARE(prompts.texts(), QStringList({"Socket ＯＫ", "Socket Command", "Socket Over run",
                                                "Socket Framing"}));
-        QCOMPARE(state.tcpReplyPartial, 1);
+        QVERIFY(handler->hasPartialTcpLine());
         handler->handleTcpBytes("\n");
         QCOMPARE(prompts.texts().last(), "Socket ＯＫ");
     }
@@ -227,8 +230,8 @@ private slots:
             }
             if (random.bounded(50) == 0)
                 reply = QByteArray(random.bounded(2000), char(random.bounded(256)));
-            state.rs485Mode = random.bounded(2);
-            state.glyphReadPending = random.bounded(2);
+            state.link.rs485Mode = Rs485Mode(random.bounded(2));
+            exchange.glyphReadPending = random.bounded(2);
             const int cut = reply.isEmpty() ? 0 : random.bounded(int(reply.size()));
             if (random.bounded(2) == 0) {
                 handler->handleSerialReply(reply);
@@ -248,7 +251,7 @@ private slots:
         QVERIFY(within(document.whiteLevel, 9) && within(document.edgeLevel, 9));
         for (const auto& title : document.titleTexts)
             QVERIFY(title.length() <= 28 && title.length() % 2 == 0);
-        QVERIFY(state.tcpReplyBuffer.length() <= ReplyHandler::maxLineLength);
+        QVERIFY(handler->partialTcpLineLength() <= ReplyHandler::maxLineLength);
     }
 };
 

@@ -1,5 +1,5 @@
 #include "DialogDriving.h"
-#include "app/AppState.h"
+#include "core/AppState.h"
 #include "document/SettingsDocument.h"
 #include "protocol/CommandSender.h"
 #include "protocol/MessageBoxes.h"
@@ -16,9 +16,8 @@ struct Bench {
     RecordingPrompts prompts;
     RecordingSerialChannel serial;
     RecordingTcpChannel tcp;
-    MessageBoxes boxes{prompts, state};
-    ReplyHandler replies{state, document, boxes};
-    CommandSender sender{state, boxes, replies, serial, tcp};
+    MessageBoxes boxes{prompts, state.dialogs};
+    CommandSender sender{state, document, boxes, serial, tcp};
     DialogContext context{state, document, boxes, sender};
 };
 
@@ -59,12 +58,12 @@ private slots:
         QFETCH(QString, connectionCaption);
         AppState& state = bench->state;
         state.connectionTable[3].addressText.assign("192.168.10.3");
-        state.interfaceKind = link == Tcp ? 1 : 0;
-        state.rs485Mode = link == Rs232c ? 0 : 1;
-        state.slaveAddress = 31;
+        state.link.interfaceKind = link == Tcp ? InterfaceKind::Tcp : InterfaceKind::Serial;
+        state.link.rs485Mode = link == Rs232c ? Rs485Mode::Rs232c : Rs485Mode::Rs485;
+        state.link.slaveAddress = 31;
         const bool enabled = dialog == 125 || link == Rs485;
         for (int selected : {-1, 3}) {
-            state.selectedConnection = selected;
+            state.link.selectedConnection = selected;
             auto window = openDialog(dialog, bench->context);
             QCOMPARE(window->windowTitle(),
                      selected < 0 ? caption : connectionCaption + "192.168.10.3");
@@ -97,11 +96,11 @@ private slots:
         QCOMPARE(bench->document.displayPage, (SettingsDocument::PerArea{0, 0, 0, 4}));
         QCOMPARE(bench->document.startupPage, (SettingsDocument::PerArea{0, 0, 70, 5}));
         QCOMPARE(bench->document.displayPosition, (SettingsDocument::PerArea{7, 7, 7, 11}));
-        QCOMPARE(bench->state.slaveAddress, 0);
+        QCOMPARE(bench->state.link.slaveAddress, 0);
 
         // The level lists show the levels chosen, not the ones read back from the device.
-        bench->replies.handleSerialReply("CWL3\r\n");
-        bench->replies.handleSerialReply("CEL0\r\n");
+        bench->sender.replies().handleSerialReply("CWL3\r\n");
+        bench->sender.replies().handleSerialReply("CEL0\r\n");
         CharacterLevelDialog window(bench->context);
         QCOMPARE(list(window, "list1058")->currentText() + list(window, "list1059")->currentText(),
                  "11");

@@ -27,7 +27,7 @@ private slots:
         QFETCH(Link, link);
         LinkedDevice linked;
         QCOMPARE(linked.start(link, {3, 7}), QString());
-        linked.state.slaveAddress = 7;
+        linked.state.link.slaveAddress = 7;
         DialogContext context{linked.state, linked.document, linked.boxes, linked.sender};
         sim::Device* device = linked.devices.last();
         const bool serial = link == Link::Rs232c || link == Link::Rs485;
@@ -66,7 +66,7 @@ private slots:
         QCOMPARE(device->sentReplies().first(), "07GO\r\n");
         QVERIFY(linked.devices.first()->receivedLines().isEmpty());
         DisplayPageDialog window(context);
-        choose(list(window, "list1081"), AppState::broadcastAddress);
+        choose(list(window, "list1081"), LinkConfiguration::broadcastAddress);
         choose(list(window, "list1020"), 64);
         press(window, "button1005");
         for (sim::Device* each : linked.devices) {

@@ -9,25 +9,25 @@
 
 QString LinkedDevice::start(Link link, const QList<int>& rs485Addresses) {
     state.running = 1;
-    QObject::connect(&serial, &SerialLink::replyLine, &replies,
-                     [this](const QByteArray& line) { replies.handleSerialReply(line); });
-    state.interfaceKind = 1;
+    QObject::connect(&serial, &SerialLink::replyLine, &sender.replies(),
+                     [this](const QByteArray& line) { sender.replies().handleSerialReply(line); });
+    state.link.interfaceKind = InterfaceKind::Tcp;
     if (link == Link::TcpClient) {
         auto* server = new sim::TcpDeviceServer(&simulator_);
         devices = {server->device()};
         if (!server->listen())
             return server->errorString();
-        state.tcpRole = 0;
-        state.hostAddresses[0] = {127, 0, 0, 1};
-        state.hostCount = 1;
-        state.selectedConnection = 0;
-        state.portNumberText.assign(QByteArray::number(server->serverPort()));
+        state.link.tcpRole = TcpRole::Client;
+        state.link.hostAddresses[0] = {127, 0, 0, 1};
+        state.link.hostCount = 1;
+        state.link.selectedConnection = 0;
+        state.link.portNumberText.assign(QByteArray::number(server->serverPort()));
         QSignalSpy connected(&tcp, &TcpLink::clientConnected);
         if (!tcp.connectToDevice() || !connected.wait())
             return QStringLiteral("no connection to the simulated device");
     } else if (link == Link::TcpServer) {
-        state.tcpRole = 1;
-        state.portNumberText.assign(""); // any free port
+        state.link.tcpRole = TcpRole::Server;
+        state.link.portNumberText.assign(""); // any free port
         if (!tcp.startListening())
             return QStringLiteral("cannot listen");
         auto* clients = new sim::TcpDeviceClients(1, &simulator_);
@@ -36,7 +36,7 @@ QString LinkedDevice::start(Link link, const QList<int>& rs485Addresses) {
         const auto& first = state.connectionTable[TcpLink::firstConnection];
         if (!QTest::qWaitFor([&] { return first.inUse != 0; }))
             return QStringLiteral("the simulated device did not connect");
-        state.selectedConnection = TcpLink::firstConnection;
+        state.link.selectedConnection = TcpLink::firstConnection;
     } else {
 #ifdef ZEV_SIM_POSIX
         auto* bus = link == Link::Rs485 ? new sim::SerialDeviceBus(rs485Addresses, &simulator_)
@@ -45,8 +45,8 @@ QString LinkedDevice::start(Link link, const QList<int>& rs485Addresses) {
             devices.append(bus->device(index));
         if (!bus->open() || !bus->linkSlave(configFolder.filePath(QStringLiteral("COM1"))))
             return bus->errorString();
-        state.interfaceKind = 0;
-        state.rs485Mode = bus->isRs485() ? 1 : 0;
+        state.link.interfaceKind = InterfaceKind::Serial;
+        state.link.rs485Mode = bus->isRs485() ? Rs485Mode::Rs485 : Rs485Mode::Rs232c;
         serial.openSerialPort();
         const bool open = serial.isOpen() && prompts.boxes.isEmpty();
         return open ? QString() : QStringLiteral("COM1: ") + prompts.texts().join(", ");

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "app/AppState.h"
+#include "core/AppState.h"
 #include "document/SettingsDocument.h"
 #include "link/SerialLink.h"
 #include "link/TcpLink.h"
@@ -28,12 +28,11 @@ public:
     AppState state;
     SettingsDocument document;
     RecordingPrompts prompts;
-    MessageBoxes boxes{prompts, state};
-    ReplyHandler replies{state, document, boxes};
+    MessageBoxes boxes{prompts, state.dialogs};
     QTemporaryDir configFolder;
     TcpLink tcp{state, boxes};
     SerialLink serial{state, boxes, ConfigFolder(configFolder.path())};
-    CommandSender sender{state, boxes, replies, serial, tcp};
+    CommandSender sender{state, document, boxes, serial, tcp};
     QList<sim::Device*> devices; // on RS-485, in the order of their addresses
 
 private:

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "protocol/OperatorPrompts.h"
+#include "core/OperatorPrompts.h"
 
 #include <QList>
 #include <QQueue>

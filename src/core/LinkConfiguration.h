@@ -1,0 +1,32 @@
+#pragma once
+
+#include "core/FixedText.h"
+
+#include <array>
+#include <cstdint>
+
+// How the program reaches the device. The values are the ones the settings file stores.
+enum class InterfaceKind { Serial = 0, Tcp = 1 };
+enum class TcpRole { Client = 0, Server = 1 };
+enum class Rs485Mode { Rs232c = 0, Rs485 = 1 };
+
+// The link settings kept in the settings file: read at start-up, changed by the connection
+// dialogs, each change written back at once.
+struct LinkConfiguration {
+    static constexpr int hostCapacity = 256;
+    static constexpr int broadcastAddress = 32;
+
+    InterfaceKind interfaceKind = InterfaceKind::Serial; // RS-232C/RS-485, or TCP/IP
+    TcpRole tcpRole = TcpRole::Client;
+    Rs485Mode rs485Mode = Rs485Mode::Rs232c;
+    int comPortIndex = 0; // COM1 to COM6
+    FixedText<6> portNumberText{"09004"};
+    std::array<std::array<std::uint8_t, 4>, hostCapacity> hostAddresses{};
+    int hostCount = 0;
+    int selectedConnection = 0; // client: host index; server: connection entry; -1 none
+    int slaveAddress = 0;       // 0 to 31, or broadcastAddress
+
+    bool isTcp() const { return interfaceKind == InterfaceKind::Tcp; }
+    bool isRs485() const { return rs485Mode == Rs485Mode::Rs485; }
+    bool isServer() const { return tcpRole == TcpRole::Server; }
+};
