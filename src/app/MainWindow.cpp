@@ -3,7 +3,6 @@
 #include "app/FrontPanelView.h"
 #include "core/AppState.h"
 #include "link/TcpLink.h"
-#include "protocol/CommandSender.h"
 #include "protocol/MessageBoxes.h"
 
 #include <QCloseEvent>
@@ -74,8 +73,8 @@ const Popup menu[] = {
 
 MainWindow::MainWindow(AppState& state, SettingsDocument& document, MessageBoxes& boxes,
                        CommandSender& sender, TcpLink& tcp)
-    : state_(state), boxes_(boxes), sender_(sender), tcp_(tcp),
-      files_(document, state, sender, boxes, *this), panel_(new FrontPanelView(document, this)) {
+    : state_(state), boxes_(boxes), tcp_(tcp), files_(document, state, sender, boxes, *this),
+      panel_(new FrontPanelView(document, this)) {
     state_.running = 1;
     // A title bar with the system menu and the close box; the size is fixed, so no minimise or
     // maximise box.
@@ -87,9 +86,6 @@ MainWindow::MainWindow(AppState& state, SettingsDocument& document, MessageBoxes
     updateTitle();
     // The window keeps the size that shows the whole panel.
     layout()->setSizeConstraint(QLayout::SetFixedSize);
-
-    replyTimer_.setInterval(replyTimerInterval);
-    connect(&replyTimer_, &QTimer::timeout, &sender_, &CommandSender::checkReplyTimeout);
 }
 
 void MainWindow::buildMenu() {
@@ -226,10 +222,4 @@ void MainWindow::contextMenuEvent(QContextMenuEvent* event) {
                                 : QPoint(-1, -1);
     countCornerClick(position);
     event->accept();
-}
-
-void MainWindow::showEvent(QShowEvent* event) {
-    QMainWindow::showEvent(event);
-    if (!replyTimer_.isActive())
-        replyTimer_.start();
 }

@@ -5,7 +5,6 @@
 
 #include <QHash>
 #include <QMainWindow>
-#include <QTimer>
 #include <functional>
 
 struct AppState;
@@ -18,7 +17,7 @@ class QMenu;
 class TcpLink;
 
 // The program's one window: the front panel, the menu that is the whole command surface, the
-// 500 ms tick that ends a serial reply wait, the maintenance gesture and the exit flow.
+// maintenance gesture and the exit flow.
 class MainWindow : public QMainWindow, public DocumentWindow {
     Q_OBJECT
 public:
@@ -26,7 +25,6 @@ public:
     // opened modally with the main window as its owner.
     using DialogOpener = std::function<void(QWidget* owner)>;
 
-    static constexpr int replyTimerInterval = 500;
     static constexpr int cornerSize = 20;
     static constexpr int cornerClicksToOpen = 10;
 
@@ -56,7 +54,6 @@ public:
 protected:
     void closeEvent(QCloseEvent* event) override;
     void contextMenuEvent(QContextMenuEvent* event) override;
-    void showEvent(QShowEvent* event) override;
 
 private:
     void buildMenu();
@@ -65,11 +62,9 @@ private:
 
     AppState& state_;
     MessageBoxes& boxes_;
-    CommandSender& sender_;
     TcpLink& tcp_;
     DocumentFiles files_;
     FrontPanelView* panel_;
-    QTimer replyTimer_;
     QHash<int, QAction*> items_;
     QHash<int, DialogOpener> dialogs_;
     bool exitAccepted_ = false;

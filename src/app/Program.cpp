@@ -16,15 +16,25 @@
 
 Program::Program(OperatorPrompts& prompts, const ConfigFolder& folder)
     : boxes_(prompts, state_.dialogs), settingsFile_(linkSettingsFile(folder)),
-      serial_(state_, boxes_, folder), tcp_(state_, boxes_),
+      serial_(state_, folder), tcp_(state_),
       sender_(state_, document_, boxes_, serial_, tcp_), context_{state_, document_, boxes_,
                                                                   sender_},
       window_(state_, document_, boxes_, sender_, tcp_) {
-    QObject::connect(&serial_, &SerialLink::replyLine, &sender_.replies(),
-                     [this](const QByteArray& line) { sender_.replies().handleSerialReply(line); });
-    // The connected step of the client role, also when its dialog has closed meanwhile.
-    QObject::connect(&tcp_, &TcpLink::clientConnected, &window_,
-                     [this] { onClientConnected(state_, boxes_); });
+    // The links report, the shell shows; each box follows the close it reports.
+    QObject::connect(&serial_, &SerialLink::errorOccurred, &window_,
+                     [this](const QString& text) { boxes_.showError(text); });
+    QObject::connect(&tcp_, &TcpLink::errorOccurred, &window_,
+                     [this](TcpLink::Failure failure, const QString& text) {
+                         if (failure == TcpLink::Failure::SocketEvent)
+                             boxes_.showDialogError(text);
+                         else
+                             boxes_.showLinkFailure(text);
+                     });
+    // The connected step of the client role, also when its dialog has closed meanwhile. Its box
+    // waits until the socket's handler has returned: the device may leave while it is open.
+    QObject::connect(
+        &tcp_, &TcpLink::clientConnected, &window_, [this] { onClientConnected(state_, boxes_); },
+        Qt::QueuedConnection);
     registerDialogs();
 }
 

@@ -2,19 +2,21 @@
 
 #include "core/AppState.h"
 #include "link/SerialPortPlatform.h"
-#include "protocol/MessageBoxes.h"
+#include "link/TrafficLog.h"
 
 namespace {
 // Start bit, 8 data bits, parity and stop bit.
 constexpr qint64 bitsPerCharacter = 11;
 } // namespace
 
-SerialLink::SerialLink(const AppState& state, MessageBoxes& boxes, ConfigFolder folder,
-                       QObject* parent)
-    : QObject(parent), state_(state), boxes_(boxes), folder_(std::move(folder)) {
+SerialLink::SerialLink(const AppState& state, ConfigFolder folder, QObject* parent)
+    : SerialChannel(parent), state_(state), folder_(std::move(folder)) {
     writeTimer_.setSingleShot(true);
     connect(&writeTimer_, &QTimer::timeout, this, &SerialLink::writeTimedOut);
     connect(&port_, &QSerialPort::readyRead, this, &SerialLink::readReceived);
+    // While the program does not take lines (a box is open) the port stops reading beyond this,
+    // and the driver and the handshake hold the device back.
+    port_.setReadBufferSize(ReplyLineAssembler::holdLimit);
 }
 
 SerialLink::~SerialLink() {
@@ -29,15 +31,15 @@ void SerialLink::openSerialPort() {
     const bool opened = !devicePath_.isEmpty() && port_.open(QIODevice::ReadWrite);
     pseudoTerminal_ = opened && isPseudoTerminal(port_);
     if (!opened)
-        boxes_.showError(QStringLiteral("Miss! File Open"));
+        emit errorOccurred(QStringLiteral("Miss! File Open"));
     if (!armReception())
-        boxes_.showError(QStringLiteral("Miss! Mask Set"));
+        emit errorOccurred(QStringLiteral("Miss! Mask Set"));
     if (!setQueues())
-        boxes_.showError(QStringLiteral("Miss! Buffer Set"));
+        emit errorOccurred(QStringLiteral("Miss! Buffer Set"));
     if (!setTimeouts())
-        boxes_.showError(QStringLiteral("Miss! Time Out Set"));
+        emit errorOccurred(QStringLiteral("Miss! Time Out Set"));
     if (!setCommState())
-        boxes_.showError(QStringLiteral("Miss! Set Comm State"));
+        emit errorOccurred(QStringLiteral("Miss! Set Comm State"));
     port_.clearError();
 }
 
@@ -84,6 +86,7 @@ bool SerialLink::setCommState() {
 void SerialLink::write(const QByteArray& bytes) {
     if (!port_.isOpen() || bytes.isEmpty())
         return;
+    logTraffic(trafficName(), TrafficDirection::Sent, bytes, state_.link.isRs485());
     port_.write(bytes);
     // A write may take the line time of the bytes ahead of it and of its own, and a second more
     // (the port's write time-out); then what the line still holds is given up.
@@ -100,15 +103,28 @@ qint64 SerialLink::pendingOutput() const {
     return port_.bytesToWrite() + driverOutputQueue(port_);
 }
 
+qint64 SerialLink::heldInput() const {
+    return assembler_.heldLength() + assembler_.pendingLength() + port_.bytesAvailable();
+}
+
+std::optional<QByteArray> SerialLink::takeLine() {
+    auto line = assembler_.takeLine();
+    if (line)
+        readReceived(); // what the port held back while the lines were not taken
+    return line;
+}
+
+// Reads no more than the held lines leave room for; the rest waits in the port and the driver.
 void SerialLink::readReceived() {
-    // A reply handler may show a box and so run the event loop while a line is handed over;
-    // bytes that arrive meanwhile are taken by the loop below, after the lines before them.
-    if (!receiving_ || delivering_)
+    if (!receiving_)
         return;
-    delivering_ = true;
-    while (port_.bytesAvailable() > 0) {
-        for (const QByteArray& line : assembler_.append(port_.readAll()))
-            emit replyLine(line);
-    }
-    delivering_ = false;
+    const QList<QByteArray> lines = assembler_.readFrom(port_);
+    for (const QByteArray& line : lines)
+        logTraffic(trafficName(), TrafficDirection::Received, line, state_.link.isRs485());
+    if (!lines.isEmpty())
+        emit lineReceived();
+}
+
+QString SerialLink::trafficName() const {
+    return QStringLiteral("serial ") + devicePath_;
 }

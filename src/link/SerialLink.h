@@ -9,25 +9,26 @@
 #include <QTimer>
 
 struct AppState;
-class MessageBoxes;
 
 // The device's serial line (RS-232C and RS-485 alike): 9600 bit/s, 8 data bits, even parity,
 // 1 stop bit, RTS/CTS and XON/XOFF handshake. It runs on the user-interface thread: received
-// bytes arrive as events and leave as reply lines, writes are queued and never block.
-class SerialLink : public QObject, public SerialChannel {
+// bytes arrive as events and are held as reply lines until the command sender takes them (at
+// most about ReplyLineAssembler::holdLimit bytes, and as much again in the port's buffer; the
+// driver and the handshake hold the device back beyond that); writes are queued and never block.
+// It shows nothing itself: failures are reported by errorOccurred.
+class SerialLink : public SerialChannel {
     Q_OBJECT
 public:
     static constexpr int baudRate = 9600;
     static constexpr int queueSize = 2000;
     static constexpr int writeTimeout = 1000; // ms the line may hold a write beyond its own time
 
-    SerialLink(const AppState& state, MessageBoxes& boxes, ConfigFolder folder,
-               QObject* parent = nullptr);
+    SerialLink(const AppState& state, ConfigFolder folder, QObject* parent = nullptr);
     ~SerialLink() override;
 
     // Opens the port named by comPortIndex and sets it up, once at start-up. Each step that fails
-    // shows its "Miss! ..." message and the later steps are still tried, so a port that cannot
-    // be opened shows all five.
+    // reports its "Miss! ..." message and the later steps are still tried, so a port that cannot
+    // be opened reports all five, in order.
     void openSerialPort();
 
     bool isOpen() const { return port_.isOpen(); }
@@ -37,6 +38,7 @@ public:
     // Queues the bytes behind earlier writes. Without an open port they are dropped: the reply
     // time-out then tells the operator.
     void write(const QByteArray& bytes) override;
+    std::optional<QByteArray> takeLine() override;
 
     // Tick of the write time-out: output that the line still holds (the handshake keeps it
     // back, no device is there) is discarded instead of reaching the device later.
@@ -45,10 +47,13 @@ public:
     qint64 pendingOutput() const;
     // Bytes of the reply line collected so far.
     qsizetype serialLineLength() const { return assembler_.pendingLength(); }
+    // Bytes received and not yet taken: the whole lines held, the line being collected and what
+    // the port holds unread.
+    qint64 heldInput() const;
 
 signals:
-    // One complete reply line, with its "\r\n".
-    void replyLine(const QByteArray& line);
+    // A step of opening the port failed; the text is the operator's message.
+    void errorOccurred(const QString& text);
 
 private:
     void setLineBeforeOpening();
@@ -58,8 +63,9 @@ private:
     bool setCommState();
     void readReceived();
 
+    QString trafficName() const;
+
     const AppState& state_;
-    MessageBoxes& boxes_;
     ConfigFolder folder_;
     QString devicePath_;
     QSerialPort port_;
@@ -67,5 +73,4 @@ private:
     ReplyLineAssembler assembler_;
     bool pseudoTerminal_ = false;
     bool receiving_ = false;
-    bool delivering_ = false;
 };

@@ -1,10 +1,9 @@
 #include "link/TcpLink.h"
 
 #include "core/AppState.h"
-#include "protocol/MessageBoxes.h"
+#include "link/TrafficLog.h"
 
 #include <QHostAddress>
-#include <QPointer>
 #include <QSignalBlocker>
 #include <QTcpServer>
 #include <QTcpSocket>
@@ -25,6 +24,12 @@ QByteArray dottedAddress(const QHostAddress& address) {
     bool isIpv4 = false;
     const quint32 ipv4 = address.toIPv4Address(&isIpv4);
     return (isIpv4 ? QHostAddress(ipv4) : address).toString().toLatin1();
+}
+
+QString trafficName(const QTcpSocket& socket) {
+    return QStringLiteral("tcp %1:%2")
+        .arg(QString::fromLatin1(dottedAddress(socket.peerAddress())))
+        .arg(socket.peerPort());
 }
 
 // Closes at once: no further events of the socket reach the link, and it goes with the next
@@ -48,8 +53,7 @@ quint16 portFromText(QByteArrayView text) {
     return value;
 }
 
-TcpLink::TcpLink(AppState& state, MessageBoxes& boxes, QObject* parent)
-    : TcpChannel(parent), state_(state), boxes_(boxes) {}
+TcpLink::TcpLink(AppState& state, QObject* parent) : TcpChannel(parent), state_(state) {}
 
 TcpLink::~TcpLink() {
     const QSignalBlocker quiet(this);
@@ -99,7 +103,7 @@ bool TcpLink::startListening() {
     server_ = new QTcpServer(this);
     connect(server_, &QTcpServer::newConnection, this, &TcpLink::acceptConnection);
     connect(server_, &QTcpServer::acceptError, this, [this](QAbstractSocket::SocketError error) {
-        showFailure(acceptFailedText, error);
+        reportAfterEvent(Failure::Link, acceptFailedText.arg(error));
         // Qt stops accepting after such an error; the next device is tried again, as before.
         if (server_)
             server_->resumeAccepting();
@@ -204,7 +208,25 @@ bool TcpLink::sendToTarget(const QByteArray& bytes) {
     QTcpSocket* socket = targetSocket();
     if (socket == nullptr || socket->state() != QAbstractSocket::ConnectedState)
         return false;
+    logTraffic(trafficName(*socket), TrafficDirection::Sent, bytes);
     return socket->write(bytes) == bytes.size();
+}
+
+std::optional<QByteArray> TcpLink::takeLine() {
+    auto line = assembler_.takeLine();
+    if (line && targetSocket() != nullptr)
+        readReceived(targetSocket()); // what the socket held back while the lines were not taken
+    return line;
+}
+
+void TcpLink::discardPartialLine() {
+    assembler_.discardPartialLine();
+}
+
+qint64 TcpLink::heldInput() const {
+    const QTcpSocket* target = targetSocket();
+    return assembler_.heldLength() + assembler_.pendingLength() +
+           (target != nullptr ? target->bytesAvailable() : 0);
 }
 
 bool TcpLink::isListening() const {
@@ -226,6 +248,9 @@ QTcpSocket* TcpLink::targetSocket() const {
 }
 
 void TcpLink::watchSocket(QTcpSocket* socket) {
+    // While the program does not take lines (a box is open) the socket stops reading beyond
+    // this, and the operating system holds the device back.
+    socket->setReadBufferSize(ReplyLineAssembler::holdLimit);
     connect(socket, &QTcpSocket::readyRead, this, [this, socket] { readReceived(socket); });
     connect(
         socket, &QTcpSocket::errorOccurred, this,
@@ -238,15 +263,12 @@ void TcpLink::readReceived(QTcpSocket* socket) {
         socket->readAll(); // a device that is not the target has nothing to say to us
         return;
     }
-    // A reply handler may show a box and so run the event loop while bytes are handed over;
-    // bytes that arrive meanwhile follow in order from the loop below.
-    if (delivering_)
-        return;
-    delivering_ = true;
-    const QPointer<QTcpSocket> alive(socket);
-    while (alive && alive == targetSocket() && alive->bytesAvailable() > 0)
-        emit targetBytesReceived(alive->readAll());
-    delivering_ = false;
+    // No more than the held lines leave room for; the rest waits in the socket and the system.
+    const QList<QByteArray> lines = assembler_.readFrom(*socket);
+    for (const QByteArray& line : lines)
+        logTraffic(trafficName(*socket), TrafficDirection::Received, line);
+    if (!lines.isEmpty())
+        emit lineReceived();
 }
 
 void TcpLink::handleSocketError(QTcpSocket* socket, QAbstractSocket::SocketError error) {
@@ -256,7 +278,7 @@ void TcpLink::handleSocketError(QTcpSocket* socket, QAbstractSocket::SocketError
         return;
     // Closed before the box is shown: while it is open the socket must not be used again.
     closeConnection(socket);
-    boxes_.showDialogError(socketEventErrorText);
+    reportAfterEvent(Failure::SocketEvent, socketEventErrorText);
 }
 
 void TcpLink::closeClientSocket() {
@@ -267,9 +289,17 @@ void TcpLink::closeClientSocket() {
 }
 
 void TcpLink::showFailure(const QString& text) {
-    boxes_.showLinkFailure(text);
+    emit errorOccurred(Failure::Link, text);
 }
 
 void TcpLink::showFailure(const QString& text, int errorNumber) {
-    boxes_.showLinkFailure(text.arg(errorNumber));
+    emit errorOccurred(Failure::Link, text.arg(errorNumber));
+}
+
+// A box shown from inside a socket's or the server's handler would run the event loop with that
+// handler on the stack, where the socket may be closed and deleted: the report waits until the
+// handler has returned.
+void TcpLink::reportAfterEvent(Failure failure, const QString& text) {
+    QMetaObject::invokeMethod(
+        this, [this, failure, text] { emit errorOccurred(failure, text); }, Qt::QueuedConnection);
 }

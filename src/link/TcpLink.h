@@ -1,12 +1,12 @@
 #pragma once
 
+#include "link/ReplyLineAssembler.h"
 #include "protocol/LinkChannels.h"
 
 #include <QAbstractSocket>
 #include <QByteArrayView>
 
 struct AppState;
-class MessageBoxes;
 class QTcpServer;
 class QTcpSocket;
 
@@ -17,23 +17,31 @@ quint16 portFromText(QByteArrayView text);
 // The device link over TCP/IP in either role: as a client connected to the chosen host, or as a
 // server that up to 96 devices connect to, one of them chosen as the target. It handles its
 // sockets' events all the time, whether or not a TCP dialog is open, and reports what changed
-// by its signals. The server role's connections live in AppState::connectionTable (entry 0
-// reserved); the listening server and the client socket belong to the link.
+// by its signals; it shows nothing itself. The server role's connections live in
+// AppState::connectionTable (entry 0 reserved); the listening server and the client socket
+// belong to the link. The target's bytes are framed into lines and held until the command sender
+// takes them: at most about ReplyLineAssembler::holdLimit bytes, and as much again in the
+// socket's buffer; the operating system holds the device back beyond that.
 class TcpLink : public TcpChannel {
     Q_OBJECT
 public:
     static constexpr int firstConnection = 1;
     static constexpr int lastConnection = 96;
 
-    TcpLink(AppState& state, MessageBoxes& boxes, QObject* parent = nullptr);
+    // What failed, which decides how the program shows it: a step of connecting, listening or
+    // accepting (the link's own box), or an event of a socket in use (the active dialog's box).
+    enum class Failure { Link, SocketEvent };
+    Q_ENUM(Failure)
+
+    explicit TcpLink(AppState& state, QObject* parent = nullptr);
     ~TcpLink() override;
 
     // Client role: starts connecting to host selectedConnection at the port of portNumberText.
     // True while the connect is under way (clientConnected follows, or a socket event error);
-    // false after a failure that has been shown.
+    // false after a failure that has been reported.
     bool connectToDevice();
     // Server role: listens on every local address at the port of portNumberText. True when
-    // listening, also when it already was; false after a failure that has been shown.
+    // listening, also when it already was; false after a failure that has been reported.
     bool startListening();
 
     // Takes every device waiting to connect into the first free entries; a device for which
@@ -49,16 +57,26 @@ public:
     int findConnection(const QTcpSocket* socket) const;
 
     bool sendToTarget(const QByteArray& bytes) override;
+    std::optional<QByteArray> takeLine() override;
+    void discardPartialLine() override;
 
     bool isListening() const;
     quint16 listeningPort() const; // the port actually listened on (port text "" picks one)
     bool hasClientSocket() const { return client_ != nullptr; }
+    // Bytes of the target's line being collected.
+    qsizetype partialLineLength() const { return assembler_.pendingLength(); }
+    // Bytes received from the target and not yet taken: the whole lines held, the line being
+    // collected and what the target's socket holds unread.
+    qint64 heldInput() const;
 
 signals:
     // The connect started by connectToDevice has completed.
     void clientConnected();
     // An entry of the connection table was taken or freed, or the table was reset.
     void connectionsChanged();
+    // Something failed; the text is the operator's message. Failures of a call are reported
+    // before it returns; those of socket events once the socket's own handler has returned.
+    void errorOccurred(TcpLink::Failure failure, const QString& text);
 
 private:
     QTcpSocket* targetSocket() const;
@@ -66,13 +84,14 @@ private:
     void readReceived(QTcpSocket* socket);
     void handleSocketError(QTcpSocket* socket, QAbstractSocket::SocketError error);
     void closeClientSocket();
+    // A failure of the link's own steps, for the program to show in the link's box.
     void showFailure(const QString& text);
     void showFailure(const QString& text, int errorNumber);
+    void reportAfterEvent(Failure failure, const QString& text);
 
     AppState& state_;
-    MessageBoxes& boxes_;
     QTcpServer* server_ = nullptr;
     QTcpSocket* client_ = nullptr;
     bool connecting_ = false; // inside connectToDevice: errors are its own to report
-    bool delivering_ = false;
+    ReplyLineAssembler assembler_;
 };

@@ -9,10 +9,25 @@ CommandSender::CommandSender(AppState& state, SettingsDocument& document, Messag
                              SerialChannel& serial, TcpChannel& tcp, QObject* parent)
     : QObject(parent), state_(state), boxes_(boxes), replies_(state, exchange_, document, boxes),
       serial_(serial), tcp_(tcp) {
+    serialReplyTimer_.setTimerType(Qt::PreciseTimer);
+    serialReplyTimer_.setInterval(serialReplyTickInterval);
+    connect(&serialReplyTimer_, &QTimer::timeout, this, &CommandSender::checkReplyTimeout);
+    serialReplyTimer_.start();
+
     tcpReplyTimer_.setSingleShot(true);
     tcpReplyTimer_.setInterval(defaultTcpReplyTimeoutMs);
     connect(&tcpReplyTimer_, &QTimer::timeout, this, &CommandSender::expireTcpReplyWait);
-    connect(&tcp_, &TcpChannel::targetBytesReceived, this, &CommandSender::onTargetBytes);
+
+    interpretTimer_.setSingleShot(true);
+    interpretTimer_.setInterval(0);
+    connect(&interpretTimer_, &QTimer::timeout, this, &CommandSender::interpretReceivedLines);
+    connect(&serial_, &LineChannel::lineReceived, this, &CommandSender::onSerialLine);
+    connect(&tcp_, &LineChannel::lineReceived, this, &CommandSender::onTcpLine);
+}
+
+void CommandSender::resetExchange() {
+    exchange_ = ExchangeState{};
+    tcp_.discardPartialLine();
 }
 
 bool CommandSender::isLinkReady() const {
@@ -50,7 +65,7 @@ void CommandSender::sendTcpCommand(const QByteArray& line) {
         return;
     }
     // Whatever was left of an earlier reply does not belong to the reply of this line.
-    replies_.discardPartialTcpLine();
+    tcp_.discardPartialLine();
     if (!tcp_.sendToTarget(line)) {
         exchange_.exchangeFailed = 1;
         boxes_.showError(QStringLiteral("Socket 送信"));
@@ -72,16 +87,38 @@ void CommandSender::checkReplyTimeout() {
 
 void CommandSender::expireTcpReplyWait() {
     tcpReplyTimer_.stop();
-    replies_.discardPartialTcpLine();
+    tcp_.discardPartialLine();
     if (state_.running == 0)
         return; // the program is ending; nobody is waiting for the answer
     exchange_.exchangeFailed = 1;
     boxes_.showError(QStringLiteral("Answer が､きません"));
 }
 
-void CommandSender::onTargetBytes(const QByteArray& bytes) {
-    // The wait ends with a whole reply line, not with its first byte: a device that stops in
-    // the middle of a line has not answered.
-    if (replies_.handleTcpBytes(bytes) > 0)
-        tcpReplyTimer_.stop();
+// A line has arrived: the wait ends now, whatever its interpretation shows and however long.
+void CommandSender::onSerialLine() {
+    exchange_.replyWaitTicks = 0;
+    exchange_.replyPending = 0;
+    interpretTimer_.start();
+}
+
+// The wait ends with a whole reply line, not with its first byte: a device that stops in the
+// middle of a line has not answered. A line too long to be a reply still ends it.
+void CommandSender::onTcpLine() {
+    tcpReplyTimer_.stop();
+    interpretTimer_.start();
+}
+
+void CommandSender::interpretReceivedLines() {
+    if (interpreting_)
+        return; // a box of an earlier line is open; the loop below goes on when it closes
+    interpreting_ = true;
+    for (;;) {
+        if (auto line = serial_.takeLine())
+            replies_.handleReply(*line, ReplyLink::Serial);
+        else if (auto tcpLine = tcp_.takeLine())
+            replies_.handleReply(*tcpLine, ReplyLink::Tcp);
+        else
+            break;
+    }
+    interpreting_ = false;
 }

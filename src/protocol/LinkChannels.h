@@ -2,30 +2,51 @@
 
 #include <QByteArray>
 #include <QObject>
+#include <optional>
 
 // What the command sender needs of the two device links. The serial and TCP links implement
 // these; tests plug in recording ones.
 
+// The lines a link has received, held in order until the command sender takes them. A link
+// reports a line as soon as it is whole and leaves its interpretation to the sender, which takes
+// it once the link's own handler has returned.
+class LineChannel : public QObject {
+    Q_OBJECT
+public:
+    using QObject::QObject;
+
+    // The oldest line held, with its line end; an empty line stands for one that was too long to
+    // be a reply (its bytes were dropped up to its LF). Nothing when no line is held.
+    virtual std::optional<QByteArray> takeLine() = 0;
+
+signals:
+    // A whole line has arrived and is held for takeLine.
+    void lineReceived();
+};
+
 // The serial line: writes the framed bytes of one command. Writes never overlap; a write to a
 // port that could not be opened is dropped without a message (the reply time-out reports it).
-class SerialChannel {
+class SerialChannel : public LineChannel {
+    Q_OBJECT
 public:
-    virtual ~SerialChannel() = default;
+    using LineChannel::LineChannel;
+
     virtual void write(const QByteArray& bytes) = 0;
 };
 
 // The TCP link as the command sender sees it: the socket of the current role's target (the
-// client socket, or the chosen device's connection in the server role).
-class TcpChannel : public QObject {
+// client socket, or the chosen device's connection in the server role). Lines from other
+// devices are not held.
+class TcpChannel : public LineChannel {
     Q_OBJECT
 public:
-    using QObject::QObject;
+    using LineChannel::LineChannel;
 
     // Writes bytes to the target's socket; false when there is no such socket or the write
     // fails at once.
     virtual bool sendToTarget(const QByteArray& bytes) = 0;
 
-signals:
-    // Bytes received from the target, as they arrive; bytes from other devices are not reported.
-    void targetBytesReceived(const QByteArray& bytes);
+    // Forgets the start of a line whose end never came, so that it cannot be taken for the
+    // beginning of the next reply.
+    virtual void discardPartialLine() = 0;
 };

@@ -12,6 +12,8 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QProcess>
+#include <QTcpServer>
+#include <QTcpSocket>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -188,6 +190,50 @@ private slots:
                  QStringList({"Miss! File Open", "Miss! Mask Set", "Miss! Buffer Set",
                               "Miss! Time Out Set", "Miss! Set Comm State"}));
         QFile::remove(folder.filePath("COM1"));
+    }
+
+    // The links report, the program shows: a port in use in the link's own box, a refused
+    // connect in the active dialog's box once the socket's handler has returned.
+    void linkFailuresShowAsBoxes() {
+        QTcpServer occupant;
+        QVERIFY(occupant.listen(QHostAddress::AnyIPv4));
+        LinkConfiguration& link = program->state().link;
+        link.portNumberText.assign(QByteArray::number(occupant.serverPort()));
+        QVERIFY(!program->tcpLink().startListening());
+        occupant.close(); // nobody listens on the port any more
+        link.hostAddresses[0] = {127, 0, 0, 1};
+        link.hostCount = 1;
+        link.selectedConnection = 0;
+        QObject dialog;
+        program->state().dialogs.activeDialog = &dialog;
+        QVERIFY(program->tcpLink().connectToDevice());
+        QTRY_COMPARE(prompts.boxes.size(), 2);
+        QCOMPARE(prompts.texts(),
+                 QStringList({"Bindできません", "ソケットイベントにエラーが発生しました。"}));
+        QCOMPARE(prompts.boxes[0].caption, "ZEV-530TQ");
+        QCOMPARE(prompts.boxes[0].icon, BoxIcon::Stop);
+        QCOMPARE(prompts.boxes[1].owner, &dialog);
+    }
+
+    // The connected step's box waits until the socket's handler has returned: a device that
+    // leaves while it is open takes nothing down with it.
+    void deviceLeavesWhileConnectedBoxOpen() {
+        QTcpServer device;
+        QVERIFY(device.listen(QHostAddress::LocalHost));
+        LinkConfiguration& link = program->state().link;
+        link.hostAddresses[0] = {127, 0, 0, 1};
+        link.hostCount = 1;
+        link.selectedConnection = 0;
+        link.portNumberText.assign(QByteArray::number(device.serverPort()));
+        prompts.openMilliseconds = 500;
+        prompts.whileOpen = [&](const MessageBoxRequest&) {
+            QTRY_VERIFY(device.hasPendingConnections());
+            device.nextPendingConnection()->abort();
+        };
+        QVERIFY(program->tcpLink().connectToDevice());
+        QTRY_COMPARE(prompts.texts(), QStringList{"Socket 接続 OK"});
+        QTRY_VERIFY(!program->tcpLink().hasClientSocket());
+        QCOMPARE(program->state().tcpConnected, 1);
     }
 
     // The first instance is a real process; the second, this one, is refused and ends with 0.

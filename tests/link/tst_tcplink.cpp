@@ -1,7 +1,5 @@
 #include "core/AppState.h"
 #include "link/TcpLink.h"
-#include "protocol/MessageBoxes.h"
-#include "support/RecordingPrompts.h"
 
 #include <QDir>
 #include <QSignalSpy>
@@ -25,10 +23,8 @@ class TcpLinkTest : public QObject {
     Q_OBJECT
 
     AppState state_;
-    RecordingPrompts prompts_;
-    QObject activeDialog_;
-    MessageBoxes boxes_{prompts_, state_.dialogs};
     std::unique_ptr<TcpLink> link_;
+    std::unique_ptr<QSignalSpy> errors_;
     std::vector<std::unique_ptr<QTcpSocket>> devices_;
 
     int entriesInUse() const {
@@ -65,16 +61,27 @@ class TcpLinkTest : public QObject {
 private slots:
     void init() {
         state_ = AppState{};
-        prompts_.clear();
-        state_.dialogs.activeDialog = &activeDialog_;
-        link_ = std::make_unique<TcpLink>(state_, boxes_);
+        link_ = std::make_unique<TcpLink>(state_);
+        errors_ = std::make_unique<QSignalSpy>(link_.get(), &TcpLink::errorOccurred);
         link_->resetConnectionTable();
         state_.link.portNumberText.assign(""); // port 0: the system picks a free one
     }
 
     void cleanup() {
         devices_.clear();
+        errors_.reset();
         link_.reset();
+    }
+
+    // The failures reported, as "kind: text".
+    QStringList errors() const {
+        QStringList reported;
+        for (const auto& arguments : *errors_)
+            reported << QString(arguments[0].value<TcpLink::Failure>() == TcpLink::Failure::Link
+                                    ? "link: "
+                                    : "event: ") +
+                            arguments[1].toString();
+        return reported;
     }
 
     void portFromText() {
@@ -118,11 +125,11 @@ private slots:
             devices_.clear();
         }
         QCOMPARE(openDescriptors(), before);
-        QCOMPARE(prompts_.texts(), QStringList{});
+        QCOMPARE(errors(), QStringList{});
     }
 
-    // A refused connect comes through the socket's error event; a port in use is refused at
-    // once, leaving no socket behind.
+    // A refused connect comes through the socket's error event, reported once its handler has
+    // returned; a port in use is refused at once, leaving no socket behind.
     void connectAndBindFailures() {
         {
             QTcpServer probe; // closed again at once: nobody listens on its port
@@ -130,7 +137,7 @@ private slots:
             clientOf(probe);
         }
         QVERIFY(link_->connectToDevice());
-        QTRY_COMPARE_WITH_TIMEOUT(prompts_.boxes.size(), 1, 2000);
+        QTRY_COMPARE_WITH_TIMEOUT(errors_->size(), 1, 2000);
         QVERIFY(!link_->hasClientSocket());
         QTcpServer occupant;
         QVERIFY(occupant.listen(QHostAddress::AnyIPv4, 0));
@@ -139,10 +146,8 @@ private slots:
         QVERIFY(!link_->startListening());
         QVERIFY(!link_->isListening());
         QCOMPARE(openDescriptors(), descriptors);
-        QCOMPARE(prompts_.texts(),
-                 QStringList({"ソケットイベントにエラーが発生しました。", "Bindできません"}));
-        QCOMPARE(prompts_.boxes[0].owner, &activeDialog_);
-        QCOMPARE(prompts_.boxes[1].icon, BoxIcon::Stop);
+        QCOMPARE(errors(), QStringList({"event: ソケットイベントにエラーが発生しました。",
+                                        "link: Bindできません"}));
     }
 
     // 96 devices are taken and the 97th closed; only the chosen one is heard. The entry of a
@@ -156,7 +161,7 @@ private slots:
         QTRY_COMPARE(std::ranges::count(devices_, closed, &QTcpSocket::state), std::ptrdiff_t(1));
         QCOMPARE(state_.connectionTable[96].addressText.view(), QByteArrayView("127.0.0.1"));
 
-        QSignalSpy received(link_.get(), &TcpLink::targetBytesReceived);
+        QSignalSpy received(link_.get(), &TcpLink::lineReceived);
         state_.link.selectedConnection = 2;
         state_.tcpConnected = 1;
         QTcpSocket* target = deviceInEntry(2);
@@ -164,8 +169,8 @@ private slots:
         target->write("GO\r\n");
         QVERIFY(received.wait(2000));
         QTRY_COMPARE(state_.connectionTable[1].socket->bytesAvailable(), qint64(0)); // dropped
-        QCOMPARE(received.size(), 1);
-        QCOMPARE(received.first().first().toByteArray(), QByteArray("GO\r\n"));
+        QCOMPARE(link_->takeLine().value_or("none"), QByteArray("GO\r\n"));
+        QVERIFY(!link_->takeLine());
 
         target->disconnectFromHost();
         QTRY_COMPARE(state_.connectionTable[2].inUse, 0);
@@ -175,7 +180,7 @@ private slots:
         QCOMPARE(state_.tcpConnected, 1); // the operator still has to stop or choose again
         connectDevices(1);                // into entry 2, the one free
         QVERIFY(!link_->sendToTarget("CWL1\r\n"));
-        QCOMPARE(prompts_.texts(), QStringList{});
+        QCOMPARE(errors(), QStringList{});
     }
 };
 

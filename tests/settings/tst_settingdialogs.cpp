@@ -99,8 +99,8 @@ private slots:
         QCOMPARE(bench->state.link.slaveAddress, 0);
 
         // The level lists show the levels chosen, not the ones read back from the device.
-        bench->sender.replies().handleSerialReply("CWL3\r\n");
-        bench->sender.replies().handleSerialReply("CEL0\r\n");
+        bench->sender.replies().handleReply("CWL3\r\n", ReplyLink::Serial);
+        bench->sender.replies().handleReply("CEL0\r\n", ReplyLink::Serial);
         CharacterLevelDialog window(bench->context);
         QCOMPARE(list(window, "list1058")->currentText() + list(window, "list1059")->currentText(),
                  "11");

@@ -9,8 +9,10 @@
 
 QString LinkedDevice::start(Link link, const QList<int>& rs485Addresses) {
     state.running = 1;
-    QObject::connect(&serial, &SerialLink::replyLine, &sender.replies(),
-                     [this](const QByteArray& line) { sender.replies().handleSerialReply(line); });
+    QObject::connect(&serial, &SerialLink::errorOccurred, &simulator_,
+                     [this](const QString& text) { linkErrors.append(text); });
+    QObject::connect(&tcp, &TcpLink::errorOccurred, &simulator_,
+                     [this](TcpLink::Failure, const QString& text) { linkErrors.append(text); });
     state.link.interfaceKind = InterfaceKind::Tcp;
     if (link == Link::TcpClient) {
         auto* server = new sim::TcpDeviceServer(&simulator_);
@@ -48,8 +50,8 @@ QString LinkedDevice::start(Link link, const QList<int>& rs485Addresses) {
         state.link.interfaceKind = InterfaceKind::Serial;
         state.link.rs485Mode = bus->isRs485() ? Rs485Mode::Rs485 : Rs485Mode::Rs232c;
         serial.openSerialPort();
-        const bool open = serial.isOpen() && prompts.boxes.isEmpty();
-        return open ? QString() : QStringLiteral("COM1: ") + prompts.texts().join(", ");
+        const bool open = serial.isOpen() && linkErrors.isEmpty();
+        return open ? QString() : QStringLiteral("COM1: ") + linkErrors.join(", ");
 #else
         Q_UNUSED(rs485Addresses);
         return QStringLiteral("no simulated serial line on this platform");

@@ -30,9 +30,10 @@ public:
     RecordingPrompts prompts;
     MessageBoxes boxes{prompts, state.dialogs};
     QTemporaryDir configFolder;
-    TcpLink tcp{state, boxes};
-    SerialLink serial{state, boxes, ConfigFolder(configFolder.path())};
+    TcpLink tcp{state};
+    SerialLink serial{state, ConfigFolder(configFolder.path())};
     CommandSender sender{state, document, boxes, serial, tcp};
+    QStringList linkErrors;      // what the links reported, in order
     QList<sim::Device*> devices; // on RS-485, in the order of their addresses
 
 private:

@@ -1,7 +1,19 @@
 #include "support/RecordingPrompts.h"
 
+#include <QEventLoop>
+#include <QTimer>
+
 void RecordingPrompts::showMessage(const MessageBoxRequest& box) {
     boxes.append(box);
+    mostOpenAtOnce = std::max(mostOpenAtOnce, ++open_);
+    if (whileOpen)
+        whileOpen(box);
+    if (openMilliseconds > 0) {
+        QEventLoop loop;
+        QTimer::singleShot(openMilliseconds, &loop, &QEventLoop::quit);
+        loop.exec();
+    }
+    --open_;
 }
 
 bool RecordingPrompts::askYesNo(QObject* owner, const QString& caption, const QString& text) {
@@ -36,4 +48,7 @@ void RecordingPrompts::clear() {
     answers.clear();
     paths.clear();
     unexpected = 0;
+    openMilliseconds = 0;
+    whileOpen = nullptr;
+    mostOpenAtOnce = 0;
 }

@@ -4,10 +4,12 @@
 
 #include <QList>
 #include <QQueue>
+#include <functional>
 
 // The test stand-in for the operator: records every box, question and file dialog, and answers
 // questions and file dialogs from a script. An unscripted question is answered No and an
 // unscripted file dialog is cancelled; both are counted in unexpected so that tests notice.
+// A box may be kept open for a while, running a nested event loop as a real one does.
 class RecordingPrompts : public OperatorPrompts {
 public:
     struct Question {
@@ -33,4 +35,15 @@ public:
     QQueue<bool> answers;
     QQueue<QString> paths;
     int unexpected = 0;
+
+    // Each box stays open this long, spinning the event loop (0: it closes at once).
+    int openMilliseconds = 0;
+    // Called as each box opens, before its event loop runs.
+    std::function<void(const MessageBoxRequest&)> whileOpen;
+    // The most boxes that were open at one time.
+    int mostOpenAtOnce = 0;
+    bool isOpen() const { return open_ > 0; }
+
+private:
+    int open_ = 0;
 };
