@@ -116,6 +116,10 @@ private slots:
             QCOMPARE(linked.prompts.texts(), QStringList{titleRefusedMessage});
             QCOMPARE(linked.prompts.boxes.first().caption, "Error");
             QVERIFY(!linked.sender.isAwaitingTcpReply()); // nothing went out
+            const TitleLine refused =
+                titleLine(linked.document, index / 64, index % 64, TitleStorage::Stored);
+            QVERIFY(refused.refused &&
+                    refused.problem.startsWith(QString::number(refused.refused->position + 1)));
             return;
         }
         while (line.size() < 63)
