@@ -12,12 +12,14 @@ namespace {
 const QString receivedArrow = QStringLiteral("<-");
 const QString sentArrow = QStringLiteral("->");
 const QByteArray broadcastAddress("FF");
-constexpr qsizetype shortCommandLength = 20; // a title line's codes would fill the screen
+// Beyond these lengths the codes of a title or the dots of a glyph would fill the screen.
+constexpr qsizetype exchangeCommandLength = 20;
+constexpr qsizetype recentLineLength = 72;
 
-QString shortened(const QByteArray& command) {
-    if (command.size() <= shortCommandLength)
-        return printable(command);
-    return printable(command.left(shortCommandLength - 1)) + QStringLiteral("…");
+QString shortened(const QByteArray& line, qsizetype length) {
+    if (line.size() <= length)
+        return printable(line);
+    return printable(line.left(length - 1)) + QStringLiteral("…");
 }
 
 } // namespace
@@ -26,8 +28,8 @@ QString DeviceActivity::Exchange::text() const {
     if (command.isEmpty())
         return QStringLiteral("—");
     if (broadcast)
-        return shortened(command) + QStringLiteral(" (FF, no reply)");
-    return QStringLiteral("%1 → %2").arg(shortened(command),
+        return shortened(command, exchangeCommandLength) + QStringLiteral(" (FF, no reply)");
+    return QStringLiteral("%1 → %2").arg(shortened(command, exchangeCommandLength),
                                          reply.isEmpty() ? QStringLiteral("…") : printable(reply));
 }
 
@@ -101,7 +103,7 @@ void DeviceActivity::takeReply(const QByteArray& bytes) {
 void DeviceActivity::addRecentLine(const QString& arrow, const QByteArray& address,
                                    const QByteArray& line) {
     const QString prefix = address.isEmpty() ? QString() : QString::fromLatin1(address + ' ');
-    recentLines_.append(prefix + arrow + QLatin1Char(' ') + printable(line));
+    recentLines_.append(prefix + arrow + QLatin1Char(' ') + shortened(line, recentLineLength));
     if (recentLines_.size() > recentLineLimit)
         recentLines_.removeFirst();
     ++lineCount_;

@@ -31,7 +31,8 @@ public:
     DeviceActivity(Device* device, bool rs485, QObject* parent = nullptr);
 
     const Exchange& lastExchange(int area) const { return exchanges_[area]; }
-    // The last lines received and sent, oldest first, at most recentLineLimit.
+    // The last lines received and sent, oldest first, at most recentLineLimit; a long line is
+    // cut short with "…".
     const QStringList& recentLines() const { return recentLines_; }
     // How many lines were ever received and sent, which tells a viewer what is new.
     qint64 lineCount() const { return lineCount_; }

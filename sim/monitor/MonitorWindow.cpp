@@ -68,6 +68,7 @@ MonitorWindow::MonitorWindow(const QList<MonitoredDevice>& devices, QWidget* par
     recentLines_ = new QPlainTextEdit(strip);
     recentLines_->setAccessibleName(QStringLiteral("Last lines"));
     recentLines_->setReadOnly(true);
+    recentLines_->setLineWrapMode(QPlainTextEdit::NoWrap);
     recentLines_->setMaximumBlockCount(DeviceActivity::recentLineLimit);
     recentLines_->setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
     recentLines_->setFixedHeight(

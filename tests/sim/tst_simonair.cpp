@@ -209,6 +209,8 @@ void SimOnAirTest::lastCommandsAndLines() {
                           "05 <- P01B02", "05 <- SA07", "05 -> GO", "07 <- RCTDPO02B",
                           "07 -> CTDPO02B07"}));
     QCOMPARE(activity.lineCount(), 10);
+    device.receive("GR01" + QByteArray(576, '0') + "\r\n"); // cut short
+    QCOMPARE(activity.recentLines().last(), "07 <- GR01" + QString(67, '0') + "…");
 
     const QList<std::pair<QByteArray, int>> areas{
         {"G05C02T01I01", 2}, {"RCT01B64", 1}, {"RFBMBA65", -1},  {"GR01", -1},
