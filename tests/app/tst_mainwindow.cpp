@@ -226,7 +226,7 @@ private slots:
         link.selectedConnection = 0;
         link.portNumberText.assign(QByteArray::number(device.serverPort()));
         prompts.openMilliseconds = 500;
-        prompts.whileOpen = [&](const MessageBoxRequest&) {
+        prompts.whileShown = [&](const MessageBoxRequest&) {
             QTRY_VERIFY(device.hasPendingConnections());
             device.nextPendingConnection()->abort();
         };

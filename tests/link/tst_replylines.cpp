@@ -248,7 +248,7 @@ private slots:
         QCOMPARE(bench.start(role), QString());
         bench.sender.setTcpReplyTimeout(200);
         bench.prompts.openMilliseconds = 500;
-        bench.prompts.whileOpen = [&](const MessageBoxRequest&) {
+        bench.prompts.whileShown = [&](const MessageBoxRequest&) {
             if (bench.prompts.boxes.size() != 1) {
                 bench.prompts.openMilliseconds = 0;
                 return;
@@ -276,7 +276,7 @@ private slots:
         Bench bench;
         QCOMPARE(bench.start(role), QString());
         bench.prompts.openMilliseconds = 500;
-        bench.prompts.whileOpen = [&](const MessageBoxRequest&) { bench.peer->abort(); };
+        bench.prompts.whileShown = [&](const MessageBoxRequest&) { bench.peer->abort(); };
         bench.sender.send("CWL1\r\n");
         bench.write("GO\r\n");
         QTRY_COMPARE(bench.prompts.boxes.size(), 1);
@@ -326,7 +326,7 @@ private slots:
         });
         probe.start();
         bench.prompts.openMilliseconds = 800;
-        bench.prompts.whileOpen = [&](const MessageBoxRequest&) { bench.write(flood); };
+        bench.prompts.whileShown = [&](const MessageBoxRequest&) { bench.write(flood); };
         bench.sender.send("CWL1\r\n");
         bench.write("GO\r\n");
         QTRY_COMPARE_WITH_TIMEOUT(trafficLog.size(), lineCount + 2, 30000);

@@ -6,8 +6,8 @@
 void RecordingPrompts::showMessage(const MessageBoxRequest& box) {
     boxes.append(box);
     mostOpenAtOnce = std::max(mostOpenAtOnce, ++open_);
-    if (whileOpen)
-        whileOpen(box);
+    if (whileShown)
+        whileShown(box);
     if (openMilliseconds > 0) {
         QEventLoop loop;
         QTimer::singleShot(openMilliseconds, &loop, &QEventLoop::quit);
@@ -49,6 +49,6 @@ void RecordingPrompts::clear() {
     paths.clear();
     unexpected = 0;
     openMilliseconds = 0;
-    whileOpen = nullptr;
+    whileShown = nullptr;
     mostOpenAtOnce = 0;
 }

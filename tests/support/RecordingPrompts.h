@@ -36,10 +36,12 @@ public:
     QQueue<QString> paths;
     int unexpected = 0;
 
-    // Each box stays open this long, spinning the event loop (0: it closes at once).
+    // Runs while a box is open, after it is recorded: a test can spin a nested event loop here,
+    // as a real box does while the operator reads it, or act while the box is open.
+    std::function<void(const MessageBoxRequest&)> whileShown;
+    // Each box stays open this long after whileShown, spinning the event loop (0: it closes at
+    // once).
     int openMilliseconds = 0;
-    // Called as each box opens, before its event loop runs.
-    std::function<void(const MessageBoxRequest&)> whileOpen;
     // The most boxes that were open at one time.
     int mostOpenAtOnce = 0;
     bool isOpen() const { return open_ > 0; }
