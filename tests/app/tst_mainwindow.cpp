@@ -13,7 +13,6 @@
 #include <QMenuBar>
 #include <QProcess>
 #include <QTcpServer>
-#include <QTcpSocket>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -213,27 +212,6 @@ private slots:
         QCOMPARE(prompts.boxes[0].caption, "ZEV-530TQ");
         QCOMPARE(prompts.boxes[0].icon, BoxIcon::Stop);
         QCOMPARE(prompts.boxes[1].owner, &dialog);
-    }
-
-    // The connected step's box waits until the socket's handler has returned: a device that
-    // leaves while it is open takes nothing down with it.
-    void deviceLeavesWhileConnectedBoxOpen() {
-        QTcpServer device;
-        QVERIFY(device.listen(QHostAddress::LocalHost));
-        LinkConfiguration& link = program->state().link;
-        link.hostAddresses[0] = {127, 0, 0, 1};
-        link.hostCount = 1;
-        link.selectedConnection = 0;
-        link.portNumberText.assign(QByteArray::number(device.serverPort()));
-        prompts.openMilliseconds = 500;
-        prompts.whileShown = [&](const MessageBoxRequest&) {
-            QTRY_VERIFY(device.hasPendingConnections());
-            device.nextPendingConnection()->abort();
-        };
-        QVERIFY(program->tcpLink().connectToDevice());
-        QTRY_COMPARE(prompts.texts(), QStringList{"Socket 接続 OK"});
-        QTRY_VERIFY(!program->tcpLink().hasClientSocket());
-        QCOMPARE(program->state().tcpConnected, 1);
     }
 
     // The first instance is a real process; the second, this one, is refused and ends with 0.
