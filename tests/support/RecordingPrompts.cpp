@@ -1,11 +1,16 @@
 #include "support/RecordingPrompts.h"
 
+#include <QEventLoop>
+#include <QTimer>
+
 void RecordingPrompts::showMessage(const MessageBoxRequest& box) {
     boxes.append(box);
+    spin();
 }
 
 bool RecordingPrompts::askYesNo(QObject* owner, const QString& caption, const QString& text) {
     questions.append({owner, caption, text});
+    spin();
     if (answers.isEmpty()) {
         ++unexpected;
         return false;
@@ -15,6 +20,7 @@ bool RecordingPrompts::askYesNo(QObject* owner, const QString& caption, const QS
 
 QString RecordingPrompts::chooseFile(const FileDialogRequest& dialog) {
     fileDialogs.append(dialog);
+    spin();
     if (paths.isEmpty()) {
         ++unexpected;
         return {};
@@ -36,4 +42,12 @@ void RecordingPrompts::clear() {
     answers.clear();
     paths.clear();
     unexpected = 0;
+}
+
+void RecordingPrompts::spin() const {
+    if (spinMilliseconds <= 0)
+        return;
+    QEventLoop loop;
+    QTimer::singleShot(spinMilliseconds, &loop, &QEventLoop::quit);
+    loop.exec();
 }

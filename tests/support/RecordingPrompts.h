@@ -8,6 +8,8 @@
 // The test stand-in for the operator: records every box, question and file dialog, and answers
 // questions and file dialogs from a script. An unscripted question is answered No and an
 // unscripted file dialog is cancelled; both are counted in unexpected so that tests notice.
+// With spinMilliseconds set, every box, question and file dialog keeps the event loop running
+// that long before it returns, as a real one does while the operator reads it.
 class RecordingPrompts : public OperatorPrompts {
 public:
     struct Question {
@@ -33,4 +35,8 @@ public:
     QQueue<bool> answers;
     QQueue<QString> paths;
     int unexpected = 0;
+    int spinMilliseconds = 0;
+
+private:
+    void spin() const;
 };
