@@ -65,8 +65,9 @@ void DocumentFiles::openDocument() {
     if (document_.documentModified &&
         !boxes_.ask(QStringLiteral("データを保存せずに別のファイルを開きますか？")))
         return;
-    const QString chosen = chooseDataFile(boxes_.prompts(), window_.fileDialogOwner(),
-                                          FileDialogMode::Open, datPattern);
+    const QString chosen =
+        chooseDataFile(boxes_.prompts(), window_.fileDialogOwner(), FileDialogMode::Open,
+                       datPattern, QString::fromUtf8(document_.documentPath.view()));
     if (chosen.isEmpty())
         return;
     const auto path = documentPathBytes(chosen);
@@ -101,8 +102,9 @@ bool DocumentFiles::saveDocumentAs() {
     // Checked before the dialog, so that the operator does not choose a name for nothing.
     if (!titlesFitFile())
         return false;
-    const QString chosen = chooseDataFile(boxes_.prompts(), window_.fileDialogOwner(),
-                                          FileDialogMode::Save, datPattern);
+    const QString chosen =
+        chooseDataFile(boxes_.prompts(), window_.fileDialogOwner(), FileDialogMode::Save,
+                       datPattern, QString::fromUtf8(document_.documentPath.view()));
     if (chosen.isEmpty())
         return false;
     const auto completed = saveAsPath(chosen, datExtension, boxes_);

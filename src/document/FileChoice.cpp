@@ -5,10 +5,14 @@
 
 #include <QDir>
 #include <QFileInfo>
+#include <QStandardPaths>
 
 QString chooseDataFile(OperatorPrompts& prompts, QObject* owner, FileDialogMode mode,
-                       const QString& pattern) {
+                       const QString& pattern, const QString& currentPath) {
     FileDialogRequest dialog;
+    dialog.directory = currentPath.isEmpty()
+                           ? QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation)
+                           : QFileInfo(currentPath).absolutePath();
     dialog.owner = owner;
     dialog.mode = mode;
     dialog.title = mode == FileDialogMode::Open ? QStringLiteral("ファイルのオープン")

@@ -30,8 +30,8 @@ bool openGlyphFile(DialogContext& context, QObject* owner) {
     if (glyphs.glyphModified != 0 &&
         !context.boxes.ask(QStringLiteral("データを保存せずに別のファイルを開きますか？")))
         return false;
-    const QString chosen =
-        chooseDataFile(context.boxes.prompts(), owner, FileDialogMode::Open, glyphPattern);
+    const QString chosen = chooseDataFile(context.boxes.prompts(), owner, FileDialogMode::Open,
+                                          glyphPattern, glyphs.glyphFilePath);
     if (chosen.isEmpty())
         return false;
     QFile file(chosen);
@@ -64,8 +64,8 @@ void saveGlyphFile(DialogContext& context) {
 void saveGlyphFileAs(DialogContext& context, QObject* owner) {
     if (context.sender.exchange().glyphReadPending != 0)
         return;
-    const QString chosen =
-        chooseDataFile(context.boxes.prompts(), owner, FileDialogMode::Save, glyphPattern);
+    const QString chosen = chooseDataFile(context.boxes.prompts(), owner, FileDialogMode::Save,
+                                          glyphPattern, context.state.glyphs.glyphFilePath);
     if (chosen.isEmpty())
         return;
     const auto path = saveAsPath(chosen, QStringLiteral(".txt"), context.boxes);

@@ -192,6 +192,7 @@ private slots:
         prompts.chooseNext(path("a.TXT"));
         press(editor, "saveAsButton");
         QCOMPARE(glyphs.glyphFilePath, path("a.TXT.txt"));
+        QCOMPARE(prompts.fileDialogs.last().directory, path("missing")); // the current file's
 
         // While a read awaits its answer the file buttons and New do nothing; Open also waits
         // for a running transfer.
