@@ -3,6 +3,9 @@
 #include "glyphs/GlyphInsertDialog.h"
 #include "support/LinkedDevice.h"
 
+#include <QEventLoop>
+#include <QTimer>
+
 // The glyph dialogs against the simulated device over every kind of link: a drawn glyph is
 // registered and read back dot for dot, and inserted into a title.
 
@@ -17,7 +20,7 @@ private slots:
         QTest::addColumn<int>("boxMilliseconds");
         QTest::newRow("TCP, program as client") << Link::TcpClient << 0;
         QTest::newRow("TCP, program as server") << Link::TcpServer << 0;
-        // The boxes and the question keep the event loop running while they are open.
+        // The boxes keep the event loop running while they are open.
         QTest::newRow("TCP, boxes open a while") << Link::TcpClient << 1200;
 #ifdef ZEV_SIM_POSIX
         QTest::newRow("RS-232C") << Link::Rs232c << 0;
@@ -32,7 +35,13 @@ private slots:
         LinkedDevice linked;
         QCOMPARE(linked.start(link, {4}), QString());
         linked.state.link.slaveAddress = 4;
-        linked.prompts.spinMilliseconds = boxMilliseconds;
+        if (boxMilliseconds > 0) {
+            linked.prompts.whileShown = [boxMilliseconds](const MessageBoxRequest&) {
+                QEventLoop loop;
+                QTimer::singleShot(boxMilliseconds, &loop, &QEventLoop::quit);
+                loop.exec();
+            };
+        }
         DialogContext context{linked.state, linked.document, linked.boxes, linked.sender};
         sim::Device* device = linked.devices.last();
         const bool serial = link == Link::Rs232c || link == Link::Rs485;

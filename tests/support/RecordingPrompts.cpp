@@ -1,16 +1,13 @@
 #include "support/RecordingPrompts.h"
 
-#include <QEventLoop>
-#include <QTimer>
-
 void RecordingPrompts::showMessage(const MessageBoxRequest& box) {
     boxes.append(box);
-    spin();
+    if (whileShown)
+        whileShown(box);
 }
 
 bool RecordingPrompts::askYesNo(QObject* owner, const QString& caption, const QString& text) {
     questions.append({owner, caption, text});
-    spin();
     if (answers.isEmpty()) {
         ++unexpected;
         return false;
@@ -20,7 +17,6 @@ bool RecordingPrompts::askYesNo(QObject* owner, const QString& caption, const QS
 
 QString RecordingPrompts::chooseFile(const FileDialogRequest& dialog) {
     fileDialogs.append(dialog);
-    spin();
     if (paths.isEmpty()) {
         ++unexpected;
         return {};
@@ -42,12 +38,4 @@ void RecordingPrompts::clear() {
     answers.clear();
     paths.clear();
     unexpected = 0;
-}
-
-void RecordingPrompts::spin() const {
-    if (spinMilliseconds <= 0)
-        return;
-    QEventLoop loop;
-    QTimer::singleShot(spinMilliseconds, &loop, &QEventLoop::quit);
-    loop.exec();
 }

@@ -4,12 +4,11 @@
 
 #include <QList>
 #include <QQueue>
+#include <functional>
 
 // The test stand-in for the operator: records every box, question and file dialog, and answers
 // questions and file dialogs from a script. An unscripted question is answered No and an
 // unscripted file dialog is cancelled; both are counted in unexpected so that tests notice.
-// With spinMilliseconds set, every box, question and file dialog keeps the event loop running
-// that long before it returns, as a real one does while the operator reads it.
 class RecordingPrompts : public OperatorPrompts {
 public:
     struct Question {
@@ -35,8 +34,7 @@ public:
     QQueue<bool> answers;
     QQueue<QString> paths;
     int unexpected = 0;
-    int spinMilliseconds = 0;
-
-private:
-    void spin() const;
+    // Runs while a box is open, after it is recorded: a test can spin a nested event loop here,
+    // as a real box does while the operator reads it.
+    std::function<void(const MessageBoxRequest&)> whileShown;
 };
