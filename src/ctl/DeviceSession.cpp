@@ -10,6 +10,7 @@ Q_LOGGING_CATEGORY(ctlTraffic, "zev.traffic", QtWarningMsg)
 namespace {
 
 constexpr int serialTickMs = 500; // the main window's tick that ends a serial reply wait
+constexpr int drainCheckMs = 10;  // how often the wait looks whether the line has sent it all
 
 QString printable(QByteArrayView line) {
     QByteArray text = line.toByteArray();
@@ -66,6 +67,9 @@ DeviceSession::DeviceSession(const ConfigFolder& folder, QObject* parent)
     serialTimer_.setTimerType(Qt::PreciseTimer);
     serialTimer_.setInterval(serialTickMs);
     connect(&serialTimer_, &QTimer::timeout, this, &DeviceSession::serialTick);
+    drainTimer_.setTimerType(Qt::PreciseTimer);
+    drainTimer_.setInterval(drainCheckMs);
+    connect(&drainTimer_, &QTimer::timeout, this, &DeviceSession::endWaitWhenOver);
 }
 
 QString DeviceSession::open(const LinkChoice& choice) {
@@ -212,15 +216,16 @@ ExchangeResult DeviceSession::exchange(const QByteArray& line) {
     qCDebug(ctlTraffic).noquote() << linkName() << selectedName_ << ">" << printable(line);
     QEventLoop loop;
     wait_ = &loop;
-    if (!state.link.isTcp())
+    if (!state.link.isTcp()) {
         serialTimer_.start();
+        drainTimer_.start();
+    }
     sender_.send(line);
-    const bool over = reply_ || (state.link.isTcp() ? !sender_.isAwaitingTcpReply()
-                                                    : sender_.exchange().replyPending == 0);
-    if (!over)
+    if (!reply_ && isWaiting())
         loop.exec();
     wait_ = nullptr;
     serialTimer_.stop();
+    drainTimer_.stop();
 
     ExchangeResult result;
     if (reply_) {
@@ -249,10 +254,14 @@ void DeviceSession::serialTick() {
 }
 
 void DeviceSession::endWaitWhenOver() {
-    if (!wait_)
-        return;
-    const bool waiting =
-        state.link.isTcp() ? sender_.isAwaitingTcpReply() : sender_.exchange().replyPending != 0;
-    if (!waiting)
+    if (wait_ && !isWaiting())
         wait_->quit();
+}
+
+bool DeviceSession::isWaiting() const {
+    if (state.link.isTcp())
+        return sender_.isAwaitingTcpReply();
+    // A broadcast gets no reply, but zevctl must not close the port before the line has left:
+    // the serial link's own write time-out bounds this wait.
+    return sender_.exchange().replyPending != 0 || serial_.pendingOutput() > 0;
 }

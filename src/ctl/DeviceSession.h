@@ -67,6 +67,8 @@ public:
 
     // Runs on every tick of the serial reply wait; tests call it to drive the wait.
     void serialTick();
+    // The device's command sender; tests end its TCP reply wait.
+    CommandSender& sender() { return sender_; }
 
     AppState state;
     SettingsDocument document;
@@ -81,6 +83,7 @@ private:
     QString linkName() const;
     void replyLine(QByteArray line);
     void endWaitWhenOver();
+    bool isWaiting() const;
 
     ConfigFolder folder_;
     TcpLink tcp_{state, boxes};
@@ -88,6 +91,7 @@ private:
     CommandSender sender_;
     ReplyLineAssembler tcpLines_;
     QTimer serialTimer_;
+    QTimer drainTimer_;
     QEventLoop* wait_ = nullptr;
     std::optional<QByteArray> reply_;
     QString selectedName_;
