@@ -144,6 +144,10 @@ int main(int argc, char* argv[]) {
                          [] { out() << "program connected" << Qt::endl; });
         QObject::connect(server.get(), &sim::TcpDeviceServer::clientDisconnected,
                          [] { out() << "program disconnected" << Qt::endl; });
+        QObject::connect(
+            server.get(), &sim::TcpDeviceServer::acceptFailed, [](const QString& reason) {
+                out() << "cannot accept a connection (" << reason << "), trying again" << Qt::endl;
+            });
         if (logging)
             sim::logTraffic(server->device(), QStringLiteral("device"), out());
         out() << "zev530tq-sim: one device listening on " << endpoint->host << ':'
