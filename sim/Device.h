@@ -11,7 +11,8 @@ namespace sim {
 // of the recent lines it received and replies it sent, and the faults that tests ask for.
 //
 // Transports hand each received line to receive() and carry out the Reply it returns; a test
-// waits for traffic with QTRY_COMPARE(device->receivedLines().size(), n) or on lineReceived.
+// waits for traffic with QTRY_COMPARE(device->receivedLines().size(), n) (n up to keptRecords)
+// or on lineReceived.
 class Device : public QObject, public DeviceModel {
     Q_OBJECT
 public:

@@ -1,5 +1,6 @@
 #include "DescriptorShortage_posix.h"
 #include "sim/Device.h"
+#include "sim/PseudoTerminal_posix.h"
 #include "sim/SerialDeviceBus.h"
 #include "sim/SocketDeviceLink.h"
 #include "sim/TcpDeviceClients.h"
@@ -32,12 +33,13 @@ namespace {
 // program reads. `setReadBufferSize` stands for the port's own: with a limit the port stops
 // reading the line, with 0 it reads everything.
 void checkHeldBack(QIODevice& program, const std::function<void(qint64)>& setReadBufferSize,
-                   const std::function<qsizetype()>& unsentBytes, sim::Device* device, int count) {
+                   const std::function<qsizetype()>& unsentBytes, qsizetype simulatorReadSize,
+                   sim::Device* device, int count) {
     const QByteArray request = "RFBM2422\r\n";
     const QByteArray reply = "FBM2422" + sim::DeviceModel::characterBitmap(0x2422) + "\r\n";
     // The replies to one read of input may go past the limit.
-    const qsizetype bound = sim::ReplyWriter::outputLimit +
-                            (sim::SocketDeviceLink::inputChunk / request.size() + 1) * reply.size();
+    const qsizetype bound =
+        sim::ReplyWriter::outputLimit + (simulatorReadSize / request.size() + 1) * reply.size();
     qsizetype most = 0;
     QObject::connect(device, &sim::Device::lineReceived, device,
                      [&] { most = qMax(most, unsentBytes()); });
@@ -123,7 +125,8 @@ void SimTransportsTest::programThatDoesNotReadIsHeldBack() {
     // Far more replies than the operating system holds for a peer that does not read.
     checkHeldBack(
         program, [&](qint64 size) { program.setReadBufferSize(size); },
-        [&] { return server.unsentBytes(); }, server.device(), 3000);
+        [&] { return server.unsentBytes(); }, sim::SocketDeviceLink::inputChunk, server.device(),
+        3000);
     if (QTest::currentTestFailed())
         return;
 
@@ -133,7 +136,7 @@ void SimTransportsTest::programThatDoesNotReadIsHeldBack() {
     QVERIFY(port.open(QIODevice::ReadWrite));
     checkHeldBack(
         port, [&](qint64 size) { port.setReadBufferSize(size); },
-        [&] { return line.unsentBytes(); }, line.device(), 1000);
+        [&] { return line.unsentBytes(); }, sim::PseudoTerminal::readChunk, line.device(), 1000);
 }
 
 // One connection more than the device has room for is closed at once; the others are served,
