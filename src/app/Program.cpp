@@ -10,9 +10,11 @@
 #include "link/LinkSettings.h"
 #include "settings/CharacterLevelDialog.h"
 #include "settings/DeviceAddressDialog.h"
+#include "settings/DisplayFlagDialog.h"
 #include "settings/DisplayPageDialog.h"
 #include "settings/DisplayPositionDialog.h"
 #include "settings/StartupPageDialog.h"
+#include "settings/SwitchTimeDialog.h"
 
 Program::Program(OperatorPrompts& prompts, const ConfigFolder& folder)
     : boxes_(prompts, state_.dialogs), settingsFile_(linkSettingsFile(folder)),
@@ -44,6 +46,10 @@ void Program::registerDialogs() {
                       [this](QWidget* owner) { AboutDialog(state_, owner).exec(); });
     window_.setDialog(DisplayPageDialog::number,
                       [this](QWidget* owner) { DisplayPageDialog(context_, owner).exec(); });
+    window_.setDialog(DisplayFlagDialog::number,
+                      [this](QWidget* owner) { DisplayFlagDialog(context_, owner).exec(); });
+    window_.setDialog(SwitchTimeDialog::number,
+                      [this](QWidget* owner) { SwitchTimeDialog(context_, owner).exec(); });
     window_.setDialog(StartupPageDialog::number,
                       [this](QWidget* owner) { StartupPageDialog(context_, owner).exec(); });
     window_.setDialog(CharacterLevelDialog::number,
