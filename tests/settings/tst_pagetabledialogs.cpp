@@ -5,6 +5,7 @@
 #include "settings/SwitchTimeDialog.h"
 #include "support/LinkedDevice.h"
 
+#include <QEventLoop>
 #include <QLabel>
 #include <QProgressBar>
 #include <algorithm>
@@ -279,18 +280,26 @@ private slots:
         Opened opened(flags, linked);
         linked.devices.first()->closeAfterNextReply();
         QList<QPair<int, int>> stepsAroundNestedTicks;
-        linked.prompts.keepBoxesOpen(2000, [&] {
-            const int before = linked.sender.exchange().sequenceStep;
-            opened.dialog->transfer().tick();
-            stepsAroundNestedTicks.append({before, linked.sender.exchange().sequenceStep});
-        });
+        int depth = 0, deepest = 0;
+        linked.prompts.whileShown = [&](const MessageBoxRequest&) {
+            deepest = std::max(deepest, ++depth);
+            QEventLoop loop;
+            QTimer::singleShot(0, &loop, [&] {
+                const int before = linked.sender.exchange().sequenceStep;
+                opened.dialog->transfer().tick();
+                stepsAroundNestedTicks.append({before, linked.sender.exchange().sequenceStep});
+            });
+            QTimer::singleShot(2000, &loop, &QEventLoop::quit);
+            loop.exec();
+            --depth;
+        };
         press(*opened.dialog, "sendAllButton");
         QTRY_VERIFY_WITH_TIMEOUT(!opened.timer->isActive(), 20000);
         QCOMPARE(linked.devices.first()->receivedLines().size(), 1);
         QVERIFY(!stepsAroundNestedTicks.isEmpty());
         for (const auto& [before, after] : stepsAroundNestedTicks)
             QCOMPARE(after, before);
-        QCOMPARE(linked.prompts.mostBoxesOpenAtOnce, 1);
+        QCOMPARE(deepest, 1);
         QCOMPARE(linked.sender.exchange().sequenceStep, 0);
         QVERIFY(opened.close->isEnabled());
     }

@@ -1,20 +1,9 @@
 #include "support/RecordingPrompts.h"
 
-#include <QEventLoop>
-#include <QTimer>
-#include <algorithm>
-
 void RecordingPrompts::showMessage(const MessageBoxRequest& box) {
     boxes.append(box);
-    if (boxOpenMs <= 0)
-        return;
-    mostBoxesOpenAtOnce = std::max(mostBoxesOpenAtOnce, ++boxesOpen);
-    QEventLoop loop;
-    if (whileBoxOpen)
-        QTimer::singleShot(0, &loop, whileBoxOpen);
-    QTimer::singleShot(boxOpenMs, &loop, &QEventLoop::quit);
-    loop.exec();
-    --boxesOpen;
+    if (whileShown)
+        whileShown(box);
 }
 
 bool RecordingPrompts::askYesNo(QObject* owner, const QString& caption, const QString& text) {
@@ -49,5 +38,4 @@ void RecordingPrompts::clear() {
     answers.clear();
     paths.clear();
     unexpected = 0;
-    mostBoxesOpenAtOnce = 0;
 }

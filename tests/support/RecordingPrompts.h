@@ -21,13 +21,6 @@ public:
     bool askYesNo(QObject* owner, const QString& caption, const QString& text) override;
     QString chooseFile(const FileDialogRequest& dialog) override;
 
-    // Boxes stay open this long, the event loop running meanwhile, as a real box's does;
-    // whileOpen runs from that loop as each box opens.
-    void keepBoxesOpen(int milliseconds, std::function<void()> whileOpen = {}) {
-        boxOpenMs = milliseconds;
-        whileBoxOpen = std::move(whileOpen);
-    }
-
     void answerNext(bool yes) { answers.enqueue(yes); }
     void chooseNext(const QString& path) { paths.enqueue(path); } // "" cancels
 
@@ -41,10 +34,7 @@ public:
     QQueue<bool> answers;
     QQueue<QString> paths;
     int unexpected = 0;
-    int mostBoxesOpenAtOnce = 0;
-
-private:
-    int boxOpenMs = 0;
-    std::function<void()> whileBoxOpen;
-    int boxesOpen = 0;
+    // Runs while a box is open, after it is recorded: a test can spin a nested event loop here,
+    // as a real box does while the operator reads it.
+    std::function<void(const MessageBoxRequest&)> whileShown;
 };
