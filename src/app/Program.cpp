@@ -7,12 +7,16 @@
 #include "connection/TcpClientDialog.h"
 #include "connection/TcpServerDialog.h"
 #include "document/DocumentReset.h"
+#include "glyphs/GlyphEditorDialog.h"
+#include "glyphs/GlyphInsertDialog.h"
 #include "link/LinkSettings.h"
 #include "settings/CharacterLevelDialog.h"
 #include "settings/DeviceAddressDialog.h"
+#include "settings/DisplayFlagDialog.h"
 #include "settings/DisplayPageDialog.h"
 #include "settings/DisplayPositionDialog.h"
 #include "settings/StartupPageDialog.h"
+#include "settings/SwitchTimeDialog.h"
 #include "settings/TitleDialog.h"
 
 Program::Program(OperatorPrompts& prompts, const ConfigFolder& folder)
@@ -57,6 +61,10 @@ void Program::registerDialogs() {
                       [this](QWidget* owner) { TitleDialog(context_, owner).exec(); });
     window_.setDialog(DisplayPageDialog::number,
                       [this](QWidget* owner) { DisplayPageDialog(context_, owner).exec(); });
+    window_.setDialog(DisplayFlagDialog::number,
+                      [this](QWidget* owner) { DisplayFlagDialog(context_, owner).exec(); });
+    window_.setDialog(SwitchTimeDialog::number,
+                      [this](QWidget* owner) { SwitchTimeDialog(context_, owner).exec(); });
     window_.setDialog(StartupPageDialog::number,
                       [this](QWidget* owner) { StartupPageDialog(context_, owner).exec(); });
     window_.setDialog(CharacterLevelDialog::number,
@@ -65,6 +73,10 @@ void Program::registerDialogs() {
                       [this](QWidget* owner) { DisplayPositionDialog(context_, owner).exec(); });
     window_.setDialog(DeviceAddressDialog::number,
                       [this](QWidget* owner) { DeviceAddressDialog(context_, owner).exec(); });
+    window_.setDialog(GlyphEditorDialog::number,
+                      [this](QWidget* owner) { GlyphEditorDialog(context_, owner).exec(); });
+    window_.setDialog(GlyphInsertDialog::number,
+                      [this](QWidget* owner) { GlyphInsertDialog(context_, owner).exec(); });
     window_.setDialog(InterfaceDialog::number, [this](QWidget* owner) {
         InterfaceDialog(state_, settingsFile_, owner).exec();
     });

@@ -2,6 +2,7 @@
 
 #include "core/DialogTracking.h"
 #include "core/FixedText.h"
+#include "core/GlyphState.h"
 #include "core/LinkConfiguration.h"
 
 #include <QObject>
@@ -32,9 +33,13 @@ struct AppState {
     int selectedArea = 0; // DisplayArea chosen in the channel lists; New keeps it
     int selectedPage = 0;
     int savedImeOpen = 0;
+    // The entries last chosen in "Same Display" and "Same Time"; kept for the run, not saved
+    int sameDisplayChoice = 0;
+    int sameTimeChoice = 2;
 
     LinkConfiguration link;
     DialogTracking dialogs;
+    GlyphState glyphs; // written by the glyph dialogs
 
     // TCP link state
     std::array<Connection, connectionCapacity> connectionTable{};
