@@ -25,16 +25,9 @@ Program::Program(OperatorPrompts& prompts, const ConfigFolder& folder)
       sender_(state_, document_, boxes_, serial_, tcp_), context_{state_, document_, boxes_,
                                                                   sender_},
       window_(state_, document_, boxes_, sender_, tcp_) {
-    // The links report, the shell shows; each box follows the close it reports.
-    QObject::connect(&serial_, &SerialLink::errorOccurred, &window_,
-                     [this](const QString& text) { boxes_.showError(text); });
-    QObject::connect(&tcp_, &TcpLink::errorOccurred, &window_,
-                     [this](TcpLink::Failure failure, const QString& text) {
-                         if (failure == TcpLink::Failure::SocketEvent)
-                             boxes_.showDialogError(text);
-                         else
-                             boxes_.showLinkFailure(text);
-                     });
+    // The links report, the shell shows.
+    showFailuresOf(serial_, boxes_);
+    showFailuresOf(tcp_, boxes_);
     // The connected step of the client role, also when its dialog has closed meanwhile. Its box
     // waits until the socket's handler has returned: the device may leave while it is open.
     QObject::connect(

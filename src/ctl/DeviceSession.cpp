@@ -3,21 +3,10 @@
 #include "ctl/DeviceArguments.h"
 
 #include <QHostAddress>
-#include <QLoggingCategory>
-
-Q_LOGGING_CATEGORY(ctlTraffic, "zev.traffic", QtWarningMsg)
 
 namespace {
 
-constexpr int serialTickMs = 500; // the main window's tick that ends a serial reply wait
-constexpr int drainCheckMs = 10;  // how often the wait looks whether the line has sent it all
-
-QString printable(QByteArrayView line) {
-    QByteArray text = line.toByteArray();
-    while (text.endsWith('\n') || text.endsWith('\r'))
-        text.chop(1);
-    return QString::fromLatin1(text);
-}
+constexpr int drainCheckMs = 10; // how often the wait looks whether the line has sent it all
 
 struct ReplyCode {
     const char* code;
@@ -50,23 +39,14 @@ ExchangeResult classifyReply(const QByteArray& reply) {
 }
 
 DeviceSession::DeviceSession(const ConfigFolder& folder, QObject* parent)
-    : QObject(parent), folder_(folder), serial_(state, boxes, folder_),
+    : QObject(parent), folder_(folder), serial_(state, folder_),
       sender_(state, document, boxes, serial_, tcp_) {
     state.running = 1;
-    connect(&serial_, &SerialLink::replyLine, this, [this](const QByteArray& line) {
-        sender_.replies().handleSerialReply(line);
-        replyLine(state.link.isRs485() ? line.mid(2) : line);
-    });
-    // The command sender hears the target's bytes first and has interpreted a line by the time
-    // it is complete here.
-    connect(&tcp_, &TcpChannel::targetBytesReceived, this, [this](const QByteArray& bytes) {
-        for (const QByteArray& line : tcpLines_.append(bytes))
-            replyLine(line);
-    });
+    showFailuresOf(serial_, boxes);
+    showFailuresOf(tcp_, boxes);
+    connect(&sender_.replies(), &ReplyHandler::replyHandled, this,
+            [this](const QByteArray& line) { replyHandled(line); });
     messages.onMessage = [this] { endWaitWhenOver(); };
-    serialTimer_.setTimerType(Qt::PreciseTimer);
-    serialTimer_.setInterval(serialTickMs);
-    connect(&serialTimer_, &QTimer::timeout, this, &DeviceSession::serialTick);
     drainTimer_.setTimerType(Qt::PreciseTimer);
     drainTimer_.setInterval(drainCheckMs);
     connect(&drainTimer_, &QTimer::timeout, this, &DeviceSession::endWaitWhenOver);
@@ -203,33 +183,28 @@ void DeviceSession::select(const Target& target) {
         state.link.selectedConnection = target.connection;
 }
 
-QString DeviceSession::linkName() const {
-    if (!state.link.isTcp())
-        return state.link.isRs485() ? QStringLiteral("rs485") : QStringLiteral("rs232c");
-    return state.link.isServer() ? QStringLiteral("tcp-server") : QStringLiteral("tcp-client");
-}
-
 ExchangeResult DeviceSession::exchange(const QByteArray& line) {
     messages.clear();
     reply_.reset();
-    tcpLines_ = ReplyLineAssembler{};
-    qCDebug(ctlTraffic).noquote() << linkName() << selectedName_ << ">" << printable(line);
     QEventLoop loop;
     wait_ = &loop;
-    if (!state.link.isTcp()) {
-        serialTimer_.start();
+    if (!state.link.isTcp())
         drainTimer_.start();
-    }
     sender_.send(line);
     if (!reply_ && isWaiting())
         loop.exec();
     wait_ = nullptr;
-    serialTimer_.stop();
     drainTimer_.stop();
 
     ExchangeResult result;
-    if (reply_) {
-        result = classifyReply(*reply_);
+    if (reply_ && reply_->isEmpty()) {
+        result.outcome = Outcome::DeviceError;
+        result.meaning = QStringLiteral("a line too long to be a reply");
+    } else if (reply_) {
+        QByteArray reply = *reply_;
+        while (reply.endsWith('\n') || reply.endsWith('\r'))
+            reply.chop(1);
+        result = classifyReply(reply);
     } else if (!state.link.isTcp() && state.link.isRs485() &&
                state.link.slaveAddress >= LinkConfiguration::broadcastAddress) {
         result.outcome = Outcome::Ok; // a broadcast is never answered
@@ -238,19 +213,13 @@ ExchangeResult DeviceSession::exchange(const QByteArray& line) {
     return result;
 }
 
-void DeviceSession::replyLine(QByteArray line) {
-    qCDebug(ctlTraffic).noquote() << linkName() << selectedName_ << "<" << printable(line);
+void DeviceSession::replyHandled(QByteArray line) {
     if (!wait_ || reply_)
         return;
-    while (line.endsWith('\n') || line.endsWith('\r'))
-        line.chop(1);
+    if (!state.link.isTcp() && state.link.isRs485())
+        line = line.mid(2); // the answering device's address
     reply_ = line;
     wait_->quit();
-}
-
-void DeviceSession::serialTick() {
-    sender_.checkReplyTimeout();
-    endWaitWhenOver();
 }
 
 void DeviceSession::endWaitWhenOver() {
@@ -259,6 +228,9 @@ void DeviceSession::endWaitWhenOver() {
 }
 
 bool DeviceSession::isWaiting() const {
+    // A line that has arrived ends the sender's wait before it is interpreted.
+    if (sender_.hasLinesToInterpret())
+        return true;
     if (state.link.isTcp())
         return sender_.isAwaitingTcpReply();
     // A broadcast gets no reply, but zevctl must not close the port before the line has left:

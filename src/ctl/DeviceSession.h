@@ -4,7 +4,6 @@
 #include "ctl/MessageLog.h"
 #include "document/SettingsDocument.h"
 #include "link/ConfigFolder.h"
-#include "link/ReplyLineAssembler.h"
 #include "link/SerialLink.h"
 #include "link/TcpLink.h"
 #include "protocol/CommandSender.h"
@@ -41,9 +40,9 @@ struct ExchangeResult {
 ExchangeResult classifyReply(const QByteArray& reply);
 
 // One device connection with its own exchange state and reply handler, as the program has them,
-// and the wait for each reply: the program's own wait (the 500 ms serial tick, the TCP reply
-// timer) on a nested event loop, which ends when a whole reply line has arrived or the wait has
-// given up.
+// and the wait for each reply: the command sender's own wait (the 500 ms serial tick, the TCP
+// reply timer) on a nested event loop, which ends when a reply line has been interpreted or the
+// wait has given up. The links log every line under "zev.traffic".
 class DeviceSession : public QObject {
     Q_OBJECT
 public:
@@ -65,9 +64,7 @@ public:
     // Sends the line to the selected device and waits for its reply.
     ExchangeResult exchange(const QByteArray& line);
 
-    // Runs on every tick of the serial reply wait; tests call it to drive the wait.
-    void serialTick();
-    // The device's command sender; tests end its TCP reply wait.
+    // The device's command sender; tests drive and end its reply waits.
     CommandSender& sender() { return sender_; }
 
     AppState state;
@@ -80,20 +77,17 @@ private:
     QString connectTcp(const LinkChoice& choice);
     QString listen(const LinkChoice& choice);
     int connectedCount() const;
-    QString linkName() const;
-    void replyLine(QByteArray line);
+    void replyHandled(QByteArray line);
     void endWaitWhenOver();
     bool isWaiting() const;
 
     ConfigFolder folder_;
-    TcpLink tcp_{state, boxes};
+    TcpLink tcp_{state};
     SerialLink serial_;
     CommandSender sender_;
-    ReplyLineAssembler tcpLines_;
-    QTimer serialTimer_;
     QTimer drainTimer_;
     QEventLoop* wait_ = nullptr;
-    std::optional<QByteArray> reply_;
+    std::optional<QByteArray> reply_; // with its line end; empty for a line too long to be one
     QString selectedName_;
     QList<Target> targets_;
     QStringList missingTargets_;

@@ -31,15 +31,15 @@ void SerialLink::openSerialPort() {
     const bool opened = !devicePath_.isEmpty() && port_.open(QIODevice::ReadWrite);
     pseudoTerminal_ = opened && isPseudoTerminal(port_);
     if (!opened)
-        emit errorOccurred(QStringLiteral("Miss! File Open"));
+        emit errorOccurred(Failure::PortSetup, QStringLiteral("Miss! File Open"));
     if (!armReception())
-        emit errorOccurred(QStringLiteral("Miss! Mask Set"));
+        emit errorOccurred(Failure::PortSetup, QStringLiteral("Miss! Mask Set"));
     if (!setQueues())
-        emit errorOccurred(QStringLiteral("Miss! Buffer Set"));
+        emit errorOccurred(Failure::PortSetup, QStringLiteral("Miss! Buffer Set"));
     if (!setTimeouts())
-        emit errorOccurred(QStringLiteral("Miss! Time Out Set"));
+        emit errorOccurred(Failure::PortSetup, QStringLiteral("Miss! Time Out Set"));
     if (!setCommState())
-        emit errorOccurred(QStringLiteral("Miss! Set Comm State"));
+        emit errorOccurred(Failure::PortSetup, QStringLiteral("Miss! Set Comm State"));
     port_.clearError();
 }
 

@@ -15,7 +15,7 @@ struct AppState;
 // bytes arrive as events and are held as reply lines until the command sender takes them (at
 // most about ReplyLineAssembler::holdLimit bytes, and as much again in the port's buffer; the
 // driver and the handshake hold the device back beyond that); writes are queued and never block.
-// It shows nothing itself: failures are reported by errorOccurred.
+// It shows nothing itself: a failed step of opening the port is reported by errorOccurred.
 class SerialLink : public SerialChannel {
     Q_OBJECT
 public:
@@ -50,10 +50,6 @@ public:
     // Bytes received and not yet taken: the whole lines held, the line being collected and what
     // the port holds unread.
     qint64 heldInput() const;
-
-signals:
-    // A step of opening the port failed; the text is the operator's message.
-    void errorOccurred(const QString& text);
 
 private:
     void setLineBeforeOpening();

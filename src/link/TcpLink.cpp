@@ -103,7 +103,7 @@ bool TcpLink::startListening() {
     server_ = new QTcpServer(this);
     connect(server_, &QTcpServer::newConnection, this, &TcpLink::acceptConnection);
     connect(server_, &QTcpServer::acceptError, this, [this](QAbstractSocket::SocketError error) {
-        reportAfterEvent(Failure::Link, acceptFailedText.arg(error));
+        reportAfterEvent(Failure::Network, acceptFailedText.arg(error));
         // Qt stops accepting after such an error; the next device is tried again, as before.
         if (server_)
             server_->resumeAccepting();
@@ -289,11 +289,11 @@ void TcpLink::closeClientSocket() {
 }
 
 void TcpLink::showFailure(const QString& text) {
-    emit errorOccurred(Failure::Link, text);
+    emit errorOccurred(Failure::Network, text);
 }
 
 void TcpLink::showFailure(const QString& text, int errorNumber) {
-    emit errorOccurred(Failure::Link, text.arg(errorNumber));
+    emit errorOccurred(Failure::Network, text.arg(errorNumber));
 }
 
 // A box shown from inside a socket's or the server's handler would run the event loop with that

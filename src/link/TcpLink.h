@@ -28,11 +28,6 @@ public:
     static constexpr int firstConnection = 1;
     static constexpr int lastConnection = 96;
 
-    // What failed, which decides how the program shows it: a step of connecting, listening or
-    // accepting (the link's own box), or an event of a socket in use (the active dialog's box).
-    enum class Failure { Link, SocketEvent };
-    Q_ENUM(Failure)
-
     explicit TcpLink(AppState& state, QObject* parent = nullptr);
     ~TcpLink() override;
 
@@ -74,9 +69,6 @@ signals:
     void clientConnected();
     // An entry of the connection table was taken or freed, or the table was reset.
     void connectionsChanged();
-    // Something failed; the text is the operator's message. Failures of a call are reported
-    // before it returns; those of socket events once the socket's own handler has returned.
-    void errorOccurred(TcpLink::Failure failure, const QString& text);
 
 private:
     QTcpSocket* targetSocket() const;
@@ -84,7 +76,7 @@ private:
     void readReceived(QTcpSocket* socket);
     void handleSocketError(QTcpSocket* socket, QAbstractSocket::SocketError error);
     void closeClientSocket();
-    // A failure of the link's own steps, for the program to show in the link's box.
+    // A failure of the link's own steps (Failure::Network), for the program to show.
     void showFailure(const QString& text);
     void showFailure(const QString& text, int errorNumber);
     void reportAfterEvent(Failure failure, const QString& text);

@@ -62,6 +62,8 @@ public:
     void expireTcpReplyWait();
 
     bool isAwaitingTcpReply() const { return tcpReplyTimer_.isActive(); }
+    // Lines have arrived that are not yet interpreted.
+    bool hasLinesToInterpret() const { return interpretTimer_.isActive() || interpreting_; }
     void setTcpReplyTimeout(int milliseconds) { tcpReplyTimer_.setInterval(milliseconds); }
 
     // Interprets the lines the links hold, oldest first. A box opened meanwhile holds the rest

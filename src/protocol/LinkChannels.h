@@ -9,10 +9,16 @@
 
 // The lines a link has received, held in order until the command sender takes them. A link
 // reports a line as soon as it is whole and leaves its interpretation to the sender, which takes
-// it once the link's own handler has returned.
+// it once the link's own handler has returned. A link shows nothing itself: it reports its
+// failures, and the program shows them.
 class LineChannel : public QObject {
     Q_OBJECT
 public:
+    // What failed, which decides the box: a step of opening the serial port; a step of the TCP
+    // link (connecting, listening, accepting); an event of a socket in use.
+    enum class Failure { PortSetup, Network, SocketEvent };
+    Q_ENUM(Failure)
+
     using QObject::QObject;
 
     // The oldest line held, with its line end; an empty line stands for one that was too long to
@@ -22,6 +28,9 @@ public:
 signals:
     // A whole line has arrived and is held for takeLine.
     void lineReceived();
+    // Something failed; the text is the operator's message. Failures of a call are reported
+    // before it returns; those of socket events once the socket's own handler has returned.
+    void errorOccurred(LineChannel::Failure failure, const QString& text);
 };
 
 // The serial line: writes the framed bytes of one command. Writes never overlap; a write to a

@@ -41,10 +41,27 @@ void MessageBoxes::showSettingDone() {
          BoxIcon::None, BoxBeep::Simple);
 }
 
-void MessageBoxes::showLinkFailure(const QString& text, BoxIcon icon) {
-    show(nullptr, programCaption, text, icon, BoxBeep::None);
+void MessageBoxes::showLinkFailure(LineChannel::Failure failure, const QString& text) {
+    switch (failure) {
+    case LineChannel::Failure::PortSetup:
+        showError(text);
+        break;
+    case LineChannel::Failure::Network:
+        show(nullptr, programCaption, text, BoxIcon::Stop, BoxBeep::None);
+        break;
+    case LineChannel::Failure::SocketEvent:
+        showDialogError(text);
+        break;
+    }
 }
 
 bool MessageBoxes::ask(const QString& text) {
     return prompts_.askYesNo(nullptr, programCaption, text);
+}
+
+void showFailuresOf(LineChannel& link, MessageBoxes& boxes) {
+    QObject::connect(&link, &LineChannel::errorOccurred, &link,
+                     [&boxes](LineChannel::Failure failure, const QString& text) {
+                         boxes.showLinkFailure(failure, text);
+                     });
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "core/OperatorPrompts.h"
+#include "protocol/LinkChannels.h"
 
 struct DialogTracking;
 
@@ -22,8 +23,10 @@ public:
     void showDialogError(const QString& text);
     // The serial link's "GO" box: caption "設定完了", text "Success", the simple beep.
     void showSettingDone();
-    // The TCP link's own failures: caption "ZEV-530TQ", stop icon (or none), no owner.
-    void showLinkFailure(const QString& text, BoxIcon icon = BoxIcon::Stop);
+    // A failure a link reports: a step of opening the serial port as showError; a step of the
+    // TCP link with caption "ZEV-530TQ", stop icon and no owner; a socket event as
+    // showDialogError.
+    void showLinkFailure(LineChannel::Failure failure, const QString& text);
     // A Yes/No question with caption "ZEV-530TQ" and no owner.
     bool ask(const QString& text);
 
@@ -36,3 +39,6 @@ private:
     OperatorPrompts& prompts_;
     const DialogTracking& dialogs_;
 };
+
+// Shows every failure the link reports, in the order reported.
+void showFailuresOf(LineChannel& link, MessageBoxes& boxes);

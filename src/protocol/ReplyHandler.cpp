@@ -32,6 +32,7 @@ ReplyHandler::ReplyHandler(AppState& state, ExchangeState& exchange, SettingsDoc
     : QObject(parent), state_(state), exchange_(exchange), document_(document), boxes_(boxes) {}
 
 void ReplyHandler::handleReply(QByteArrayView line, ReplyLink link) {
+    const QByteArray received = line.toByteArray();
     if (!line.isEmpty()) {
         if (link == ReplyLink::Serial && state_.link.isRs485())
             line = withoutAddress(line);
@@ -47,6 +48,7 @@ void ReplyHandler::handleReply(QByteArrayView line, ReplyLink link) {
             boxes_.showDialogSuccess(QStringLiteral("Read ＯＫ"));
     }
     exchange_.glyphReadPending = 0;
+    emit replyHandled(received, link);
 }
 
 void ReplyHandler::report(ReplyKind kind, ReplyLink link) {

@@ -28,6 +28,9 @@ public:
 signals:
     // glyphSample now holds a glyph read from the device; the glyph editor repaints.
     void glyphSampleChanged();
+    // A line has been acted on and the boxes it showed have closed; the line as handleReply
+    // took it.
+    void replyHandled(const QByteArray& line, ReplyLink link);
 
 private:
     void report(ReplyKind kind, ReplyLink link);

@@ -245,12 +245,12 @@ private slots:
         QTRY_VERIFY(counter.paints > 0);
         counter.paints = 0;
         const QByteArray digits = QByteArray("F").repeated(576);
-        bench->sender.replies().handleSerialReply("FBMBA6D" + digits + "\r\n");
+        bench->sender.replies().handleReply("FBMBA6D" + digits + "\r\n", ReplyLink::Serial);
         QCOMPARE(glyphDigits(state), digits);
         QTRY_VERIFY(counter.paints > 0);
         QCOMPARE(grid->grab().toImage().pixelColor(0, 0).rgb(), qRgb(255, 255, 255));
         press(*editor, "readButton");
-        bench->sender.replies().handleSerialReply("GN\r\n");
+        bench->sender.replies().handleReply("GN\r\n", ReplyLink::Serial);
         QCOMPARE(lastBox(), "自動切換え中！, exclamation");
         QCOMPARE(state.glyphs.glyphModified, 0);
 

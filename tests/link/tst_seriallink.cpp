@@ -63,8 +63,10 @@ private slots:
         link_->write("CEL0\r\n"); // dropped without a message
         QCOMPARE(link_->pendingOutput(), qint64(0));
         QStringList reported;
-        for (const auto& arguments : *errors_)
-            reported << arguments[0].toString();
+        for (const auto& arguments : *errors_) {
+            QCOMPARE(arguments[0].value<LineChannel::Failure>(), LineChannel::Failure::PortSetup);
+            reported << arguments[1].toString();
+        }
         QCOMPARE(reported, (QStringList{"Miss! File Open", "Miss! Mask Set", "Miss! Buffer Set",
                                         "Miss! Time Out Set", "Miss! Set Comm State"}));
     }

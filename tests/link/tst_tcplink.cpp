@@ -77,8 +77,9 @@ private slots:
     QStringList errors() const {
         QStringList reported;
         for (const auto& arguments : *errors_)
-            reported << QString(arguments[0].value<TcpLink::Failure>() == TcpLink::Failure::Link
-                                    ? "link: "
+            reported << QString(arguments[0].value<LineChannel::Failure>() ==
+                                        LineChannel::Failure::Network
+                                    ? "network: "
                                     : "event: ") +
                             arguments[1].toString();
         return reported;
@@ -147,7 +148,7 @@ private slots:
         QVERIFY(!link_->isListening());
         QCOMPARE(openDescriptors(), descriptors);
         QCOMPARE(errors(), QStringList({"event: ソケットイベントにエラーが発生しました。",
-                                        "link: Bindできません"}));
+                                        "network: Bindできません"}));
     }
 
     // 96 devices are taken and the 97th closed; only the chosen one is heard. The entry of a

@@ -9,10 +9,10 @@
 
 QString LinkedDevice::start(Link link, const QList<int>& rs485Addresses) {
     state.running = 1;
-    QObject::connect(&serial, &SerialLink::errorOccurred, &simulator_,
-                     [this](const QString& text) { linkErrors.append(text); });
-    QObject::connect(&tcp, &TcpLink::errorOccurred, &simulator_,
-                     [this](TcpLink::Failure, const QString& text) { linkErrors.append(text); });
+    for (LineChannel* channel : std::initializer_list<LineChannel*>{&serial, &tcp})
+        QObject::connect(
+            channel, &LineChannel::errorOccurred, &simulator_,
+            [this](LineChannel::Failure, const QString& text) { linkErrors.append(text); });
     state.link.interfaceKind = InterfaceKind::Tcp;
     if (link == Link::TcpClient) {
         auto* server = new sim::TcpDeviceServer(&simulator_);
