@@ -12,6 +12,7 @@
 #include "settings/DeviceAddressDialog.h"
 #include "settings/DisplayPageDialog.h"
 #include "settings/DisplayPositionDialog.h"
+#include "settings/ReadBackDialog.h"
 #include "settings/StartupPageDialog.h"
 
 Program::Program(OperatorPrompts& prompts, const ConfigFolder& folder)
@@ -50,6 +51,8 @@ void Program::registerDialogs() {
                       [this](QWidget* owner) { CharacterLevelDialog(context_, owner).exec(); });
     window_.setDialog(DisplayPositionDialog::number,
                       [this](QWidget* owner) { DisplayPositionDialog(context_, owner).exec(); });
+    window_.setDialog(ReadBackDialog::number,
+                      [this](QWidget* owner) { ReadBackDialog(context_, owner).exec(); });
     window_.setDialog(DeviceAddressDialog::number,
                       [this](QWidget* owner) { DeviceAddressDialog(context_, owner).exec(); });
     window_.setDialog(InterfaceDialog::number, [this](QWidget* owner) {

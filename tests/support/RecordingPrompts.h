@@ -4,6 +4,7 @@
 
 #include <QList>
 #include <QQueue>
+#include <functional>
 
 // The test stand-in for the operator: records every box, question and file dialog, and answers
 // questions and file dialogs from a script. An unscripted question is answered No and an
@@ -33,4 +34,7 @@ public:
     QQueue<bool> answers;
     QQueue<QString> paths;
     int unexpected = 0;
+    // Runs while a box is open, after it has been recorded: a real box runs a nested event
+    // loop, which a test plays by spinning the event loop here.
+    std::function<void()> whileShowing;
 };
