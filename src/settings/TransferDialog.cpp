@@ -28,6 +28,12 @@ void endTransfer(CommandSender& sender) {
 TransferDialog::TransferDialog(DialogContext& context, const Run& run, QWidget* parent)
     : QDialog(parent), context_(context), run_(run), pacer_([this] { step(); }, this) {}
 
+// A dialog that goes away in the middle of its run leaves no transfer marked as running.
+TransferDialog::~TransferDialog() {
+    if (pacer_.isRunning())
+        endTransfer(context_.sender);
+}
+
 void TransferDialog::setUp(const Controls& controls, const QString& connectionCaption) {
     controls_ = controls;
     beginDialog(*this, context_.state.dialogs);

@@ -19,6 +19,8 @@ struct DialogContext;
 class TransferDialog : public QDialog {
     Q_OBJECT
 public:
+    ~TransferDialog() override;
+
     // One tick of the run's timer; tests call it directly.
     void tick() { pacer_.tick(); }
 
