@@ -13,6 +13,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QSaveFile>
+#include <QStandardPaths>
 #include <optional>
 
 namespace {
@@ -43,8 +44,12 @@ QString unstorableTitleText(const SettingsDocument& document, int index) {
 
 } // namespace
 
-QString chooseDatFile(OperatorPrompts& prompts, QObject* owner, FileDialogMode mode) {
+QString chooseDatFile(OperatorPrompts& prompts, QObject* owner, FileDialogMode mode,
+                      QByteArrayView currentPath) {
     FileDialogRequest dialog;
+    dialog.directory = currentPath.isEmpty()
+                           ? QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation)
+                           : QFileInfo(QString::fromUtf8(currentPath)).absolutePath();
     dialog.owner = owner;
     dialog.mode = mode;
     dialog.title = mode == FileDialogMode::Open ? QStringLiteral("ファイルのオープン")
@@ -74,8 +79,8 @@ void DocumentFiles::openDocument() {
     if (document_.documentModified &&
         !boxes_.ask(QStringLiteral("データを保存せずに別のファイルを開きますか？")))
         return;
-    const QString chosen =
-        chooseDatFile(boxes_.prompts(), window_.fileDialogOwner(), FileDialogMode::Open);
+    const QString chosen = chooseDatFile(boxes_.prompts(), window_.fileDialogOwner(),
+                                         FileDialogMode::Open, document_.documentPath.view());
     if (chosen.isEmpty())
         return;
     const auto path = documentPathBytes(chosen);
@@ -110,8 +115,8 @@ bool DocumentFiles::saveDocumentAs() {
     // Checked before the dialog, so that the operator does not choose a name for nothing.
     if (!titlesFitFile())
         return false;
-    QString chosen =
-        chooseDatFile(boxes_.prompts(), window_.fileDialogOwner(), FileDialogMode::Save);
+    QString chosen = chooseDatFile(boxes_.prompts(), window_.fileDialogOwner(),
+                                   FileDialogMode::Save, document_.documentPath.view());
     if (chosen.isEmpty())
         return false;
     if (!containsExtension(chosen, datExtension)) {
