@@ -14,6 +14,7 @@
 #include "settings/DisplayPositionDialog.h"
 #include "settings/ReadBackDialog.h"
 #include "settings/StartupPageDialog.h"
+#include "settings/TitleDialog.h"
 
 Program::Program(OperatorPrompts& prompts, const ConfigFolder& folder)
     : boxes_(prompts, state_.dialogs), settingsFile_(linkSettingsFile(folder)),
@@ -43,6 +44,8 @@ void Program::start() {
 void Program::registerDialogs() {
     window_.setDialog(AboutDialog::number,
                       [this](QWidget* owner) { AboutDialog(state_, owner).exec(); });
+    window_.setDialog(TitleDialog::number,
+                      [this](QWidget* owner) { TitleDialog(context_, owner).exec(); });
     window_.setDialog(DisplayPageDialog::number,
                       [this](QWidget* owner) { DisplayPageDialog(context_, owner).exec(); });
     window_.setDialog(StartupPageDialog::number,

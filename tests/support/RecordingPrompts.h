@@ -34,7 +34,7 @@ public:
     QQueue<bool> answers;
     QQueue<QString> paths;
     int unexpected = 0;
-    // Runs while a box is open, after it has been recorded: a real box runs a nested event
-    // loop, which a test plays by spinning the event loop here.
-    std::function<void()> whileShowing;
+    // Runs while a box is open, after it is recorded: a test can spin a nested event loop here,
+    // as a real box does while the operator reads it.
+    std::function<void(const MessageBoxRequest&)> whileShown;
 };
