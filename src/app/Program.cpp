@@ -7,6 +7,8 @@
 #include "connection/TcpClientDialog.h"
 #include "connection/TcpServerDialog.h"
 #include "document/DocumentReset.h"
+#include "glyphs/GlyphEditorDialog.h"
+#include "glyphs/GlyphInsertDialog.h"
 #include "link/LinkSettings.h"
 #include "settings/CharacterLevelDialog.h"
 #include "settings/DeviceAddressDialog.h"
@@ -58,6 +60,10 @@ void Program::registerDialogs() {
                       [this](QWidget* owner) { ReadBackDialog(context_, owner).exec(); });
     window_.setDialog(DeviceAddressDialog::number,
                       [this](QWidget* owner) { DeviceAddressDialog(context_, owner).exec(); });
+    window_.setDialog(GlyphEditorDialog::number,
+                      [this](QWidget* owner) { GlyphEditorDialog(context_, owner).exec(); });
+    window_.setDialog(GlyphInsertDialog::number,
+                      [this](QWidget* owner) { GlyphInsertDialog(context_, owner).exec(); });
     window_.setDialog(InterfaceDialog::number, [this](QWidget* owner) {
         InterfaceDialog(state_, settingsFile_, owner).exec();
     });

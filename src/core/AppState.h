@@ -2,6 +2,7 @@
 
 #include "core/DialogTracking.h"
 #include "core/FixedText.h"
+#include "core/GlyphState.h"
 #include "core/LinkConfiguration.h"
 
 #include <QObject>
@@ -35,6 +36,7 @@ struct AppState {
 
     LinkConfiguration link;
     DialogTracking dialogs;
+    GlyphState glyphs; // written by the glyph dialogs
 
     // TCP link state
     std::array<Connection, connectionCapacity> connectionTable{};

@@ -2,7 +2,6 @@
 
 #include "core/OperatorPrompts.h"
 
-#include <QByteArrayView>
 #include <QString>
 
 struct AppState;
@@ -10,12 +9,6 @@ struct SettingsDocument;
 class CommandSender;
 class DocumentWindow;
 class MessageBoxes;
-
-// Shows the open or save dialog for settings files, owned by owner, starting in the folder of
-// the current document (UTF-8 path), else in the user's documents folder; the chosen path, or
-// "" when the operator cancelled.
-QString chooseDatFile(OperatorPrompts& prompts, QObject* owner, FileDialogMode mode,
-                      QByteArrayView currentPath);
 
 // The File menu: New, Open, Save, Save As, and the question asked before the program ends.
 // documentPath holds the path in UTF-8 with the platform's separators; a path of more than
