@@ -16,6 +16,7 @@
 #include "settings/DisplayPageDialog.h"
 #include "settings/DisplayPositionDialog.h"
 #include "settings/ReadBackDialog.h"
+#include "settings/SendAllDialog.h"
 #include "settings/StartupPageDialog.h"
 #include "settings/SwitchTimeDialog.h"
 #include "settings/TitleDialog.h"
@@ -62,6 +63,8 @@ void Program::registerDialogs() {
                       [this](QWidget* owner) { CharacterLevelDialog(context_, owner).exec(); });
     window_.setDialog(DisplayPositionDialog::number,
                       [this](QWidget* owner) { DisplayPositionDialog(context_, owner).exec(); });
+    window_.setDialog(SendAllDialog::number,
+                      [this](QWidget* owner) { SendAllDialog(context_, owner).exec(); });
     window_.setDialog(ReadBackDialog::number,
                       [this](QWidget* owner) { ReadBackDialog(context_, owner).exec(); });
     window_.setDialog(DeviceAddressDialog::number,
