@@ -3,7 +3,6 @@
 #include "document/DatFile.h"
 #include "document/DocumentReset.h"
 #include "protocol/JisConversion.h"
-#include "settings/ReadBackCommands.h"
 #include "settings/ReadBackDialog.h"
 #include "settings/SendAllDialog.h"
 #include "support/LinkedDevice.h"
@@ -128,21 +127,6 @@ qsizetype giveTicks(TransferDialog& dialog, LinkedDevice& linked, int from, int 
 class TransfersTest : public QObject {
     Q_OBJECT
 private slots:
-    // The read request of every kind of step, and the idle steps between the two blocks.
-    void readRequests() {
-        const QStringList rows =
-            QString("1 RAST01B 2 RAST01T 3 RAST02B 4 RAST02T 5 RCTD01B 8 RCTD02T 9 RCTDPO01B "
-                    "12 RCTDPO02T 13 RCEL 14 RCWL 15 RSUS01B 18 RSUS02T 19 RP01B 22 RP02T 23 - "
-                    "29 - 30 RCT01T01 93 RCT01T64 94 RCT01B01 158 RCT02T01 222 RCT02B01 "
-                    "285 RCT02B64 0 - 286 -")
-                .split(' ');
-        for (qsizetype row = 0; row < rows.size(); row += 2) {
-            const QByteArray request =
-                rows[row + 1] == "-" ? "" : rows[row + 1].toLatin1() + "\r\n";
-            QCOMPARE(readBackRequest(rows[row].toInt()), request);
-        }
-    }
-
     void roundTrip_data() {
         QTest::addColumn<Link>("link");
         QTest::newRow("TCP") << Link::TcpClient;
@@ -164,10 +148,14 @@ private slots:
         fillAwayFromDefaults(linked.document);
         const auto pushed = std::make_unique<SettingsDocument>(linked.document);
 
-        auto dialog = openTransfer(SendAllDialog::number, context);
-        if (link == Link::Rs485)
-            choose(list(*dialog, "slaveAddressList"), 7);
-        startRun(*dialog, SendAllDialog::number);
+        const auto openAndStart = [&](int number) {
+            auto opened = openTransfer(number, context);
+            if (link == Link::Rs485)
+                choose(list(*opened, "slaveAddressList"), 7);
+            startRun(*opened, number);
+            return opened;
+        };
+        auto dialog = openAndStart(SendAllDialog::number);
         QTimer* timer = runTimer(*dialog);
         QVERIFY(timer->isActive() && !timer->isSingleShot());
         QCOMPARE(timer->timerType(), Qt::PreciseTimer);
@@ -209,10 +197,7 @@ private slots:
         linked.sender.resetExchange();
         device->clearRecords();
         linked.prompts.clear();
-        dialog = openTransfer(ReadBackDialog::number, context);
-        if (link == Link::Rs485)
-            choose(list(*dialog, "slaveAddressList"), 7);
-        startRun(*dialog, ReadBackDialog::number);
+        dialog = openAndStart(ReadBackDialog::number);
         QCOMPARE(runTimer(*dialog)->interval(), 400);
         QCOMPARE(runTimer(*dialog)->timerType(), Qt::PreciseTimer);
         QCOMPARE(giveTicks(*dialog, linked, 1, 1), 1);
@@ -229,7 +214,11 @@ private slots:
         QVERIFY(linked.prompts.boxes.isEmpty());
         QVERIFY(settle([&] { return answered(linked, 278); }));
         QCOMPARE(linked.prompts.texts(), QStringList{"Read ＯＫ"});
-        QCOMPARE(device->receivedLines()[21] + device->receivedLines()[22], "RP02TRCT01T01");
+        QCOMPARE(device->receivedLines().mid(0, 23).join(' ') + ' ' +
+                     device->receivedLines().last(),
+                 "RAST01B RAST01T RAST02B RAST02T RCTD01B RCTD01T RCTD02B RCTD02T RCTDPO01B "
+                 "RCTDPO01T RCTDPO02B RCTDPO02T RCEL RCWL RSUS01B RSUS01T RSUS02B RSUS02T RP01B "
+                 "RP01T RP02B RP02T RCT01T01 RCT02B64");
 
         const SettingsDocument& readBack = linked.document;
         QCOMPARE(readBack.titleDisplayOn, pushed->titleDisplayOn);
@@ -314,67 +303,60 @@ private slots:
         QCOMPARE(device->receivedLines().last(), firstLine);
     }
 
-    // A title that cannot be encoded ends the run after the titles before it, closes the dialog
-    // and names the reason; nothing follows while the box is open and the event loop runs.
-    void titleThatCannotBeSentEndsTheRun() {
+    // Boxes opened inside a tick. A title that cannot be encoded ends Send All after the titles
+    // before it, closes the dialog and names the reason; nothing follows while its box is open
+    // and the event loop runs. A failed send's box runs the event loop for seconds while the
+    // read-back's timer fires on; those ticks are dropped, so steps never overlap, and the read
+    // stops at the first tick after the box has closed.
+    void boxesInsideATick() {
         LinkedDevice linked;
         QCOMPARE(linked.start(Link::TcpClient), QString());
         DialogContext context{linked.state, linked.document, linked.boxes, linked.sender};
-        linked.document.titleTexts[5].assign(sjis({0x8260}) + "B");
-        SendAllDialog dialog(context);
-        startRun(dialog, SendAllDialog::number);
-        QCOMPARE(giveTicks(dialog, linked, 1, 5), 5);
-        runTimer(dialog)->blockSignals(false);
-        linked.prompts.whileShown = [](const MessageBoxRequest&) { QTest::qWait(2000); };
-        dialog.tick();
-        QCOMPARE(linked.prompts.texts(),
-                 QStringList{"ＪＩＳ第１水準,第２水準以外の字が選択されてます"});
-        QCOMPARE(linked.prompts.boxes.first().caption, "Error");
-        QCOMPARE(dialog.result(), 2);
-        QCOMPARE(shown(dialog), "   |0|Close");
-        QCOMPARE(linked.sender.exchange().sequenceStep, 0);
-        QCOMPARE(linked.devices.first()->receivedLines().size(), 5);
-    }
-
-    // A box opened inside a tick runs the event loop for seconds while the timer fires on; those
-    // ticks are dropped, so steps never overlap, and the failed send stops the read at the first
-    // tick after its box has closed.
-    void ticksNeverOverlap() {
-        LinkedDevice linked;
-        QCOMPARE(linked.start(Link::TcpClient), QString());
-        DialogContext context{linked.state, linked.document, linked.boxes, linked.sender};
-        ReadBackDialog dialog(context);
-        startRun(dialog, ReadBackDialog::number);
-        linked.devices.first()->closeAfterNextReply();
-        dialog.tick();
-        QVERIFY(settle([&] { return !linked.tcp.hasClientSocket(); }));
-        int ticksWhileShown = 0;
-        QObject::connect(runTimer(dialog), &QTimer::timeout, &dialog,
-                         [&] { ticksWhileShown += linked.prompts.boxes.size(); });
-        int spins = 1; // the first box only
+        sim::Device* device = linked.devices.first();
+        int spins = 2; // the first box of each dialog
         linked.prompts.whileShown = [&spins](const MessageBoxRequest&) {
             if (spins-- > 0)
                 QTest::qWait(2000);
         };
-        runTimer(dialog)->blockSignals(false);
-        dialog.tick();
+        linked.document.titleTexts[5].assign(sjis({0x8260}) + "B");
+        SendAllDialog sendAll(context);
+        startRun(sendAll, SendAllDialog::number);
+        QCOMPARE(giveTicks(sendAll, linked, 1, 5), 5);
+        runTimer(sendAll)->blockSignals(false);
+        sendAll.tick();
+        QCOMPARE(linked.prompts.texts(),
+                 QStringList{"ＪＩＳ第１水準,第２水準以外の字が選択されてます"});
+        QCOMPARE(linked.prompts.boxes.first().caption, "Error");
+        QCOMPARE(sendAll.result(), 2);
+        QCOMPARE(shown(sendAll), "   |0|Close");
+        QCOMPARE(linked.sender.exchange().sequenceStep, 0);
+        QCOMPARE(device->receivedLines().size(), 5);
+
+        device->clearRecords();
+        linked.prompts.clear();
+        ReadBackDialog readBack(context);
+        startRun(readBack, ReadBackDialog::number);
+        device->closeAfterNextReply();
+        readBack.tick();
+        QVERIFY(settle([&] { return !linked.tcp.hasClientSocket(); }));
+        int ticksWhileShown = 0;
+        QObject::connect(runTimer(readBack), &QTimer::timeout, &readBack,
+                         [&] { ticksWhileShown += int(linked.prompts.boxes.size()); });
+        runTimer(readBack)->blockSignals(false);
+        readBack.tick();
         QVERIFY(ticksWhileShown >= 3);
         QCOMPARE(linked.sender.exchange().sequenceStep, 3);
         QVERIFY(settle([&] { return linked.sender.exchange().sequenceStep == 0; }));
-        QCOMPARE(shown(dialog), "0|2|Close");
-        QCOMPARE(dialog.result(), 0);
+        QCOMPARE(shown(readBack), "0|2|Close");
+        QCOMPARE(readBack.result(), 0);
         QCOMPARE(linked.prompts.boxes.size(), 1);
-        QCOMPARE(linked.devices.first()->receivedLines(), QList<QByteArray>{"RAST01B"});
+        QCOMPARE(device->receivedLines(), QList<QByteArray>{"RAST01B"});
     }
 
     // Send All from its menu item; the read-back from its menu item and from ten right-clicks
     // in the window's corner.
     void menuAndCornerOpenTheDialogs() {
         QTemporaryDir folder;
-        QFile settings(folder.filePath("zev530tq.ini"));
-        QVERIFY(settings.open(QIODevice::WriteOnly));
-        settings.write("[ZEV-530TQ_Section]\r\nInterface=1\r\n");
-        settings.close();
         RecordingPrompts prompts;
         Program program(prompts, ConfigFolder(folder.path()));
         program.start();
