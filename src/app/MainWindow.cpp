@@ -195,7 +195,7 @@ void MainWindow::countCornerClick(QPoint panelPosition) {
 }
 
 bool MainWindow::requestExit() {
-    if (state_.tcpConnected == 1) {
+    if (tcp_.tcpConnected()) {
         boxes_.showStopError(QStringLiteral("TCP/IPを切断してください。"));
         return false;
     }

@@ -16,15 +16,17 @@
 
 Program::Program(OperatorPrompts& prompts, const ConfigFolder& folder)
     : boxes_(prompts, state_.dialogs), settingsFile_(linkSettingsFile(folder)),
-      serial_(state_, boxes_, folder), tcp_(state_, boxes_),
+      serial_(state_, boxes_, folder), tcp_(state_.link, boxes_),
       sender_(state_, document_, boxes_, serial_, tcp_), context_{state_, document_, boxes_,
-                                                                  sender_},
+                                                                  sender_, tcp_},
       window_(state_, document_, boxes_, sender_, tcp_) {
     QObject::connect(&serial_, &SerialLink::replyLine, &sender_.replies(),
                      [this](const QByteArray& line) { sender_.replies().handleSerialReply(line); });
-    // The connected step of the client role, also when its dialog has closed meanwhile.
-    QObject::connect(&tcp_, &TcpLink::clientConnected, &window_,
-                     [this] { onClientConnected(state_, boxes_); });
+    // The client role's connect has completed, also when its dialog has closed meanwhile. The
+    // box waits until the socket's own handler has returned.
+    QObject::connect(
+        &tcp_, &TcpLink::clientConnected, &window_,
+        [this] { boxes_.showSuccess(QStringLiteral("Socket 接続 OK")); }, Qt::QueuedConnection);
     registerDialogs();
 }
 
@@ -41,7 +43,7 @@ void Program::start() {
 
 void Program::registerDialogs() {
     window_.setDialog(AboutDialog::number,
-                      [this](QWidget* owner) { AboutDialog(state_, owner).exec(); });
+                      [this](QWidget* owner) { AboutDialog(state_.dialogs, tcp_, owner).exec(); });
     window_.setDialog(DisplayPageDialog::number,
                       [this](QWidget* owner) { DisplayPageDialog(context_, owner).exec(); });
     window_.setDialog(StartupPageDialog::number,
@@ -53,13 +55,13 @@ void Program::registerDialogs() {
     window_.setDialog(DeviceAddressDialog::number,
                       [this](QWidget* owner) { DeviceAddressDialog(context_, owner).exec(); });
     window_.setDialog(InterfaceDialog::number, [this](QWidget* owner) {
-        InterfaceDialog(state_, settingsFile_, owner).exec();
+        InterfaceDialog(state_, settingsFile_, tcp_, owner).exec();
     });
     window_.setDialog(SerialSettingsDialog::number, [this](QWidget* owner) {
         SerialSettingsDialog(state_, settingsFile_, owner).exec();
     });
     window_.setDialog(ClientServerDialog::number, [this](QWidget* owner) {
-        ClientServerDialog(state_, settingsFile_, owner).exec();
+        ClientServerDialog(state_, settingsFile_, tcp_, owner).exec();
     });
     window_.setDialog(TcpClientDialog::number, [this](QWidget* owner) {
         TcpClientDialog(state_, settingsFile_, tcp_, boxes_, owner).exec();

@@ -50,13 +50,11 @@ void TcpServerDialog::startListening() {
 }
 
 void TcpServerDialog::stopListening() {
-    tcp_.closeAllSockets();
+    tcp_.stopServer();
     form_->button1->setEnabled(true);
     form_->button1000->setEnabled(false);
     form_->edit1003->setText(QString(16, u' '));
     form_->list1002->clear();
-    state_.link.selectedConnection = -1;
-    state_.tcpConnected = 0;
 }
 
 void TcpServerDialog::chooseRow(int row) {
@@ -64,16 +62,15 @@ void TcpServerDialog::chooseRow(int row) {
     if (item == nullptr)
         return;
     const int entry = item->data(entryRole).toInt();
-    state_.link.selectedConnection = entry;
-    form_->edit1003->setText(addressText(state_.connectionTable[std::size_t(entry)]));
-    state_.tcpConnected = 1;
+    if (tcp_.chooseTarget(entry))
+        form_->edit1003->setText(addressText(tcp_.connectionTable()[std::size_t(entry)]));
 }
 
 void TcpServerDialog::refreshClientList() {
     QListWidget& list = *form_->list1002;
     list.clear();
     for (int entry = TcpLink::firstConnection; entry <= TcpLink::lastConnection; ++entry) {
-        const Connection& connection = state_.connectionTable[std::size_t(entry)];
+        const Connection& connection = tcp_.connectionTable()[std::size_t(entry)];
         if (connection.inUse != 1)
             continue;
         auto* item = new QListWidgetItem(addressText(connection), &list);
@@ -89,7 +86,7 @@ void TcpServerDialog::refreshClientList() {
     // must not go on naming it.
     const int chosen = state_.link.selectedConnection;
     if (chosen >= TcpLink::firstConnection && chosen <= TcpLink::lastConnection)
-        form_->edit1003->setText(addressText(state_.connectionTable[std::size_t(chosen)]));
+        form_->edit1003->setText(addressText(tcp_.connectionTable()[std::size_t(chosen)]));
     else
         form_->edit1003->setText(QString(16, u' '));
     const QString port = QString::fromLatin1(state_.link.portNumberText.view());

@@ -27,18 +27,6 @@ bool writeNumber(ProfileFile& file, QByteArrayView key, int value) {
     return file.writeString(sectionName, key, QByteArray::number(value));
 }
 
-void appendHostEntries(QList<ProfileFile::Entry>& entries, const LinkConfiguration& link,
-                       int entry) {
-    for (int octet = 0; octet < 4; ++octet)
-        entries.append(
-            {hostKey(entry, octet),
-             QByteArray::number(link.hostAddresses[std::size_t(entry)][std::size_t(octet)])});
-}
-
-bool isHostEntry(int entry) {
-    return entry >= 0 && entry < LinkConfiguration::hostCapacity;
-}
-
 } // namespace
 
 ProfileFile linkSettingsFile(const ConfigFolder& folder) {
@@ -109,26 +97,14 @@ bool writeSelectedConnection(ProfileFile& file, const LinkConfiguration& link) {
     return writeNumber(file, "select_number", link.selectedConnection);
 }
 
-bool writeHostCount(ProfileFile& file, const LinkConfiguration& link) {
-    return writeNumber(file, "list_count", link.hostCount);
-}
-
-bool writeHost(ProfileFile& file, const LinkConfiguration& link, int entry) {
-    if (!isHostEntry(entry))
-        return false;
-    QList<ProfileFile::Entry> entries;
-    appendHostEntries(entries, link, entry);
-    return file.writeStrings(sectionName, entries);
-}
-
-bool writeHostsFrom(ProfileFile& file, const LinkConfiguration& link, int firstEntry) {
-    const int end = std::min(link.hostCount, LinkConfiguration::hostCapacity);
-    if (!isHostEntry(firstEntry))
-        return false;
-    if (firstEntry >= end)
-        return true; // the last entry was deleted: no entry moved
-    QList<ProfileFile::Entry> entries;
-    for (int entry = firstEntry; entry < end; ++entry)
-        appendHostEntries(entries, link, entry);
+bool writeHostList(ProfileFile& file, const LinkConfiguration& link, int firstEntry) {
+    const int end = std::clamp(link.hostCount, 0, LinkConfiguration::hostCapacity);
+    QList<ProfileFile::Entry> entries{{"list_count", QByteArray::number(link.hostCount)}};
+    for (int entry = std::max(firstEntry, 0); entry < end; ++entry) {
+        for (int octet = 0; octet < 4; ++octet)
+            entries.append(
+                {hostKey(entry, octet),
+                 QByteArray::number(link.hostAddresses[std::size_t(entry)][std::size_t(octet)])});
+    }
     return file.writeStrings(sectionName, entries);
 }

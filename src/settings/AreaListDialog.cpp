@@ -26,7 +26,7 @@ AreaListDialog::AreaListDialog(DialogContext& context, QWidget* parent, const Te
                 [&context, send, area] { send(context, area); });
     }
     setUpSlaveAddressList(*form.list1081, context.state.link);
-    setConnectionCaption(*this, context.state, texts.connectionCaption);
+    setConnectionCaption(*this, context, texts.connectionCaption);
 }
 
 QStringList AreaListDialog::pageEntries() {

@@ -26,5 +26,5 @@ CharacterLevelDialog::CharacterLevelDialog(DialogContext& context, QWidget* pare
     connect(form.button1010, &QPushButton::clicked, this, [&context] { sendEdgeLevel(context); });
 
     setUpSlaveAddressList(*form.list1081, context.state.link);
-    setConnectionCaption(*this, context.state, QStringLiteral("文字レベルの設定 "));
+    setConnectionCaption(*this, context, QStringLiteral("文字レベルの設定 "));
 }

@@ -16,5 +16,5 @@ DeviceAddressDialog::DeviceAddressDialog(DialogContext& context, QWidget* parent
     setUpSlaveAddressList(*form.list1081, context.state.link, true);
     connect(form.button1083, &QPushButton::clicked, this,
             [&context] { sendDeviceAddress(context); });
-    setConnectionCaption(*this, context.state, QStringLiteral("機器のスレーブアドレス "));
+    setConnectionCaption(*this, context, QStringLiteral("機器のスレーブアドレス "));
 }

@@ -4,6 +4,7 @@
 #include "app/Program.h"
 #include "app/SingleInstance.h"
 #include "app/Startup.h"
+#include "support/ChosenDevice.h"
 #include "support/RecordingPrompts.h"
 
 #include <QAction>
@@ -104,14 +105,15 @@ private slots:
     void aboutBox() {
         AppState& state = program->state();
         state.link.selectedConnection = -1;
-        AboutDialog untitled(state);
+        AboutDialog untitled(state.dialogs, program->tcpLink());
         QCOMPARE(untitled.windowTitle(), "ZEV530TQのﾊﾞｰｼﾞｮﾝ情報");
         QVERIFY(!untitled.findChild<QLabel*>("icon")->pixmap().isNull());
         untitled.reject();
         QCOMPARE(untitled.result(), 1);
-        state.link.selectedConnection = 2;
-        state.connectionTable[2].addressText.assign("192.168.1.10");
-        QCOMPARE(AboutDialog(state).windowTitle(), "ZEV530TQのバージョン情報 192.168.1.10");
+        const auto device = connectChosenDevice(program->tcpLink(), state.link);
+        QVERIFY(device);
+        QCOMPARE(AboutDialog(state.dialogs, program->tcpLink()).windowTitle(),
+                 "ZEV530TQのバージョン情報 127.0.0.1");
     }
 
     // Ten right-clicks in the panel's top-left 20-pixel square open the read-back dialog; a click
@@ -140,12 +142,13 @@ private slots:
     void exit() {
         MainWindow& window = program->window();
         window.show();
-        program->state().tcpConnected = 1;
+        const auto device = connectChosenDevice(program->tcpLink(), program->state().link);
+        QVERIFY(device);
         window.menuItem(119)->trigger();
         QVERIFY(!window.close());
         QCOMPARE(prompts.texts(), QStringList(2, "TCP/IPを切断してください。"));
         QCOMPARE(prompts.boxes.first().icon, BoxIcon::Stop);
-        program->state().tcpConnected = 0;
+        program->tcpLink().stopServer();
         program->document().documentModified = 1;
         prompts.answerNext(false);
         prompts.chooseNext(QString());

@@ -28,7 +28,7 @@ struct ConnectionBench {
 
     // The operator sends page 5 for ch.1 Top from the display page dialog.
     void sendPageFromDialog() {
-        DialogContext context{state, program.document(), boxes, program.sender()};
+        DialogContext context{state, program.document(), boxes, program.sender(), tcp};
         DisplayPageDialog pages(context);
         emit pages.findChild<QComboBox*>("list1020")->activated(4);
         pages.findChild<QPushButton*>("button1005")->click();

@@ -1,6 +1,7 @@
 #include "ConnectionBench.h"
 #include "connection/ClientServerDialog.h"
 #include "connection/InterfaceDialog.h"
+#include "support/ChosenDevice.h"
 
 #include <QTimer>
 
@@ -38,9 +39,10 @@ void ChoiceDialogsTest::choicesWrittenAtOnceAndLockedWhileConnected() {
     QCOMPARE(bench.program.window().windowTitle(), "ZEV-530 Server Program");
 
     // The interface and the role must not change under an open TCP connection.
-    bench.state.tcpConnected = 1;
-    InterfaceDialog interface(bench.state, bench.settingsFile);
-    ClientServerDialog role(bench.state, bench.settingsFile);
+    const auto device = connectChosenDevice(bench.tcp, bench.state.link);
+    QVERIFY(device);
+    InterfaceDialog interface(bench.state, bench.settingsFile, bench.tcp);
+    ClientServerDialog role(bench.state, bench.settingsFile, bench.tcp);
     for (auto* list :
          {interface.findChild<QComboBox*>("list1014"), role.findChild<QComboBox*>("list1084")}) {
         QVERIFY(!list->isEnabled());

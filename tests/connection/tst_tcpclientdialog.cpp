@@ -93,15 +93,15 @@ void TcpClientDialogTest::connectSendAndDisconnect() {
     QTest::mouseClick(window->findChild<QPushButton*>("button1092"), Qt::LeftButton);
     // Closed before the connect completes: the program takes the connected step all the same.
     window.reset();
-    QTRY_COMPARE(bench->state.tcpConnected, 1);
-    QCOMPARE(bench->prompts.texts(), QStringList{"Socket 接続 OK"});
+    QTRY_VERIFY(bench->tcp.tcpConnected());
+    QTRY_COMPARE(bench->prompts.texts(), QStringList{"Socket 接続 OK"});
     bench->sendPageFromDialog();
     QTRY_COMPARE(device.device()->receivedLines(), QList<QByteArray>{"P01T05"});
     QVERIFY(!bench->program.window().requestExit());
 
     openDialog();
     QTest::mouseClick(window->findChild<QPushButton*>("button1089"), Qt::LeftButton);
-    QCOMPARE(bench->state.tcpConnected, 0);
+    QVERIFY(!bench->tcp.tcpConnected());
     QCOMPARE(bench->prompts.texts().last(), "Socket 切断 OK");
     QVERIFY(bench->program.window().requestExit());
 }

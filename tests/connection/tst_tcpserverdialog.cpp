@@ -20,7 +20,7 @@ private:
     // The connection table entry that holds a simulated device's connection, 0 when none.
     int entryOf(int index) const {
         for (int entry = TcpLink::firstConnection; entry <= TcpLink::lastConnection; ++entry) {
-            const Connection& connection = bench.state.connectionTable[std::size_t(entry)];
+            const Connection& connection = bench.tcp.connectionTable()[std::size_t(entry)];
             if (connection.inUse == 1 && devices.isConnected(index) &&
                 connection.socket->peerPort() == devices.localPort(index))
                 return entry;
@@ -80,7 +80,7 @@ void TcpServerDialogTest::threeDevicesChooseSendAndStop() {
     doubleClickRow(clientList(), 0);
     QTest::mouseClick(dialog->findChild<QPushButton*>("button1000"), Qt::LeftButton);
     QCOMPARE(bench.state.link.selectedConnection, -1);
-    QCOMPARE(bench.state.tcpConnected, 0);
+    QVERIFY(!bench.tcp.tcpConnected());
     QCOMPARE(clientList()->count(), 0);
     QVERIFY(!bench.tcp.isListening());
     QTRY_COMPARE(devices.connectedCount(), 0);

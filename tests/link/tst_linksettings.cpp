@@ -23,8 +23,7 @@ void writeFile(const QString& path, const QByteArray& bytes) {
 bool writeEveryKey(ProfileFile& file, const LinkConfiguration& link) {
     return writeInterfaceKind(file, link) && writeComPort(file, link) &&
            writeRs485Mode(file, link) && writeTcpRole(file, link) && writePortNumber(file, link) &&
-           writeSelectedConnection(file, link) && writeHostCount(file, link) &&
-           writeHost(file, link, 0) && writeHost(file, link, 100);
+           writeSelectedConnection(file, link) && writeHostList(file, link, 100);
 }
 
 } // namespace
@@ -62,7 +61,6 @@ private slots:
         state.link.hostCount = 101;
         state.link.hostAddresses[100] = {10, 0, 0, 5};
         QVERIFY(writeEveryKey(file, state.link));
-        QVERIFY(!writeHost(file, state.link, 256));
         const QByteArray hundredth = "ip:0_0=10\r\nip:0_1=0\r\nip:0_2=0\r\nip:0_3=5\r\n";
         QCOMPARE(fileBytes(path_),
                  "; ZEV-530TQ link settings\r\n[Other_Section]\r\ncom_port=5\r\n\r\n"
@@ -76,12 +74,12 @@ private slots:
 
         AppState read;
         loadLinkSettings(read.link, file);
+        QCOMPARE(read.link.hostAddresses[0], (Octets{192, 168, 1, 10}));
         ProfileFile copy(folder_->filePath("config/zev530tq.ini")); // the folder is made too
         QVERIFY(writeEveryKey(copy, read.link));
         QCOMPARE(fileBytes(copy.path()),
                  "[ZEV-530TQ_Section]\r\nInterface=1\r\ncom_port=3\r\nrs_control=1\r\n"
-                 "ClientServer=1\r\nport_number=00123\r\nselect_number=2\r\nlist_count=101\r\n"
-                 "ip00_0=192\r\nip00_1=168\r\nip00_2=1\r\nip00_3=10\r\n" +
+                 "ClientServer=1\r\nport_number=00123\r\nselect_number=2\r\nlist_count=101\r\n" +
                      hundredth);
     }
 

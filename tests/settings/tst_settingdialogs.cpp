@@ -1,9 +1,11 @@
 #include "DialogDriving.h"
 #include "core/AppState.h"
 #include "document/SettingsDocument.h"
+#include "link/TcpLink.h"
 #include "protocol/CommandSender.h"
 #include "protocol/MessageBoxes.h"
 #include "protocol/ReplyHandler.h"
+#include "support/ChosenDevice.h"
 #include "support/RecordingChannels.h"
 #include "support/RecordingPrompts.h"
 
@@ -18,7 +20,8 @@ struct Bench {
     RecordingTcpChannel tcp;
     MessageBoxes boxes{prompts, state.dialogs};
     CommandSender sender{state, document, boxes, serial, tcp};
-    DialogContext context{state, document, boxes, sender};
+    TcpLink tcpLink{state.link, boxes};
+    DialogContext context{state, document, boxes, sender, tcpLink};
 };
 
 // The links that decide whether the "Slave Address" list is enabled; Tcp has RS-485 mode set.
@@ -57,16 +60,17 @@ private slots:
         QFETCH(QString, caption);
         QFETCH(QString, connectionCaption);
         AppState& state = bench->state;
-        state.connectionTable[3].addressText.assign("192.168.10.3");
+        const auto device = connectChosenDevice(bench->tcpLink, state.link);
+        QVERIFY(device);
         state.link.interfaceKind = link == Tcp ? InterfaceKind::Tcp : InterfaceKind::Serial;
         state.link.rs485Mode = link == Rs232c ? Rs485Mode::Rs232c : Rs485Mode::Rs485;
         state.link.slaveAddress = 31;
         const bool enabled = dialog == 125 || link == Rs485;
-        for (int selected : {-1, 3}) {
+        for (int selected : {-1, TcpLink::firstConnection}) {
             state.link.selectedConnection = selected;
             auto window = openDialog(dialog, bench->context);
             QCOMPARE(window->windowTitle(),
-                     selected < 0 ? caption : connectionCaption + "192.168.10.3");
+                     selected < 0 ? caption : connectionCaption + "127.0.0.1");
             QComboBox* box = list(*window, "list1081");
             QCOMPARE(box->itemText(0) + box->itemText(31) + box->itemText(32), "0031Bloadcast");
             QCOMPARE(box->currentIndex(), enabled ? 31 : -1);

@@ -28,7 +28,8 @@ private slots:
         LinkedDevice linked;
         QCOMPARE(linked.start(link, {3, 7}), QString());
         linked.state.link.slaveAddress = 7;
-        DialogContext context{linked.state, linked.document, linked.boxes, linked.sender};
+        DialogContext context{linked.state, linked.document, linked.boxes, linked.sender,
+                              linked.tcp};
         sim::Device* device = linked.devices.last();
         const bool serial = link == Link::Rs232c || link == Link::Rs485;
 
