@@ -12,8 +12,8 @@ ClientServerDialog::ClientServerDialog(AppState& state, ProfileFile& settingsFil
     Ui::ClientServerDialog form;
     form.setupUi(this);
     beginDialog(*this, state.dialogs);
-    bindChoiceList(*form.list1084, {QStringLiteral("Client"), QStringLiteral("Server")}, state.link,
+    bindChoiceList(*form.roleList, {QStringLiteral("Client"), QStringLiteral("Server")}, state.link,
                    &LinkConfiguration::tcpRole, settingsFile, writeTcpRole,
                    lockedWhileConnected(tcp));
-    closeOn(*form.button1);
+    closeOn(*form.okButton);
 }

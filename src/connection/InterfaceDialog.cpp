@@ -12,9 +12,9 @@ InterfaceDialog::InterfaceDialog(AppState& state, ProfileFile& settingsFile, con
     Ui::InterfaceDialog form;
     form.setupUi(this);
     beginDialog(*this, state.dialogs);
-    bindChoiceList(*form.list1014, {QStringLiteral("RS-232C/485"), QStringLiteral("TCP/IP")},
+    bindChoiceList(*form.interfaceList, {QStringLiteral("RS-232C/485"), QStringLiteral("TCP/IP")},
                    state.link, &LinkConfiguration::interfaceKind, settingsFile, writeInterfaceKind,
                    lockedWhileConnected(tcp));
-    closeOn(*form.button1);
-    closeOn(*form.button2);
+    closeOn(*form.okButton);
+    closeOn(*form.closeButton);
 }

@@ -36,20 +36,21 @@ TcpClientDialog::TcpClientDialog(AppState& state, ProfileFile& settingsFile, Tcp
     // A chosen host that the list does not hold (none after the server role, or gone after
     // deletions) is not shown: the address box stays empty and a connect is refused.
     if (hosts_.isListed(state_.link.selectedConnection))
-        form_->address1085->setAddress(
+        form_->hostAddressEdit->setAddress(
             state_.link.hostAddresses[std::size_t(state_.link.selectedConnection)]);
     for (int host = 0; host < state_.link.hostCount; ++host)
-        form_->list1086->addItem(hostRowText(state_.link.hostAddresses[std::size_t(host)]));
-    bindPortNumberBox(*form_->edit1090, state_);
+        form_->hostList->addItem(hostRowText(state_.link.hostAddresses[std::size_t(host)]));
+    bindPortNumberBox(*form_->portEdit, state_);
     showConnected(tcp_.tcpConnected());
 
-    connect(form_->button1087, &QPushButton::clicked, this, &TcpClientDialog::addHost);
-    connect(form_->button1088, &QPushButton::clicked, this, &TcpClientDialog::deleteSelectedHost);
-    connect(form_->list1086, &QListWidget::itemDoubleClicked, this,
-            [this](QListWidgetItem* item) { chooseHost(form_->list1086->row(item)); });
-    connect(form_->button1092, &QPushButton::clicked, this, &TcpClientDialog::connectToHost);
-    connect(form_->button1089, &QPushButton::clicked, this, &TcpClientDialog::disconnectFromHost);
-    closeOn(*form_->button1);
+    connect(form_->addButton, &QPushButton::clicked, this, &TcpClientDialog::addHost);
+    connect(form_->deleteButton, &QPushButton::clicked, this, &TcpClientDialog::deleteSelectedHost);
+    connect(form_->hostList, &QListWidget::itemDoubleClicked, this,
+            [this](QListWidgetItem* item) { chooseHost(form_->hostList->row(item)); });
+    connect(form_->connectButton, &QPushButton::clicked, this, &TcpClientDialog::connectToHost);
+    connect(form_->disconnectButton, &QPushButton::clicked, this,
+            &TcpClientDialog::disconnectFromHost);
+    closeOn(*form_->okButton);
     connect(&tcp_, &TcpLink::tcpConnectedChanged, this, &TcpClientDialog::showConnected);
 }
 
@@ -61,27 +62,27 @@ void TcpClientDialog::done(int result) {
 }
 
 void TcpClientDialog::addHost() {
-    if (!hosts_.add(form_->address1085->address())) {
+    if (!hosts_.add(form_->hostAddressEdit->address())) {
         boxes_.showDialogError(hostListFullText);
         return;
     }
     const int host = state_.link.hostCount - 1;
-    form_->list1086->addItem(hostRowText(state_.link.hostAddresses[std::size_t(host)]));
+    form_->hostList->addItem(hostRowText(state_.link.hostAddresses[std::size_t(host)]));
 }
 
 void TcpClientDialog::deleteSelectedHost() {
     const int row = selectedRow();
     if (!hosts_.remove(row))
         return;
-    delete form_->list1086->takeItem(row);
+    delete form_->hostList->takeItem(row);
     // No row stays selected, so that a second press does not delete the next host unseen.
-    form_->list1086->clearSelection();
+    form_->hostList->clearSelection();
 }
 
 void TcpClientDialog::chooseHost(int row) {
     if (!hosts_.choose(row))
         return;
-    form_->address1085->setAddress(state_.link.hostAddresses[std::size_t(row)]);
+    form_->hostAddressEdit->setAddress(state_.link.hostAddresses[std::size_t(row)]);
 }
 
 void TcpClientDialog::connectToHost() {
@@ -99,11 +100,11 @@ void TcpClientDialog::disconnectFromHost() {
 }
 
 void TcpClientDialog::showConnected(bool connected) {
-    form_->button1092->setEnabled(!connected);
-    form_->button1089->setEnabled(connected);
+    form_->connectButton->setEnabled(!connected);
+    form_->disconnectButton->setEnabled(connected);
 }
 
 int TcpClientDialog::selectedRow() const {
-    const QList<QListWidgetItem*> selected = form_->list1086->selectedItems();
-    return selected.isEmpty() ? -1 : form_->list1086->row(selected.first());
+    const QList<QListWidgetItem*> selected = form_->hostList->selectedItems();
+    return selected.isEmpty() ? -1 : form_->hostList->row(selected.first());
 }

@@ -4,15 +4,22 @@
 #include "app/Program.h"
 #include "app/SingleInstance.h"
 #include "app/Startup.h"
+#include "connection/IpAddressEdit.h"
 #include "support/ChosenDevice.h"
 #include "support/RecordingPrompts.h"
 
+#include <QAbstractItemView>
 #include <QAction>
+#include <QComboBox>
+#include <QDialogButtonBox>
 #include <QFile>
 #include <QLabel>
+#include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
 #include <QProcess>
+#include <QPushButton>
+#include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -73,17 +80,25 @@ private slots:
                               "クライアント/サーバー, TCP/IPの設定",
                               "情報: ZEV530TQのﾊﾞｰｼﾞｮﾝ情報"}));
 
-        // The TCP/IP settings item (40008) opens the dialog of the role: client 134, server 102.
-        for (int item : {40012, 40010, 40014, 40016, 40065, 40018, 40020, 40022, 40024, 40009,
-                         40210, 40212, 40208, 40209, 40211, 120, 40008})
+        // Each item is an action named for what it does. The TCP/IP settings item opens the
+        // dialog of the role: client 134, server 102.
+        using enum MenuItem;
+        for (MenuItem item : {DisplayPage, Title, TitleDisplay, AutoSwitching, StartupPage,
+                              CharacterLevel, DisplayPosition, GlyphRegistration, GlyphInsertion,
+                              SendAll, SlaveAddress, ReadBack, Interface, SerialSettings,
+                              ClientServer, About, TcpSettings}) {
+            QCOMPARE(window.findChild<QAction*>(window.menuItem(item)->objectName()),
+                     window.menuItem(item));
             window.menuItem(item)->trigger();
+        }
+        QCOMPARE(window.menuItem(Exit)->objectName(), "exitAction");
         // The window title follows the role chosen in the client/server dialog (132).
         QCOMPARE(window.windowTitle(), "ZEV-530 Client Program");
         window.setDialog(132,
                          [this](QWidget*) { program->state().link.tcpRole = TcpRole::Server; });
-        window.menuItem(40211)->trigger();
+        window.menuItem(ClientServer)->trigger();
         QCOMPARE(window.windowTitle(), "ZEV-530 Server Program");
-        window.menuItem(40008)->trigger();
+        window.menuItem(TcpSettings)->trigger();
         QCOMPARE(opened, QList<int>({109, 108, 114, 117, 110, 111, 116, 115, 112, 106, 125, 118,
                                      105, 107, 132, 100, 134, 102}));
 
@@ -93,12 +108,49 @@ private slots:
         for (const auto& [interfaceKind, rs485Mode, serial, tcp, slaveAddress] : rules) {
             program->state().link.interfaceKind = InterfaceKind(interfaceKind);
             program->state().link.rs485Mode = Rs485Mode(rs485Mode);
-            emit qobject_cast<QMenu*>(window.menuItem(40209)->parent())->aboutToShow();
-            QCOMPARE(window.menuItem(40209)->isEnabled(), bool(serial));
-            QCOMPARE(window.menuItem(40211)->isEnabled(), bool(tcp));
-            QCOMPARE(window.menuItem(40008)->isEnabled(), bool(tcp));
-            QCOMPARE(window.menuItem(40210)->isEnabled(), bool(slaveAddress));
+            emit qobject_cast<QMenu*>(window.menuItem(SerialSettings)->parent())->aboutToShow();
+            QCOMPARE(window.menuItem(SerialSettings)->isEnabled(), bool(serial));
+            QCOMPARE(window.menuItem(ClientServer)->isEnabled(), bool(tcp));
+            QCOMPARE(window.menuItem(TcpSettings)->isEnabled(), bool(tcp));
+            QCOMPARE(window.menuItem(SlaveAddress)->isEnabled(), bool(slaveAddress));
         }
+    }
+
+    // Every dialog the program opens names its widgets for what they do, never by a resource
+    // number, and gives each control the name the operator reads, for assistive tools.
+    void dialogWidgetsNamedForTheOperator() {
+        program.reset();
+        program = std::make_unique<Program>(prompts, ConfigFolder(folder.path()));
+        program->start();
+        QStringList dialogs, misnamed;
+        for (int number = 100; number <= 140; ++number) {
+            QTimer::singleShot(0, [&] {
+                QWidget* dialog = QApplication::activeModalWidget();
+                if (dialog == nullptr)
+                    return;
+                dialogs << dialog->objectName();
+                for (QWidget* widget : dialog->findChildren<QWidget*>()) {
+                    const QString name = widget->objectName();
+                    if (name.isEmpty() || name.startsWith("qt_") ||
+                        qobject_cast<IpAddressEdit*>(widget->parent()))
+                        continue;
+                    const bool control = qobject_cast<QAbstractButton*>(widget) ||
+                                         qobject_cast<QComboBox*>(widget) ||
+                                         qobject_cast<QAbstractItemView*>(widget) ||
+                                         qobject_cast<QLineEdit*>(widget) ||
+                                         qobject_cast<IpAddressEdit*>(widget);
+                    if (name.contains(QRegularExpression("\\d$")) ||
+                        (control && widget->accessibleName().isEmpty()))
+                        misnamed << dialog->objectName() + "/" + name;
+                }
+                dialog->close();
+            });
+            program->window().openDialog(number);
+            QCoreApplication::processEvents(); // the check above, when nothing opened
+        }
+        QCOMPARE(dialogs.size(), 11);
+        QCOMPARE(misnamed, QStringList());
+
     }
 
     // The version box keeps its own caption until a connection is chosen; OK and Esc give 1.
@@ -144,7 +196,7 @@ private slots:
         window.show();
         const auto device = connectChosenDevice(program->tcpLink(), program->state().link);
         QVERIFY(device);
-        window.menuItem(119)->trigger();
+        window.menuItem(MenuItem::Exit)->trigger();
         QVERIFY(!window.close());
         QCOMPARE(prompts.texts(), QStringList(2, "TCP/IPを切断してください。"));
         QCOMPARE(prompts.boxes.first().icon, BoxIcon::Stop);
@@ -163,19 +215,19 @@ private slots:
 
     void fileMenuRunsTheDocumentOperations() {
         MainWindow& window = program->window();
-        window.menuItem(40003)->trigger();
+        window.menuItem(MenuItem::SaveDocument)->trigger();
         QCOMPARE(prompts.texts(), QStringList{"Don't file open"});
         const QString path = folder.filePath("menu.dat");
         prompts.chooseNext(path);
-        window.menuItem(40004)->trigger();
+        window.menuItem(MenuItem::SaveDocumentAs)->trigger();
         QVERIFY(QFile::exists(path));
         program->document().documentModified = 1;
         prompts.answerNext(true);
-        window.menuItem(40001)->trigger();
+        window.menuItem(MenuItem::NewDocument)->trigger();
         QCOMPARE(prompts.questions.last().text, "データを保存せずに新規作成しますか？");
         QCOMPARE(fileNameLabelText(program->document()), "File Name ");
         prompts.chooseNext(path);
-        window.menuItem(40002)->trigger();
+        window.menuItem(MenuItem::OpenDocument)->trigger();
         QCOMPARE(fileNameLabelText(program->document()), path);
         QCOMPARE(prompts.unexpected, 0);
     }

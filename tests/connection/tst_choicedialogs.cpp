@@ -19,7 +19,7 @@ void ChoiceDialogsTest::choicesWrittenAtOnceAndLockedWhileConnected() {
         int dialog;
         const char* list;
         int chosen;
-    } choices[] = {{105, "list1014", 0}, {107, "list1011", 2}, {132, "list1084", 1}};
+    } choices[] = {{105, "interfaceList", 0}, {107, "comPortList", 2}, {132, "roleList", 1}};
     QStringList captions;
     QList<QByteArray> written;
     for (const auto& choice : choices) {
@@ -43,8 +43,8 @@ void ChoiceDialogsTest::choicesWrittenAtOnceAndLockedWhileConnected() {
     QVERIFY(device);
     InterfaceDialog interface(bench.state, bench.settingsFile, bench.tcp);
     ClientServerDialog role(bench.state, bench.settingsFile, bench.tcp);
-    for (auto* list :
-         {interface.findChild<QComboBox*>("list1014"), role.findChild<QComboBox*>("list1084")}) {
+    for (auto* list : {interface.findChild<QComboBox*>("interfaceList"),
+                       role.findChild<QComboBox*>("roleList")}) {
         QVERIFY(!list->isEnabled());
         QCOMPARE(list->currentIndex(), -1);
     }

@@ -71,12 +71,12 @@ private slots:
             auto window = openDialog(dialog, bench->context);
             QCOMPARE(window->windowTitle(),
                      selected < 0 ? caption : connectionCaption + "127.0.0.1");
-            QComboBox* box = list(*window, "list1081");
+            QComboBox* box = list(*window, "slaveAddressList");
             QCOMPARE(box->itemText(0) + box->itemText(31) + box->itemText(32), "0031Bloadcast");
             QCOMPARE(box->currentIndex(), enabled ? 31 : -1);
             QCOMPARE(box->isEnabled(), enabled);
             if (selected < 0)
-                press(*window, "button2");
+                press(*window, "closeButton");
             else
                 QTest::keyClick(window.get(), Qt::Key_Escape);
             QCOMPARE(window->result(), dialog == 125 ? 1 : 2);
@@ -87,15 +87,15 @@ private slots:
     // the document, into the field of its own area.
     void listsHoldOnlyTheOperatorsChoice() {
         bench->document.startupPage[2] = 70; // only a damaged document holds it
-        const std::pair<int, int> dialogs[] = {{109, 0}, {110, -1}, {116, 7}}; // list1022 shows
+        const std::pair<int, int> dialogs[] = {{109, 0}, {110, -1}, {116, 7}}; // ch.2 Top shows
         for (const auto& [dialog, shown] : dialogs) {
             auto window = openDialog(dialog, bench->context);
-            const QComboBox* box = list(*window, "list1020");
+            const QComboBox* box = list(*window, "ch1TopList");
             QCOMPARE(box->itemText(box->count() - 1), dialog == 116 ? "15" : "AUTO");
-            QCOMPARE(list(*window, "list1022")->currentIndex(), shown);
-            choose(list(*window, "list1023"), dialog - 105);
-            list(*window, "list1021")->setCurrentIndex(3);
-            list(*window, "list1081")->setCurrentIndex(9);
+            QCOMPARE(list(*window, "ch2TopList")->currentIndex(), shown);
+            choose(list(*window, "ch2BottomList"), dialog - 105);
+            list(*window, "ch1BottomList")->setCurrentIndex(3);
+            list(*window, "slaveAddressList")->setCurrentIndex(9);
         }
         QCOMPARE(bench->document.displayPage, (SettingsDocument::PerArea{0, 0, 0, 4}));
         QCOMPARE(bench->document.startupPage, (SettingsDocument::PerArea{0, 0, 70, 5}));
@@ -106,10 +106,11 @@ private slots:
         bench->sender.replies().handleSerialReply("CWL3\r\n");
         bench->sender.replies().handleSerialReply("CEL0\r\n");
         CharacterLevelDialog window(bench->context);
-        QCOMPARE(list(window, "list1058")->currentText() + list(window, "list1059")->currentText(),
+        QCOMPARE(list(window, "whiteLevelList")->currentText() +
+                     list(window, "edgeLevelList")->currentText(),
                  "11");
-        press(window, "button1009");
-        choose(list(window, "list1058"), 2);
+        press(window, "whiteLevelSetButton");
+        choose(list(window, "whiteLevelList"), 2);
         QCOMPARE(bench->serial.writes, QList<QByteArray>{"CWL1\r\n"});
         QCOMPARE(bench->document.whiteLevel, 3);
         QCOMPARE(bench->document.selectedWhiteLevel, 2);
