@@ -21,6 +21,7 @@
 #include <QContextMenuEvent>
 #include <QLayout>
 #include <QMenuBar>
+#include <QScreen>
 
 namespace {
 
@@ -111,8 +112,10 @@ MainWindow::MainWindow(AppState& state, SettingsDocument& document, MessageBoxes
     setCentralWidget(panel_);
     buildMenu();
     updateTitle();
-    // The window keeps the size that shows the whole panel.
+    // The window keeps the size that shows the whole panel, and opens at the top-left corner
+    // of the screen's free area, where the maintenance gesture's corner has always been.
     layout()->setSizeConstraint(QLayout::SetFixedSize);
+    move(screen()->availableGeometry().topLeft());
 
     replyTimer_.setInterval(replyTimerInterval);
     connect(&replyTimer_, &QTimer::timeout, &sender_, &CommandSender::checkReplyTimeout);

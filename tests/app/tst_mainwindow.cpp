@@ -20,6 +20,7 @@
 #include <QProcess>
 #include <QPushButton>
 #include <QRegularExpression>
+#include <QScreen>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -83,10 +84,10 @@ private slots:
         // Each item is an action named for what it does. The TCP/IP settings item opens the
         // dialog of the role: client 134, server 102.
         using enum MenuItem;
-        for (MenuItem item : {DisplayPage, Title, TitleDisplay, AutoSwitching, StartupPage,
-                              CharacterLevel, DisplayPosition, GlyphRegistration, GlyphInsertion,
-                              SendAll, SlaveAddress, ReadBack, Interface, SerialSettings,
-                              ClientServer, About, TcpSettings}) {
+        for (MenuItem item :
+             {DisplayPage, Title, TitleDisplay, AutoSwitching, StartupPage, CharacterLevel,
+              DisplayPosition, GlyphRegistration, GlyphInsertion, SendAll, SlaveAddress, ReadBack,
+              Interface, SerialSettings, ClientServer, About, TcpSettings}) {
             QCOMPARE(window.findChild<QAction*>(window.menuItem(item)->objectName()),
                      window.menuItem(item));
             window.menuItem(item)->trigger();
@@ -150,7 +151,6 @@ private slots:
         }
         QCOMPARE(dialogs.size(), 11);
         QCOMPARE(misnamed, QStringList());
-
     }
 
     // The version box keeps its own caption until a connection is chosen; OK and Esc give 1.
@@ -230,6 +230,14 @@ private slots:
         window.menuItem(MenuItem::OpenDocument)->trigger();
         QCOMPARE(fileNameLabelText(program->document()), path);
         QCOMPARE(prompts.unexpected, 0);
+    }
+
+    // At the top-left corner of the screen's free area, placed by the program itself.
+    void windowOpensAtTheTopLeft() {
+        MainWindow& window = program->window();
+        QVERIFY(window.testAttribute(Qt::WA_Moved));
+        window.show();
+        QCOMPARE(window.frameGeometry().topLeft(), window.screen()->availableGeometry().topLeft());
     }
 
     void startUpReadsTheSettingsFile() {
