@@ -20,7 +20,8 @@ ProfileFile linkSettingsFile(const ConfigFolder& folder);
 int decimalValue(QByteArrayView text);
 
 // The key of one octet of a host entry: "ip", the entry in two digits ('0' plus the tens, so
-// entry 100 is ":0"), "_" and the octet number 0 to 3.
+// entry 100 is ":0"), "_" and the octet number 0 to 3. Entries 130 to 139, for which that rule
+// would give "=" ("ip=0_0"), are written with their whole number instead ("ip130_0").
 QByteArray hostKey(int entry, int octet);
 
 // Reads every key into the link configuration; a missing file, section or key gives the field's

@@ -4,6 +4,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QSaveFile>
+#include <algorithm>
 #include <optional>
 
 namespace {
@@ -98,6 +99,23 @@ public:
         return values;
     }
 
+    // Removes the section's lines that begin with one of the retired texts.
+    void removeLines(QByteArrayView section, const QList<QByteArray>& retiredLines) {
+        const auto range = sectionLines(section);
+        if (!range || retiredLines.isEmpty())
+            return;
+        const auto retired = [&retiredLines](const QByteArray& line) {
+            const QByteArray text = line.trimmed();
+            return std::any_of(
+                retiredLines.begin(), retiredLines.end(), [&text](const QByteArray& start) {
+                    return text.size() >= start.size() && sameName(text.left(start.size()), start);
+                });
+        };
+        lines_.erase(
+            std::remove_if(lines_.begin() + range->first, lines_.begin() + range->second, retired),
+            lines_.begin() + range->second);
+    }
+
     // Changes the lines of keys that exist and adds the others after the section's last line
     // that is not blank, in the order given.
     void setValues(QByteArrayView section, const QList<ProfileFile::Entry>& entries) {
@@ -177,8 +195,10 @@ bool ProfileFile::writeString(QByteArrayView section, QByteArrayView key, QByteA
     return writeStrings(section, {{key.toByteArray(), value.toByteArray()}});
 }
 
-bool ProfileFile::writeStrings(QByteArrayView section, const QList<Entry>& entries) {
+bool ProfileFile::writeStrings(QByteArrayView section, const QList<Entry>& entries,
+                               const QList<QByteArray>& retiredLines) {
     ProfileLines lines = ProfileLines::read(path_);
+    lines.removeLines(section, retiredLines);
     lines.setValues(section, entries);
 
     if (!QDir().mkpath(QFileInfo(path_).absolutePath()))

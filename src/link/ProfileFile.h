@@ -40,8 +40,11 @@ public:
 
     // Sets one key, creating the file (and its folder) and the section when they are missing.
     bool writeString(QByteArrayView section, QByteArrayView key, QByteArrayView value);
-    // Sets several keys of one section with a single replacement of the file.
-    bool writeStrings(QByteArrayView section, const QList<Entry>& entries);
+    // Sets several keys of one section with a single replacement of the file. Lines that begin
+    // with one of retiredLines (the text in front of a value, "key="), which an earlier version
+    // wrote under a name no reader finds, go in the same replacement.
+    bool writeStrings(QByteArrayView section, const QList<Entry>& entries,
+                      const QList<QByteArray>& retiredLines = {});
 
 private:
     QString path_;

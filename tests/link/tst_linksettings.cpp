@@ -83,6 +83,58 @@ private slots:
                      hundredth);
     }
 
+    void hostKeysReadBack_data() {
+        QTest::addColumn<int>("entry");
+        QTest::addColumn<int>("octet");
+        QTest::addColumn<QByteArray>("key");
+        // Entries 100 and up keep the keys earlier versions wrote ('0' plus the tens)...
+        QTest::newRow("0") << 0 << 0 << QByteArray("ip00_0");
+        QTest::newRow("12") << 12 << 3 << QByteArray("ip12_3");
+        QTest::newRow("100") << 100 << 0 << QByteArray("ip:0_0");
+        QTest::newRow("129") << 129 << 3 << QByteArray("ip<9_3");
+        QTest::newRow("140") << 140 << 0 << QByteArray("ip>0_0");
+        QTest::newRow("255") << 255 << 3 << QByteArray("ipI5_3");
+        // ...save 130 to 139, where that rule puts "=" into the key: no reader finds it again.
+        QTest::newRow("130") << 130 << 0 << QByteArray("ip130_0");
+        QTest::newRow("139") << 139 << 3 << QByteArray("ip139_3");
+    }
+
+    void hostKeysReadBack() {
+        QFETCH(int, entry);
+        QFETCH(int, octet);
+        QFETCH(QByteArray, key);
+        QCOMPARE(hostKey(entry, octet), key);
+    }
+
+    // A file of an earlier version, grown by the "ip=…" lines of host 130 that it could never
+    // find again: they disturb no other host, and the next save of the list drops them. Hosts
+    // 130 to 139 then read back, and saving again does not grow the file.
+    void hostsBeyond129ReadBackAndTheFileStopsGrowing() {
+        QByteArray old = "[ZEV-530TQ_Section]\r\nlist_count=141\r\n"
+                         "ip00_0=192\r\nip00_1=168\r\nip00_2=1\r\nip00_3=10\r\n";
+        for (int copy = 0; copy < 3; ++copy)
+            old += "ip=0_0=10\r\nip=0_1=0\r\nip=0_2=0\r\nip=0_3=130\r\n";
+        old += "ip>0_0=10\r\nip>0_1=0\r\nip>0_2=0\r\nip>0_3=140\r\n";
+        writeFile(path_, old);
+        ProfileFile file(path_);
+        AppState state;
+        loadLinkSettings(state.link, file);
+        QCOMPARE(state.link.hostAddresses[0], (Octets{192, 168, 1, 10}));
+        QCOMPARE(state.link.hostAddresses[130], (Octets{0, 0, 0, 0}));
+        QCOMPARE(state.link.hostAddresses[140], (Octets{10, 0, 0, 140}));
+
+        state.link.hostAddresses[130] = {10, 0, 0, 130};
+        state.link.hostAddresses[139] = {10, 0, 0, 139};
+        QVERIFY(writeHostList(file, state.link, 130));
+        const QByteArray saved = fileBytes(path_);
+        QVERIFY(!saved.contains("ip="));
+        QVERIFY(writeHostList(file, state.link, 130));
+        QCOMPARE(fileBytes(path_), saved);
+        AppState read;
+        loadLinkSettings(read.link, file);
+        QCOMPARE(read.link.hostAddresses, state.link.hostAddresses);
+    }
+
     void loadConvertsLikeTheWindowsProgram() {
         AppState state;
         state.link.portNumberText.assign("1");
