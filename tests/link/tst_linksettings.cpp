@@ -1,4 +1,5 @@
 #include "core/AppState.h"
+#include "link/HostList.h"
 #include "link/LinkSettings.h"
 
 #include <QDir>
@@ -6,7 +7,42 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#ifdef Q_OS_LINUX
+#include <sys/inotify.h>
+#include <unistd.h>
+#endif
+
 namespace {
+
+#ifdef Q_OS_LINUX
+// Counts the times a file of the folder is put in place (created or renamed onto its name), as
+// the kernel reports them.
+class ReplacementCounter {
+public:
+    explicit ReplacementCounter(const QString& folder) : fd_(inotify_init1(IN_NONBLOCK)) {
+        inotify_add_watch(fd_, QFile::encodeName(folder).constData(), IN_CREATE | IN_MOVED_TO);
+    }
+    ~ReplacementCounter() { close(fd_); }
+
+    // The replacements of the named file since the last call.
+    int take(const QByteArray& name) {
+        int count = 0;
+        alignas(inotify_event) char buffer[4096];
+        for (ssize_t size; (size = read(fd_, buffer, sizeof buffer)) > 0;) {
+            for (const char* at = buffer; at < buffer + size;) {
+                const auto* event = reinterpret_cast<const inotify_event*>(at);
+                if (event->len > 0 && name == event->name)
+                    ++count;
+                at += sizeof(inotify_event) + event->len;
+            }
+        }
+        return count;
+    }
+
+private:
+    int fd_;
+};
+#endif
 
 using Octets = std::array<std::uint8_t, 4>;
 
@@ -133,6 +169,31 @@ private slots:
         AppState read;
         loadLinkSettings(read.link, file);
         QCOMPARE(read.link.hostAddresses, state.link.hostAddresses);
+    }
+
+    // Adding, deleting or choosing a host is one save, so that a crash cannot leave a count
+    // that does not match the hosts.
+    void hostListChangeIsOneSave() {
+#ifdef Q_OS_LINUX
+        ProfileFile file(path_);
+        AppState state;
+        HostList hosts(state.link, file);
+        ReplacementCounter saves(folder_->path());
+        for (std::uint8_t host = 1; host <= 3; ++host)
+            QVERIFY(hosts.add({10, 0, 0, host}));
+        QCOMPARE(saves.take("zev530tq.ini"), 3);
+        QVERIFY(hosts.remove(0));
+        QVERIFY(hosts.choose(1));
+        QVERIFY(!hosts.remove(2) && !hosts.choose(2)); // no such host: nothing saved
+        QCOMPARE(saves.take("zev530tq.ini"), 2);
+        AppState read;
+        loadLinkSettings(read.link, file);
+        QCOMPARE(read.link.hostCount, 2);
+        QCOMPARE(read.link.hostAddresses[1], (Octets{10, 0, 0, 3}));
+        QCOMPARE(read.link.selectedConnection, 1);
+#else
+        QSKIP("counts the saves with inotify");
+#endif
     }
 
     void loadConvertsLikeTheWindowsProgram() {
