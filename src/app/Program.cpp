@@ -6,6 +6,7 @@
 #include "connection/SerialSettingsDialog.h"
 #include "connection/TcpClientDialog.h"
 #include "connection/TcpServerDialog.h"
+#include "core/FileReplacement.h"
 #include "document/DocumentReset.h"
 #include "link/LinkSettings.h"
 #include "settings/CharacterLevelDialog.h"
@@ -27,6 +28,9 @@ Program::Program(OperatorPrompts& prompts, const ConfigFolder& folder)
     QObject::connect(
         &tcp_, &TcpLink::clientConnected, &window_,
         [this] { boxes_.showSuccess(QStringLiteral("Socket 接続 OK")); }, Qt::QueuedConnection);
+    // A settings change that could not be saved is not kept from the operator.
+    QObject::connect(&settingsFile_, &ProfileFile::writeFailed, &window_,
+                     [this](const QString& text) { boxes_.showError(text); });
     registerDialogs();
 }
 
@@ -34,6 +38,7 @@ void Program::start() {
     tcp_.resetConnectionTable();
     resetDocument(document_, state_);
     sender_.resetExchange();
+    removeLeftoverReplacement(settingsFile_.path());
     loadLinkSettings(state_.link, settingsFile_);
     window_.updateTitle();
     // The port and whether it is opened at all are decided here, once.

@@ -240,9 +240,16 @@ private slots:
         QCOMPARE(window.frameGeometry().topLeft(), window.screen()->availableGeometry().topLeft());
     }
 
+    // Start-up also removes what a killed save of the settings file left, and nothing else.
     void startUpReadsTheSettingsFile() {
+        for (const char* name : {"zev530tq.ini.zev530tq-new", "zev530tq.ini.backup"}) {
+            QFile leftover(folder.filePath(name));
+            QVERIFY(leftover.open(QIODevice::WriteOnly));
+        }
         startProgram("Interface=1\r\nClientServer=1\r\nport_number=09004\r\n");
         QCOMPARE(program->window().windowTitle(), "ZEV-530 Server Program");
+        QVERIFY(!QFile::exists(folder.filePath("zev530tq.ini.zev530tq-new")));
+        QVERIFY(QFile::remove(folder.filePath("zev530tq.ini.backup")));
 
         // COM1 names a device that does not exist here: each set-up step reports itself.
         QVERIFY(QFile::link("/nonexistent/zev530tq-port", folder.filePath("COM1")));

@@ -1,6 +1,7 @@
 #include "ConnectionBench.h"
 #include "connection/ClientServerDialog.h"
 #include "connection/InterfaceDialog.h"
+#include "connection/SerialSettingsDialog.h"
 #include "support/ChosenDevice.h"
 
 #include <QTimer>
@@ -37,6 +38,20 @@ void ChoiceDialogsTest::choicesWrittenAtOnceAndLockedWhileConnected() {
     QCOMPARE(written, QList<QByteArray>({"Interface=0\r\n", "Interface=0\r\ncom_port=2\r\n",
                                          "Interface=0\r\ncom_port=2\r\nClientServer=1\r\n"}));
     QCOMPARE(bench.program.window().windowTitle(), "ZEV-530 Server Program");
+
+    // A settings file that cannot be read is not written, and the operator is told.
+    QVERIFY(QFile::remove(bench.settingsFile.path()));
+    QVERIFY(QDir().mkdir(bench.settingsFile.path()));
+    QTimer::singleShot(0, [] {
+        QWidget* opened = QApplication::activeModalWidget();
+        emit opened->findChild<QComboBox*>("comPortList")->activated(1);
+        opened->close();
+    });
+    bench.program.window().openDialog(SerialSettingsDialog::number);
+    QCOMPARE(bench.prompts.texts(),
+             QStringList{QDir::toNativeSeparators(bench.settingsFile.path()) +
+                         " を読み込めないため、設定を書き込みませんでした。"});
+    QVERIFY(QDir().rmdir(bench.settingsFile.path()));
 
     // The interface and the role must not change under an open TCP connection.
     const auto device = connectChosenDevice(bench.tcp, bench.state.link);

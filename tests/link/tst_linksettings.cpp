@@ -4,9 +4,13 @@
 
 #include <QDir>
 #include <QFile>
+#include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
 
+#ifdef Q_OS_UNIX
+#include <sys/stat.h>
+#endif
 #ifdef Q_OS_LINUX
 #include <sys/inotify.h>
 #include <unistd.h>
@@ -194,6 +198,47 @@ private slots:
 #else
         QSKIP("counts the saves with inotify");
 #endif
+    }
+
+    // A file that is there but cannot be read reads as empty and is never replaced: a write
+    // would keep nothing but its own key. The refusal is reported.
+    void unreadableFileIsNeverReplaced() {
+        AppState state;
+        state.link.comPortIndex = 2;
+        const QString refused =
+            QDir::toNativeSeparators(path_) + " を読み込めないため、設定を書き込みませんでした。";
+        {
+            QVERIFY(QDir(folder_->path()).mkdir("zev530tq.ini"));
+            ProfileFile folder(path_);
+            QSignalSpy failures(&folder, &ProfileFile::writeFailed);
+            QVERIFY(!writeComPort(folder, state.link));
+            QVERIFY(QFileInfo(path_).isDir());
+            QCOMPARE(failures.size(), 1);
+            QCOMPARE(failures.first().first().toString(), refused);
+            QVERIFY(QDir(folder_->path()).rmdir("zev530tq.ini"));
+        }
+#ifdef Q_OS_UNIX
+        // A pipe would hold the reader until somebody writes into it.
+        QVERIFY(mkfifo(QFile::encodeName(path_).constData(), 0600) == 0);
+        ProfileFile pipe(path_);
+        loadLinkSettings(state.link, pipe);
+        QCOMPARE(state.link.comPortIndex, 0);
+        QVERIFY(!writeComPort(pipe, state.link));
+        QVERIFY(QFileInfo(path_).exists() && !QFileInfo(path_).isFile());
+        QVERIFY(QFile::remove(path_));
+#endif
+        // No permission to read (which an administrator has anyway).
+        const QByteArray kept = "[ZEV-530TQ_Section]\r\nInterface=1\r\ncom_port=3\r\n";
+        writeFile(path_, kept);
+        QVERIFY(QFile::setPermissions(path_, QFile::WriteOwner));
+        if (QFile unreadable(path_); !unreadable.open(QIODevice::ReadOnly)) {
+            ProfileFile file(path_);
+            QSignalSpy failures(&file, &ProfileFile::writeFailed);
+            QVERIFY(!writeComPort(file, state.link));
+            QCOMPARE(failures.size(), 1);
+        }
+        QVERIFY(QFile::setPermissions(path_, QFile::ReadOwner | QFile::WriteOwner));
+        QCOMPARE(fileBytes(path_), kept);
     }
 
     void loadConvertsLikeTheWindowsProgram() {
