@@ -15,6 +15,7 @@ Reply Device::receive(const QByteArray& line, bool broadcast) {
 
     Reply reply;
     if (broadcast) {
+        emit broadcastReceived(seen);
         respond(line);
         return reply;
     }

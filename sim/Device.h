@@ -50,6 +50,8 @@ public:
 
 signals:
     void lineReceived(const QByteArray& line);
+    // Follows lineReceived for a line sent to every device on the bus (RS-485 "FF").
+    void broadcastReceived(const QByteArray& line);
     void replySent(const QByteArray& bytes);
 
 private:

@@ -6,8 +6,6 @@
 
 namespace sim {
 
-namespace {
-
 QString printable(const QByteArray& text) {
     QString shown;
     for (char byte : text) {
@@ -19,8 +17,6 @@ QString printable(const QByteArray& text) {
     }
     return shown;
 }
-
-} // namespace
 
 void logTraffic(Device* device, const QString& name, QTextStream& out) {
     QObject::connect(device, &Device::lineReceived, device, [&out, name](const QByteArray& line) {

@@ -5,16 +5,18 @@
 #include "sim/TcpDeviceClients.h"
 #include "sim/TcpDeviceServer.h"
 #include "sim/TrafficLog.h"
+#include "sim/monitor/MonitorWindow.h"
 
 #ifdef ZEV_SIM_POSIX
 #include "sim/SerialDeviceBus.h"
 #include "sim/TerminationSignals_posix.h"
 #endif
 
+#include <QApplication>
 #include <QCommandLineParser>
-#include <QCoreApplication>
 #include <QHostAddress>
 #include <QTextStream>
+#include <algorithm>
 #include <memory>
 #include <optional>
 
@@ -71,7 +73,13 @@ QString twoDigitAddress(int address) {
 } // namespace
 
 int main(int argc, char* argv[]) {
-    QCoreApplication app(argc, argv);
+    // Only the monitor needs a display; without it the simulator stays a console program.
+    const bool monitor = std::any_of(argv + 1, argv + argc, [](const char* argument) {
+        return qstrcmp(argument, "--monitor") == 0;
+    });
+    const std::unique_ptr<QCoreApplication> app =
+        monitor ? std::make_unique<QApplication>(argc, argv)
+                : std::make_unique<QCoreApplication>(argc, argv);
     QCoreApplication::setApplicationName(QStringLiteral("zev530tq-sim"));
 
     QCommandLineParser parser;
@@ -85,7 +93,9 @@ int main(int argc, char* argv[]) {
         "  zev530tq-sim --connect 127.0.0.1:9004 --devices 3\n"
         "      three devices connecting to the program as TCP server on port 9004\n"
         "  zev530tq-sim --serial /tmp/zev530tq-com1 --rs485 0,5\n"
-        "      two RS-485 devices, addresses 00 and 05, on a serial line at /tmp/zev530tq-com1"));
+        "      two RS-485 devices, addresses 00 and 05, on a serial line at /tmp/zev530tq-com1\n"
+        "  zev530tq-sim --listen 9004 --monitor\n"
+        "      one device, and a window that shows its two channels with their titles"));
     parser.addHelpOption();
     const QCommandLineOption listen(
         QStringLiteral("listen"),
@@ -112,8 +122,12 @@ int main(int argc, char* argv[]) {
         QStringLiteral("ADDR[,ADDR...]"));
     const QCommandLineOption log(QStringLiteral("log"),
                                  QStringLiteral("Print every line received and every reply sent."));
-    parser.addOptions({listen, connectTo, devices, serial, rs485, log});
-    parser.process(app);
+    const QCommandLineOption monitorOption(
+        QStringLiteral("monitor"),
+        QStringLiteral("Open a window that shows the two video channels as the device keys "
+                       "them, with the last commands and replies (needs a display)."));
+    parser.addOptions({listen, connectTo, devices, serial, rs485, log, monitorOption});
+    parser.process(*app);
 
     const int modes =
         int(parser.isSet(listen)) + int(parser.isSet(connectTo)) + int(parser.isSet(serial));
@@ -126,6 +140,7 @@ int main(int argc, char* argv[]) {
     const bool logging = parser.isSet(log);
 
     std::unique_ptr<QObject> transport;
+    QList<sim::MonitoredDevice> simulated;
     if (parser.isSet(listen)) {
         const auto endpoint = parseEndpoint(parser.value(listen), QStringLiteral("127.0.0.1"));
         QHostAddress address(endpoint ? endpoint->host : QString());
@@ -144,8 +159,7 @@ int main(int argc, char* argv[]) {
                          [] { out() << "program connected" << Qt::endl; });
         QObject::connect(server.get(), &sim::TcpDeviceServer::clientDisconnected,
                          [] { out() << "program disconnected" << Qt::endl; });
-        if (logging)
-            sim::logTraffic(server->device(), QStringLiteral("device"), out());
+        simulated.append({server->device(), QStringLiteral("device"), false});
         out() << "zev530tq-sim: one device listening on " << endpoint->host << ':'
               << server->serverPort() << Qt::endl;
         transport = std::move(server);
@@ -165,9 +179,9 @@ int main(int argc, char* argv[]) {
         QObject::connect(clients.get(), &sim::TcpDeviceClients::deviceDisconnected, [](int index) {
             out() << "device " << index + 1 << " disconnected" << Qt::endl;
         });
-        for (int index = 0; logging && index < count; ++index)
-            sim::logTraffic(clients->device(index), QStringLiteral("device %1").arg(index + 1),
-                            out());
+        for (int index = 0; index < count; ++index)
+            simulated.append(
+                {clients->device(index), QStringLiteral("device %1").arg(index + 1), false});
         out() << "zev530tq-sim: " << count << (count == 1 ? " device" : " devices")
               << " connecting to " << endpoint->host << ':' << endpoint->port << Qt::endl;
         clients->connectToProgram(endpoint->host, endpoint->port);
@@ -185,12 +199,12 @@ int main(int argc, char* argv[]) {
         }
         if (!bus->open() || !bus->linkSlave(parser.value(serial)))
             return usageError(bus->errorString());
-        for (int index = 0; logging && index < bus->deviceCount(); ++index) {
+        for (int index = 0; index < bus->deviceCount(); ++index) {
             const int address = bus->device(index)->slaveAddress();
-            sim::logTraffic(bus->device(index),
-                            bus->isRs485() ? QStringLiteral("device ") + twoDigitAddress(address)
-                                           : QStringLiteral("device"),
-                            out());
+            simulated.append({bus->device(index),
+                              bus->isRs485() ? QStringLiteral("device ") + twoDigitAddress(address)
+                                             : QStringLiteral("device"),
+                              bus->isRs485()});
         }
         out() << "zev530tq-sim: serial line " << bus->slavePath() << ", linked at "
               << parser.value(serial) << Qt::endl;
@@ -209,12 +223,20 @@ int main(int argc, char* argv[]) {
 #endif
     }
 
+    for (int index = 0; logging && index < simulated.size(); ++index)
+        sim::logTraffic(simulated[index].device, simulated[index].name, out());
+    std::unique_ptr<sim::MonitorWindow> window;
+    if (monitor) {
+        window = std::make_unique<sim::MonitorWindow>(simulated);
+        window->show();
+    }
+
 #ifdef ZEV_SIM_POSIX
     sim::TerminationSignals termination;
     if (!termination.install())
         return usageError(QStringLiteral("cannot catch SIGINT and SIGTERM"));
-    QObject::connect(&termination, &sim::TerminationSignals::terminationRequested, &app,
+    QObject::connect(&termination, &sim::TerminationSignals::terminationRequested, app.get(),
                      &QCoreApplication::quit);
 #endif
-    return app.exec();
+    return app->exec();
 }

@@ -8,6 +8,8 @@
 #include "connection/TcpClientDialog.h"
 #include "connection/TcpServerDialog.h"
 #include "core/AppState.h"
+#include "glyphs/GlyphEditorDialog.h"
+#include "glyphs/GlyphInsertDialog.h"
 #include "link/TcpLink.h"
 #include "protocol/CommandSender.h"
 #include "protocol/MessageBoxes.h"
@@ -16,6 +18,7 @@
 #include "settings/DisplayPageDialog.h"
 #include "settings/DisplayPositionDialog.h"
 #include "settings/StartupPageDialog.h"
+#include "settings/TitleDialog.h"
 
 #include <QCloseEvent>
 #include <QContextMenuEvent>
@@ -27,11 +30,8 @@ namespace {
 
 // The dialogs that the menu opens but that are not built yet; every other dialog's number is
 // its class's own.
-constexpr int titleDialog = 108;
 constexpr int titleDisplayDialog = 114;
 constexpr int autoSwitchingDialog = 117;
-constexpr int glyphRegistrationDialog = 115;
-constexpr int glyphInsertionDialog = 112;
 constexpr int sendAllDialog = 106;
 constexpr int readBackDialog = 118;
 
@@ -68,7 +68,7 @@ const Popup menu[] = {
     {"設定",
      {item(MenuItem::DisplayPage, "displayPageAction", "表示ページ切換え",
            DisplayPageDialog::number),
-      item(MenuItem::Title, "titleAction", "タイトルの設定", titleDialog),
+      item(MenuItem::Title, "titleAction", "タイトルの設定", TitleDialog::number),
       item(MenuItem::TitleDisplay, "titleDisplayAction", "タイトル表示の設定", titleDisplayDialog),
       item(MenuItem::AutoSwitching, "autoSwitchingAction", "自動切換えの設定", autoSwitchingDialog),
       item(MenuItem::StartupPage, "startupPageAction", "スタートアップの設定",
@@ -78,8 +78,8 @@ const Popup menu[] = {
       item(MenuItem::DisplayPosition, "displayPositionAction", "表示位置微調整",
            DisplayPositionDialog::number),
       item(MenuItem::GlyphRegistration, "glyphRegistrationAction", "外字登録",
-           glyphRegistrationDialog),
-      item(MenuItem::GlyphInsertion, "glyphInsertionAction", "外字挿入", glyphInsertionDialog),
+           GlyphEditorDialog::number),
+      item(MenuItem::GlyphInsertion, "glyphInsertionAction", "外字挿入", GlyphInsertDialog::number),
       separator, item(MenuItem::SendAll, "sendAllAction", "全項目の設定", sendAllDialog),
       item(MenuItem::SlaveAddress, "slaveAddressAction", "機器のスレーブアドレス",
            DeviceAddressDialog::number),

@@ -8,12 +8,15 @@
 #include "connection/TcpServerDialog.h"
 #include "core/FileReplacement.h"
 #include "document/DocumentReset.h"
+#include "glyphs/GlyphEditorDialog.h"
+#include "glyphs/GlyphInsertDialog.h"
 #include "link/LinkSettings.h"
 #include "settings/CharacterLevelDialog.h"
 #include "settings/DeviceAddressDialog.h"
 #include "settings/DisplayPageDialog.h"
 #include "settings/DisplayPositionDialog.h"
 #include "settings/StartupPageDialog.h"
+#include "settings/TitleDialog.h"
 
 Program::Program(OperatorPrompts& prompts, const ConfigFolder& folder)
     : boxes_(prompts, state_.dialogs), settingsFile_(linkSettingsFile(folder)),
@@ -49,6 +52,8 @@ void Program::start() {
 void Program::registerDialogs() {
     window_.setDialog(AboutDialog::number,
                       [this](QWidget* owner) { AboutDialog(state_.dialogs, tcp_, owner).exec(); });
+    window_.setDialog(TitleDialog::number,
+                      [this](QWidget* owner) { TitleDialog(context_, owner).exec(); });
     window_.setDialog(DisplayPageDialog::number,
                       [this](QWidget* owner) { DisplayPageDialog(context_, owner).exec(); });
     window_.setDialog(StartupPageDialog::number,
@@ -59,6 +64,10 @@ void Program::registerDialogs() {
                       [this](QWidget* owner) { DisplayPositionDialog(context_, owner).exec(); });
     window_.setDialog(DeviceAddressDialog::number,
                       [this](QWidget* owner) { DeviceAddressDialog(context_, owner).exec(); });
+    window_.setDialog(GlyphEditorDialog::number,
+                      [this](QWidget* owner) { GlyphEditorDialog(context_, owner).exec(); });
+    window_.setDialog(GlyphInsertDialog::number,
+                      [this](QWidget* owner) { GlyphInsertDialog(context_, owner).exec(); });
     window_.setDialog(InterfaceDialog::number, [this](QWidget* owner) {
         InterfaceDialog(state_, settingsFile_, tcp_, owner).exec();
     });

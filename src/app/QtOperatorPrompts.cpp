@@ -46,8 +46,8 @@ QString QtOperatorPrompts::chooseFile(const FileDialogRequest& dialog) {
     const QString selected = dialog.filters.value(0);
     QString chosenFilter = selected;
     if (dialog.mode == FileDialogMode::Open)
-        return QFileDialog::getOpenFileName(ownerWidget(dialog.owner), dialog.title, QString(),
-                                            filter, &chosenFilter);
-    return QFileDialog::getSaveFileName(ownerWidget(dialog.owner), dialog.title, QString(), filter,
-                                        &chosenFilter);
+        return QFileDialog::getOpenFileName(ownerWidget(dialog.owner), dialog.title,
+                                            dialog.directory, filter, &chosenFilter);
+    return QFileDialog::getSaveFileName(ownerWidget(dialog.owner), dialog.title, dialog.directory,
+                                        filter, &chosenFilter);
 }

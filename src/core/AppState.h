@@ -1,6 +1,7 @@
 #pragma once
 
 #include "core/DialogTracking.h"
+#include "core/GlyphState.h"
 #include "core/LinkConfiguration.h"
 
 #include <array>
@@ -22,6 +23,7 @@ struct AppState {
 
     LinkConfiguration link;
     DialogTracking dialogs;
+    GlyphState glyphs; // written by the glyph dialogs
 
     // Custom glyph being edited: 576 hexadecimal digits and four bytes that travel with them
     std::array<char, glyphSampleSize> glyphSample = filledGlyphSample();

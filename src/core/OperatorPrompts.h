@@ -25,6 +25,7 @@ struct FileDialogRequest {
     FileDialogMode mode = FileDialogMode::Open;
     QString title;
     QStringList filters; // "データ(*.dat)" and the like; the first is selected
+    QString directory;   // where the dialog starts
 };
 
 class OperatorPrompts {

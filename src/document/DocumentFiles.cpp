@@ -5,7 +5,7 @@
 #include "document/DatFile.h"
 #include "document/DocumentReset.h"
 #include "document/DocumentWindow.h"
-#include "document/FileExtension.h"
+#include "document/FileChoice.h"
 #include "document/SettingsDocument.h"
 #include "protocol/CommandSender.h"
 #include "protocol/MessageBoxes.h"
@@ -18,6 +18,7 @@
 namespace {
 
 const QString datExtension = QStringLiteral(".dat");
+const QString datPattern = QStringLiteral("*.dat");
 const QString cannotOpen = QStringLiteral("Can't file open");
 
 const char* const areaNames[SettingsDocument::areaCount] = {"ch.1 Top", "ch.1 Bottom", "ch.2 Top",
@@ -43,16 +44,6 @@ QString unstorableTitleText(const SettingsDocument& document, int index) {
 
 } // namespace
 
-QString chooseDatFile(OperatorPrompts& prompts, QObject* owner, FileDialogMode mode) {
-    FileDialogRequest dialog;
-    dialog.owner = owner;
-    dialog.mode = mode;
-    dialog.title = mode == FileDialogMode::Open ? QStringLiteral("ファイルのオープン")
-                                                : QStringLiteral("ファイルの保存");
-    dialog.filters = {QStringLiteral("データ(*.dat)"), QStringLiteral("すべて(*.*)")};
-    return prompts.chooseFile(dialog);
-}
-
 DocumentFiles::DocumentFiles(SettingsDocument& document, AppState& state, CommandSender& sender,
                              MessageBoxes& boxes, DocumentWindow& window)
     : document_(document), state_(state), sender_(sender), boxes_(boxes), window_(window) {}
@@ -75,7 +66,8 @@ void DocumentFiles::openDocument() {
         !boxes_.ask(QStringLiteral("データを保存せずに別のファイルを開きますか？")))
         return;
     const QString chosen =
-        chooseDatFile(boxes_.prompts(), window_.fileDialogOwner(), FileDialogMode::Open);
+        chooseDataFile(boxes_.prompts(), window_.fileDialogOwner(), FileDialogMode::Open,
+                       datPattern, QString::fromUtf8(document_.documentPath.view()));
     if (chosen.isEmpty())
         return;
     const auto path = documentPathBytes(chosen);
@@ -110,21 +102,16 @@ bool DocumentFiles::saveDocumentAs() {
     // Checked before the dialog, so that the operator does not choose a name for nothing.
     if (!titlesFitFile())
         return false;
-    QString chosen =
-        chooseDatFile(boxes_.prompts(), window_.fileDialogOwner(), FileDialogMode::Save);
+    const QString chosen =
+        chooseDataFile(boxes_.prompts(), window_.fileDialogOwner(), FileDialogMode::Save,
+                       datPattern, QString::fromUtf8(document_.documentPath.view()));
     if (chosen.isEmpty())
         return false;
-    if (!containsExtension(chosen, datExtension)) {
-        chosen += datExtension;
-        // The file dialog asked about the name as typed; the name with the extension is a
-        // different file, which must not be replaced without asking either.
-        if (QFileInfo::exists(chosen) &&
-            !boxes_.ask(QStringLiteral("%1 は既に存在します。\n上書きしますか？")
-                            .arg(QDir::toNativeSeparators(chosen))))
-            return false;
-    }
-    const auto path = documentPathBytes(chosen);
-    if (!path || !writeFile(chosen)) {
+    const auto completed = saveAsPath(chosen, datExtension, boxes_);
+    if (!completed)
+        return false;
+    const auto path = documentPathBytes(*completed);
+    if (!path || !writeFile(*completed)) {
         boxes_.showError(cannotOpen);
         return false;
     }

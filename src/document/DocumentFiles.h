@@ -10,10 +10,6 @@ class CommandSender;
 class DocumentWindow;
 class MessageBoxes;
 
-// Shows the open or save dialog for settings files, owned by owner; the chosen path, or ""
-// when the operator cancelled.
-QString chooseDatFile(OperatorPrompts& prompts, QObject* owner, FileDialogMode mode);
-
 // The File menu: New, Open, Save, Save As, and the question asked before the program ends.
 // documentPath holds the path in UTF-8 with the platform's separators; a path of more than
 // 8191 bytes is refused like a file that cannot be opened. Saving writes a new file beside the

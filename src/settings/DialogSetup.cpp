@@ -43,9 +43,17 @@ void setUpSlaveAddressList(QComboBox& list, LinkConfiguration& link, bool always
                      [&link](int index) { link.slaveAddress = index; });
 }
 
+namespace {
+constexpr int visibleListRows = 16;
+} // namespace
+
 void fillList(QComboBox& list, const QStringList& entries, int selected) {
     list.clear();
     list.addItems(entries);
+    // A long list (65 pages) opens as a scrolled list of about sixteen rows; some styles would
+    // otherwise open it to the height of the screen.
+    list.setMaxVisibleItems(visibleListRows);
+    list.setStyleSheet(QStringLiteral("QComboBox { combobox-popup: 0; }"));
     list.setCurrentIndex(selected >= 0 && selected < entries.size() ? selected : -1);
 }
 

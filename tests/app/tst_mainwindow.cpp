@@ -140,7 +140,8 @@ private slots:
                                          qobject_cast<QAbstractItemView*>(widget) ||
                                          qobject_cast<QLineEdit*>(widget) ||
                                          qobject_cast<IpAddressEdit*>(widget);
-                    if (name.contains(QRegularExpression("\\d$")) ||
+                    // A kind of control and a number: "list1020", "button2".
+                    if (name.contains(QRegularExpression("^[a-z]+\\d+$")) ||
                         (control && widget->accessibleName().isEmpty()))
                         misnamed << dialog->objectName() + "/" + name;
                 }
@@ -149,7 +150,7 @@ private slots:
             program->window().openDialog(number);
             QCoreApplication::processEvents(); // the check above, when nothing opened
         }
-        QCOMPARE(dialogs.size(), 11);
+        QVERIFY(dialogs.size() >= 14); // every dialog of the menu that is built so far
         QCOMPARE(misnamed, QStringList());
     }
 

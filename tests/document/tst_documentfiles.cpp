@@ -9,6 +9,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QTest>
 #include <memory>
@@ -97,6 +98,8 @@ private slots:
         QCOMPARE(dialog.owner, this);
         QCOMPARE(dialog.title, QStringLiteral("ファイルの保存"));
         QCOMPARE(dialog.filters, QStringList({"データ(*.dat)", "すべて(*.*)"}));
+        QCOMPARE(dialog.directory,
+                 QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation));
     }
 
     // New and Open are refused during a transfer and ask before they drop changes; a file that
@@ -140,6 +143,7 @@ private slots:
         prompts.answerNext(true);
         prompts.chooseNext(path("new.dat"));
         files.openDocument();
+        QCOMPARE(prompts.fileDialogs.last().directory, dir->path()); // the open document's folder
         QVERIFY(document.titleTexts[3].isEmpty());
         QCOMPARE(QString::fromUtf8(document.documentPath.view()), path("new.dat"));
         QCOMPARE(document.documentModified + document.whiteLevel, 0);

@@ -7,6 +7,7 @@ class SimExecutableTest : public QObject {
     Q_OBJECT
 private slots:
     void helpAndBadOption();
+    void listensAnswersAndStopsOnTerminate_data();
     void listensAnswersAndStopsOnTerminate();
 };
 
@@ -25,9 +26,23 @@ void SimExecutableTest::helpAndBadOption() {
     QCOMPARE(sim.exitCode(), 2);
 }
 
+// Headless without any display to reach; with --monitor on the platform the tests use.
+void SimExecutableTest::listensAnswersAndStopsOnTerminate_data() {
+    QTest::addColumn<QStringList>("options");
+    QTest::newRow("headless") << QStringList{};
+    QTest::newRow("monitor") << QStringList{"--monitor"};
+}
+
 void SimExecutableTest::listensAnswersAndStopsOnTerminate() {
+    QFETCH(QStringList, options);
     QProcess sim;
-    sim.start(QStringLiteral(ZEV_SIM_EXECUTABLE), {"--listen", "127.0.0.1:0"});
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    for (const char* name : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"})
+        environment.remove(QString::fromLatin1(name));
+    if (!options.isEmpty())
+        environment.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+    sim.setProcessEnvironment(environment);
+    sim.start(QStringLiteral(ZEV_SIM_EXECUTABLE), QStringList{"--listen", "127.0.0.1:0"} + options);
     QByteArray output;
     QTRY_VERIFY_WITH_TIMEOUT((output += sim.readAllStandardOutput()).endsWith('\n'), 5000);
     QVERIFY(output.startsWith("zev530tq-sim: one device listening on 127.0.0.1:"));

@@ -2,6 +2,8 @@
 
 void RecordingPrompts::showMessage(const MessageBoxRequest& box) {
     boxes.append(box);
+    if (whileShown)
+        whileShown(box);
 }
 
 bool RecordingPrompts::askYesNo(QObject* owner, const QString& caption, const QString& text) {

@@ -4,6 +4,7 @@
 
 #include <QList>
 #include <QQueue>
+#include <functional>
 
 // The test stand-in for the operator: records every box, question and file dialog, and answers
 // questions and file dialogs from a script. An unscripted question is answered No and an
@@ -33,4 +34,7 @@ public:
     QQueue<bool> answers;
     QQueue<QString> paths;
     int unexpected = 0;
+    // Runs while a box is open, after it is recorded: a test can spin a nested event loop here,
+    // as a real box does while the operator reads it.
+    std::function<void(const MessageBoxRequest&)> whileShown;
 };

@@ -1,0 +1,34 @@
+#include "document/FileChoice.h"
+
+#include "document/FileExtension.h"
+#include "protocol/MessageBoxes.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QStandardPaths>
+
+QString chooseDataFile(OperatorPrompts& prompts, QObject* owner, FileDialogMode mode,
+                       const QString& pattern, const QString& currentPath) {
+    FileDialogRequest dialog;
+    dialog.directory = currentPath.isEmpty()
+                           ? QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation)
+                           : QFileInfo(currentPath).absolutePath();
+    dialog.owner = owner;
+    dialog.mode = mode;
+    dialog.title = mode == FileDialogMode::Open ? QStringLiteral("ファイルのオープン")
+                                                : QStringLiteral("ファイルの保存");
+    dialog.filters = {QStringLiteral("データ(%1)").arg(pattern), QStringLiteral("すべて(*.*)")};
+    return prompts.chooseFile(dialog);
+}
+
+std::optional<QString> saveAsPath(const QString& chosen, const QString& extension,
+                                  MessageBoxes& boxes) {
+    if (containsExtension(chosen, extension))
+        return chosen;
+    const QString completed = chosen + extension;
+    if (QFileInfo::exists(completed) &&
+        !boxes.ask(QStringLiteral("%1 は既に存在します。\n上書きしますか？")
+                       .arg(QDir::toNativeSeparators(completed))))
+        return std::nullopt;
+    return completed;
+}

@@ -1,0 +1,79 @@
+#include "glyphs/GlyphFiles.h"
+
+#include "core/FileReplacement.h"
+#include "document/FileChoice.h"
+#include "glyphs/GlyphFile.h"
+#include "protocol/CommandSender.h"
+#include "protocol/MessageBoxes.h"
+#include "settings/DialogContext.h"
+
+#include <QFile>
+#include <QFileInfo>
+
+namespace {
+
+const QString cannotOpen = QStringLiteral("Can't file open");
+const QString glyphPattern = QStringLiteral("*.txt");
+
+bool writeFile(const QString& path, const GlyphSample& sample) {
+    return replaceFile(path, [&sample](QIODevice& file) { return writeGlyphFile(file, sample); });
+}
+
+} // namespace
+
+bool openGlyphFile(DialogContext& context, QObject* owner) {
+    const ExchangeState& exchange = context.sender.exchange();
+    GlyphState& glyphs = context.state.glyphs;
+    if (exchange.glyphReadPending != 0 || exchange.sequenceStep != 0)
+        return false;
+    if (glyphs.glyphModified != 0 &&
+        !context.boxes.ask(QStringLiteral("データを保存せずに別のファイルを開きますか？")))
+        return false;
+    const QString chosen = chooseDataFile(context.boxes.prompts(), owner, FileDialogMode::Open,
+                                          glyphPattern, glyphs.glyphFilePath);
+    if (chosen.isEmpty())
+        return false;
+    QFile file(chosen);
+    // Only a regular file can be a glyph file; a device or a pipe could keep us reading.
+    if (!QFileInfo(chosen).isFile() || !file.open(QIODevice::ReadOnly) ||
+        !readGlyphFile(file, context.state.glyphSample)) {
+        context.boxes.showError(cannotOpen);
+        return false;
+    }
+    glyphs.glyphFilePath = chosen;
+    glyphs.glyphModified = 0;
+    return true;
+}
+
+void saveGlyphFile(DialogContext& context) {
+    GlyphState& glyphs = context.state.glyphs;
+    if (context.sender.exchange().glyphReadPending != 0)
+        return;
+    if (glyphs.glyphFilePath.isEmpty()) {
+        context.boxes.showError(QStringLiteral("Don't file open"));
+        return;
+    }
+    if (!writeFile(glyphs.glyphFilePath, context.state.glyphSample)) {
+        context.boxes.showStopError(cannotOpen);
+        return;
+    }
+    glyphs.glyphModified = 0;
+}
+
+void saveGlyphFileAs(DialogContext& context, QObject* owner) {
+    if (context.sender.exchange().glyphReadPending != 0)
+        return;
+    const QString chosen = chooseDataFile(context.boxes.prompts(), owner, FileDialogMode::Save,
+                                          glyphPattern, context.state.glyphs.glyphFilePath);
+    if (chosen.isEmpty())
+        return;
+    const auto path = saveAsPath(chosen, QStringLiteral(".txt"), context.boxes);
+    if (!path)
+        return;
+    if (!writeFile(*path, context.state.glyphSample)) {
+        context.boxes.showStopError(cannotOpen);
+        return;
+    }
+    context.state.glyphs.glyphFilePath = *path;
+    context.state.glyphs.glyphModified = 0;
+}

@@ -1,0 +1,45 @@
+#pragma once
+
+#include "settings/TitleText.h"
+
+#include <QColor>
+#include <QObject>
+
+class QLabel;
+
+// The colour in which a title that cannot be sent is shown.
+inline const QColor refusedTitleColour(0xC0, 0, 0);
+class QLineEdit;
+
+// The title box of the title editor with its two helpers for the operator: how many of the 28
+// bytes the title uses, and which character cannot be sent and why, both updated as the operator
+// types. The box takes at most 28 Shift-JIS bytes (bytes, not characters) and no character
+// without a Shift-JIS form; a longer title loaded from a file is shown whole.
+class TitleBox : public QObject {
+    Q_OBJECT
+public:
+    TitleBox(QLineEdit& edit, QLabel& byteCount, QLabel& problem);
+
+    // Shows a title of the document. Not an edit: nothing is reported.
+    void load(QByteArrayView bytes);
+
+    QByteArray bytes() const { return title_.bytes(); }
+
+signals:
+    // The operator changed the title; these are its bytes now.
+    void edited(const QByteArray& bytes);
+
+private:
+    class Limit;
+
+    void onTextEdited(const QString& text);
+    void onInputRejected();
+    void showMarks();
+
+    QLineEdit& edit_;
+    QLabel& byteCount_;
+    QLabel& problem_;
+    TitleText title_;
+    Limit* limit_;
+    QColor normalText_;
+};

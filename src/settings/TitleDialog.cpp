@@ -1,0 +1,202 @@
+#include "settings/TitleDialog.h"
+
+#include "core/AppState.h"
+#include "document/SettingsDocument.h"
+#include "protocol/CommandSender.h"
+#include "protocol/MessageBoxes.h"
+#include "protocol/ShiftJisText.h"
+#include "settings/DialogContext.h"
+#include "settings/DialogSetup.h"
+#include "settings/InputMethodSwitch.h"
+#include "settings/TitleBox.h"
+#include "settings/TitleCharacters.h"
+#include "settings/TitleText.h"
+#include "ui_TitleDialog.h"
+
+#include <QFontDatabase>
+#include <QLabel>
+
+namespace {
+
+constexpr int pageLineCount = 16;
+constexpr int pageLinesPerColumn = 8;
+constexpr int pageLineColumns = 7 + titleByteLimit + 3; // "Page01=", the title, a margin
+
+// The same fixed pitch as the device's own full-width characters, so that the page list lines
+// up. "ＭＳ ゴシック" where it exists; elsewhere a Japanese monospaced font (the ones of Linux are
+// double-width for kanji and so do not report a fixed pitch).
+QFont titleFont() {
+    static const char* const preferred[] = {"ＭＳ ゴシック", "MS Gothic",   "Noto Sans Mono CJK JP",
+                                            "IPAGothic",     "IPAゴシック", "TakaoGothic",
+                                            "VL Gothic"};
+    const QStringList japanese = QFontDatabase::families(QFontDatabase::Japanese);
+    QString chosen;
+    for (const char* family : preferred) {
+        if (japanese.contains(QString::fromUtf8(family))) {
+            chosen = QString::fromUtf8(family);
+            break;
+        }
+    }
+    for (qsizetype index = 0; chosen.isEmpty() && index < japanese.size(); ++index) {
+        if (QFontDatabase::isFixedPitch(japanese[index]))
+            chosen = japanese[index];
+    }
+    QFont font =
+        chosen.isEmpty() ? QFontDatabase::systemFont(QFontDatabase::FixedFont) : QFont(chosen);
+    font.setPointSize(9);
+    font.setStyleHint(QFont::TypeWriter);
+    return font;
+}
+
+QString pageLineText(int page, QByteArrayView title) {
+    return QStringLiteral("Page%1=").arg(page + 1, 2, 10, QLatin1Char('0')) +
+           TitleText(title).text();
+}
+
+} // namespace
+
+TitleDialog::TitleDialog(DialogContext& context, QWidget* parent)
+    : QDialog(parent), context_(context), form_(std::make_unique<Ui::TitleDialog>()),
+      walk_(context) {
+    form_->setupUi(this);
+    setFont(titleFont());
+    beginDialog(*this, context_.state.dialogs);
+    box_ = new TitleBox(*form_->titleEdit, *form_->byteCountLabel, *form_->titleProblemLabel);
+
+    for (int line = 0; line < pageLineCount; ++line) {
+        auto* label = new QLabel(form_->pageList);
+        label->setObjectName(QStringLiteral("pageLine%1").arg(line + 1));
+        label->setFrameStyle(QFrame::Panel | QFrame::Sunken);
+        label->setTextFormat(Qt::PlainText);
+        label->setMinimumWidth(label->fontMetrics().horizontalAdvance(QLatin1Char('0')) *
+                               pageLineColumns);
+        form_->pageListGrid->addWidget(label, line % pageLinesPerColumn, line / pageLinesPerColumn);
+        pageLines_.append(label);
+    }
+
+    AppState& state = context_.state;
+    fillList(*form_->areaList,
+             {QStringLiteral("ch1. Top"), QStringLiteral("ch.1 Bottom"), QStringLiteral("ch.2 Top"),
+              QStringLiteral("ch.2 Bottom")},
+             state.selectedArea);
+    fillList(*form_->pageNumberList, numberEntries(SettingsDocument::pageCount),
+             state.selectedPage);
+    setUpSlaveAddressList(*form_->slaveAddressList, state.link);
+    setConnectionCaption(*this, context_, QStringLiteral("タイトルの設定 "));
+
+    connect(form_->areaList, &QComboBox::activated, this, &TitleDialog::chooseArea);
+    connect(form_->pageNumberList, &QComboBox::activated, this, &TitleDialog::choosePage);
+    connect(box_, &TitleBox::edited, this, [this](const QByteArray& bytes) {
+        storeTitle(bytes);
+        context_.document.documentModified = 1;
+        showPageList();
+    });
+    connect(form_->storeButton, &QPushButton::clicked, this,
+            [this] { sendCurrentTitle(TitleStorage::Stored); });
+    connect(form_->notMemoryButton, &QPushButton::clicked, this,
+            [this] { sendCurrentTitle(TitleStorage::NotStored); });
+    connect(form_->storeAllButton, &QPushButton::clicked, this,
+            [this] { startWalk(TitleStorage::Stored); });
+    connect(form_->notMemoryAllButton, &QPushButton::clicked, this,
+            [this] { startWalk(TitleStorage::NotStored); });
+    connect(form_->closeButton, &QPushButton::clicked, this, &TitleDialog::reject);
+    connect(&walk_, &TitleWalk::titleSent, this, &TitleDialog::showWalkProgress);
+    connect(&walk_, &TitleWalk::ended, this, &TitleDialog::endWalk);
+
+    loadTitle();
+}
+
+TitleDialog::~TitleDialog() = default;
+
+void TitleDialog::showEvent(QShowEvent* event) {
+    QDialog::showEvent(event);
+    if (!inputMethodSwitched_) {
+        inputMethodSwitched_ = true;
+        context_.state.savedImeOpen = switchInputMethodOn(*this);
+    }
+}
+
+void TitleDialog::reject() {
+    if (context_.sender.exchange().sequenceStep != 0)
+        return;
+    storeTitle(box_->bytes());
+    if (inputMethodSwitched_)
+        restoreInputMethod(*this, context_.state.savedImeOpen);
+    done(2);
+}
+
+int TitleDialog::currentIndex() const {
+    return SettingsDocument::titleIndex(context_.state.selectedArea, context_.state.selectedPage);
+}
+
+void TitleDialog::chooseArea(int area) {
+    context_.state.selectedArea = area;
+    loadTitle();
+}
+
+void TitleDialog::choosePage(int page) {
+    context_.state.selectedPage = page;
+    loadTitle();
+}
+
+// Loading a title counts as a change of the box, as it always has: the document is marked
+// modified even when no character is typed.
+void TitleDialog::loadTitle() {
+    box_->load(context_.document.titleTexts[currentIndex()].view());
+    context_.document.documentModified = 1;
+    showPageList();
+}
+
+void TitleDialog::storeTitle(const QByteArray& bytes) {
+    const qsizetype capacity = SettingsDocument::Title::capacity();
+    context_.document.titleTexts[currentIndex()].assign(
+        QByteArrayView(bytes).first(ShiftJisText::characterBoundary(bytes, capacity)));
+}
+
+void TitleDialog::showPageList() {
+    const int area = context_.state.selectedArea;
+    const int block = context_.state.selectedPage / pageLineCount * pageLineCount;
+    for (int line = 0; line < pageLineCount; ++line) {
+        const QByteArrayView title =
+            context_.document.titleTexts[SettingsDocument::titleIndex(area, block + line)].view();
+        QLabel* label = pageLines_[line];
+        label->setText(pageLineText(block + line, title));
+        // A title that cannot be sent shows before the operator sends all of them.
+        const QString problem = titleProblem(title).value_or(QString());
+        label->setToolTip(problem);
+        label->setAccessibleDescription(problem);
+        QPalette palette = label->palette();
+        palette.setColor(QPalette::WindowText, problem.isEmpty()
+                                                   ? this->palette().color(QPalette::WindowText)
+                                                   : refusedTitleColour);
+        label->setPalette(palette);
+        QFont font = label->font();
+        font.setBold(!problem.isEmpty());
+        label->setFont(font);
+    }
+}
+
+void TitleDialog::sendCurrentTitle(TitleStorage storage) {
+    if (context_.sender.exchange().sequenceStep != 0)
+        return;
+    if (!sendTitle(context_, storage, currentIndex()).isSendable())
+        context_.boxes.showError(titleRefusedMessage);
+}
+
+void TitleDialog::startWalk(TitleStorage storage) {
+    if (walk_.start(storage))
+        form_->closeButton->setEnabled(false);
+}
+
+void TitleDialog::showWalkProgress(int percent) {
+    form_->percentBox->setText(QString::number(percent));
+    form_->walkProgressBar->setValue(form_->walkProgressBar->value() + 1);
+}
+
+void TitleDialog::endWalk(TitleWalk::Ending ending) {
+    form_->closeButton->setEnabled(true);
+    if (ending == TitleWalk::Ending::Failed)
+        return; // left where the walk stopped
+    form_->percentBox->setText(QStringLiteral("  "));
+    form_->walkProgressBar->setValue(0);
+}

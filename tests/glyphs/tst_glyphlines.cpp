@@ -1,0 +1,109 @@
+#include "glyphs/GlyphCommands.h"
+#include "glyphs/GlyphFile.h"
+
+#include <QBuffer>
+#include <QTest>
+
+// The command lines of the custom glyphs and the glyph file, byte for byte.
+
+namespace {
+
+GlyphSample sampleOf(const QByteArray& bytes) {
+    GlyphSample sample;
+    std::copy_n(bytes.data(), sample.size(), sample.begin());
+    return sample;
+}
+
+const QByteArray blank = QByteArray(576, '0') + "0000";
+// Every digit, and the trailing bytes as New leaves them.
+const QByteArray drawn = QByteArray("0123456789ABCDEF").repeated(36) + '\0' + "000";
+const QByteArray digits = drawn.first(576);
+
+} // namespace
+
+class GlyphLinesTest : public QObject {
+    Q_OBJECT
+private slots:
+    // A sample read that is refused shows as "refused".
+    void lines_data() {
+        QTest::addColumn<QByteArray>("line");
+        QTest::addColumn<QByteArray>("expected");
+        const auto row = [](const char* name, const QByteArray& line, const QByteArray& expected) {
+            QTest::newRow(name) << line << expected;
+        };
+        row("register, blank", glyphRegistrationLine(0, sampleOf(blank)),
+            "GR01" + blank.first(576) + "\r\n");
+        row("register 28", glyphRegistrationLine(27, sampleOf(drawn)), "GR28" + digits + "\r\n");
+        row("register 9", glyphRegistrationLine(8, sampleOf(blank)).first(4), "GR09");
+        row("register 10", glyphRegistrationLine(9, sampleOf(blank)).first(4), "GR10");
+        row("register, damaged", glyphRegistrationLine(40, sampleOf(blank)).first(4), "GR28");
+        row("insert, first entries", glyphInsertLine(0, 0, 0, 0), "G01C01T01I01\r\n");
+        row("insert, last entries", glyphInsertLine(27, 3, 63, 13), "G28C02B64I14\r\n");
+        row("insert 5", glyphInsertLine(4, 1, 11, 2), "G05C01B12I03\r\n");
+        row("insert, damaged", glyphInsertLine(-1, 7, 99, 20), "G01C02B64I14\r\n");
+        const std::pair<const char*, const char*> reads[] = {
+            {"01", "BA65"},       {"09", "BA6D"},    {"26", "BA7E"},       {"27", "BB21"},
+            {"28", "BB22"},       {"AB", "2121"},    {"\x82\xA0", "2422"}, // あ
+            {"\xFA\x40", "7C71"}, // IBM ⅰ as NEC-selected
+            {"00", "refused"},    {"29", "refused"}, {"99", "refused"},    {"0A", "refused"},
+            {"", "refused"},
+        };
+        for (const auto& [text, code] : reads) {
+            const GlyphReadRequest request = glyphReadRequest(text);
+            QTest::addRow("read \"%s\"", text)
+                << (request.refused ? QByteArray("refused " + request.line) : request.line)
+                << (qstrcmp(code, "refused") == 0 ? "refused RFBM2121\r\n"
+                                                  : "RFBM" + QByteArray(code) + "\r\n");
+        }
+    }
+    void lines() {
+        QFETCH(QByteArray, line);
+        QFETCH(QByteArray, expected);
+        QCOMPARE(line, expected);
+    }
+
+    void file_data() {
+        QTest::addColumn<QByteArray>("file");
+        QTest::addColumn<QByteArray>("read"); // empty: refused
+        QTest::newRow("blank, one line") << blank << blank;
+        QTest::newRow("drawn after New, one line") << drawn << drawn;
+        QTest::newRow("blank lines and tabs between")
+            << digits.first(99) + "\r\n\r\n \t" + digits.sliced(99) + "\n\n" + '\0' + "\n000\n\n"
+            << drawn;
+        QTest::newRow("more than 580") << digits + "0123456789" << digits + "0123";
+        QTest::newRow("ends in the trailing bytes") << digits + "\r\n1" << digits + "1XYZ";
+        QTest::newRow("575 digits") << digits.first(575) << QByteArray();
+        QTest::newRow("lower case") << digits.first(575) + "a" << QByteArray();
+        QTest::newRow("blank line first") << "\r\n" + digits << QByteArray();
+        QTest::newRow("empty") << QByteArray() << QByteArray();
+    }
+    // Reading takes one character and skips the white space after it; a file that is no glyph
+    // is refused. What was read is written one byte per line with CR LF, NUL included, and
+    // reads back the same.
+    void file() {
+        QFETCH(QByteArray, file);
+        QFETCH(QByteArray, read);
+        const QByteArray before = QByteArray(576, '5') + "WXYZ";
+        GlyphSample sample = sampleOf(before);
+        QBuffer buffer(&file);
+        buffer.open(QIODevice::ReadOnly);
+        QCOMPARE(readGlyphFile(buffer, sample), !read.isEmpty());
+        QCOMPARE(QByteArray(sample.data(), 580), read.isEmpty() ? before : read);
+        if (read.isEmpty())
+            return;
+        QByteArray lines;
+        for (const char byte : read)
+            lines += byte + QByteArray("\r\n");
+        QBuffer written;
+        written.open(QIODevice::ReadWrite);
+        QVERIFY(writeGlyphFile(written, sample));
+        QCOMPARE(written.data(), lines);
+        written.seek(0);
+        sample = sampleOf(before);
+        QVERIFY(readGlyphFile(written, sample));
+        QCOMPARE(QByteArray(sample.data(), 580), read);
+    }
+};
+
+QTEST_MAIN(GlyphLinesTest)
+#include "tst_glyphlines.moc"

@@ -1,0 +1,424 @@
+#include "DialogDriving.h"
+#include "protocol/ShiftJisText.h"
+#include "settings/TitleDialog.h"
+#include "support/ChosenDevice.h"
+#include "support/LinkedDevice.h"
+#include "support/RecordingChannels.h"
+
+#include <QGroupBox>
+#include <QInputMethodEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QProgressBar>
+#include <QSignalBlocker>
+
+// The title editor through its dialog: what the operator types is what the document keeps and
+// the simulated device receives, byte for byte; the walk of all 256 titles, tick by tick.
+
+namespace {
+
+// The program side with links that record what is written; the serial link is always ready.
+struct Bench {
+    AppState state;
+    SettingsDocument document;
+    RecordingPrompts prompts;
+    RecordingSerialChannel serial;
+    RecordingTcpChannel tcp;
+    MessageBoxes boxes{prompts, state.dialogs};
+    CommandSender sender{state, document, boxes, serial, tcp};
+    TcpLink tcpLink{state.link, boxes};
+    DialogContext context{state, document, boxes, sender, tcpLink};
+};
+
+// Text as an input method hands it over once the operator confirms it.
+void commit(TitleDialog& dialog, const QString& text) {
+    QInputMethodEvent event;
+    event.setCommitString(text);
+    QApplication::sendEvent(dialog.findChild<QLineEdit*>("titleEdit"), &event);
+}
+
+QString textOf(TitleDialog& dialog, const char* name) {
+    if (auto* label = dialog.findChild<QLabel*>(name))
+        return label->text();
+    return dialog.findChild<QLineEdit*>(name)->text();
+}
+
+QLabel* pageLine(TitleDialog& dialog, int line) {
+    return dialog.findChild<QLabel*>(QStringLiteral("pageLine%1").arg(line));
+}
+
+int barValue(TitleDialog& dialog) {
+    return dialog.findChild<QProgressBar*>("walkProgressBar")->value();
+}
+
+QByteArray spaces(int count) {
+    return QByteArray("2121").repeated(count);
+}
+
+const QString fourteen = QStringLiteral("あいうえおかきくけこさしすせ");
+
+} // namespace
+
+class TitleEditorTest : public QObject {
+    Q_OBJECT
+private slots:
+    // Through the dialog to the simulated device. Lines are written without the full-width
+    // spaces that fill them to 14 characters; a row without a line is refused.
+    void linesReachTheDevice_data() {
+        QTest::addColumn<int>("index");
+        QTest::addColumn<QByteArray>("held"); // the document's title before the dialog opens
+        QTest::addColumn<QString>("typed");   // then committed by the input method
+        QTest::addColumn<QString>("button");
+        QTest::addColumn<QByteArray>("line");
+        QTest::addColumn<QByteArray>("kept"); // the document's title afterwards, hexadecimal
+        const struct {
+            const char* name;
+            int index;
+            const char *held, *typed, *button, *line, *kept;
+        } rows[] = {
+            {"empty title", 0, "", "", "storeButton", "CT01T01", ""},
+            {"ＡＢ not stored", 200, "", "ＡＢ", "notMemoryButton", "CN02B0923412342", "82608261"},
+            {"漢字", 64, "", "漢字", "storeButton", "CT01B0134413B7A", "8abf8e9a"},
+            {"28 bytes, no fill", 191, "", "あいうえおかきくけこさしすせ", "storeButton",
+             "CT02T642422242424262428242A242B242D242F24312433243524372439243B",
+             "82a082a282a482a682a882a982ab82ad82af82b182b382b582b782b9"},
+            {"input method forms", 1, "", "〜－−", "storeButton", "CT01T022141215D215D",
+             "8160817c817c"},
+            {"half-width among full-width", 68, "", "Ａｱ", "storeButton", "", "8260b1"},
+            {"IBM and NEC codes kept", 133, "fa40fa5ced40", "", "notMemoryButton",
+             "CN02T067C7179217921", "fa40fa5ced40"},
+            // Ⅰ as 0xFA4A cannot be sent, as 0x8754 it could: typing beside it must not turn
+            // it into the other code.
+            {"refused code kept", 9, "fa4a", "あ", "storeButton", "", "fa4a82a0"},
+        };
+        for (const auto& row : rows)
+            QTest::newRow(row.name)
+                << row.index << QByteArray::fromHex(row.held) << QString(row.typed)
+                << QString(row.button) << QByteArray(row.line) << QByteArray::fromHex(row.kept);
+    }
+
+    void linesReachTheDevice() {
+        QFETCH(int, index);
+        QFETCH(QByteArray, held);
+        QFETCH(QString, typed);
+        QFETCH(QString, button);
+        QFETCH(QByteArray, line);
+        QFETCH(QByteArray, kept);
+        LinkedDevice linked;
+        QCOMPARE(linked.start(LinkedDevice::Link::TcpClient), QString());
+        DialogContext context{linked.state, linked.document, linked.boxes, linked.sender,
+                              linked.tcp};
+        linked.document.titleTexts[index].assign(held);
+        TitleDialog dialog(context);
+        choose(list(dialog, "areaList"), index / 64);
+        choose(list(dialog, "pageNumberList"), index % 64);
+        commit(dialog, typed);
+        QCOMPARE(linked.document.titleTexts[index], kept);
+        press(dialog, button);
+        if (line.isEmpty()) {
+            QCOMPARE(linked.prompts.texts(), QStringList{titleRefusedMessage});
+            QCOMPARE(linked.prompts.boxes.first().caption, "Error");
+            QVERIFY(!linked.sender.isAwaitingTcpReply()); // nothing went out
+            const TitleLine refused =
+                titleLine(linked.document, index / 64, index % 64, TitleStorage::Stored);
+            QVERIFY(refused.refused &&
+                    refused.problem.startsWith(QString::number(refused.refused->position + 1)));
+            return;
+        }
+        while (line.size() < 63)
+            line += "2121";
+        QTRY_COMPARE(linked.devices.first()->receivedLines(), QList<QByteArray>{line});
+        QTRY_COMPARE(linked.prompts.texts(), QStringList{"Socket ＯＫ"});
+    }
+
+    void boxMarksWhatCannotBeSent_data() {
+        QTest::addColumn<QByteArray>("held");
+        QTest::addColumn<QString>("typed");
+        QTest::addColumn<QString>("count");
+        QTest::addColumn<QString>("mark");
+        QTest::addColumn<QByteArray>("kept");
+        const QByteArray full = ShiftJisText::encode(fourteen).value().toHex();
+        const struct {
+            const char* name;
+            QByteArray held;
+            const char *typed, *count, *mark;
+            QByteArray kept;
+        } rows[] = {
+            {"full-width", "", "あいう", "6/28バイト", "", "82a082a282a4"},
+            {"half-width katakana", "", "Ａｱ", "3/28バイト",
+             "2文字目「ｱ」(B1): 半角文字は送れません", "8260b1"},
+            {"two ASCII letters", "", "AあB", "4/28バイト",
+             "1文字目「A」(41): 半角文字は送れません（ほか1文字）", "4182a042"},
+            {"user-defined area", "f040", "", "2/28バイト",
+             "1文字目「\uE000」(F040): 外字領域の文字は送れません", "f040"},
+            {"IBM code outside the accepted rows", "fa58", "", "2/28バイト",
+             "1文字目「㈱」(FA58): JIS第１水準,第２水準以外の文字は送れません", "fa58"},
+            {"a 15th full-width character is not taken", full, "ん", "28/28バイト",
+             "28バイトを超えるため入力できません", full},
+            {"no Shift-JIS form", "", "あ😀", "0/28バイト",
+             "「😀」はShift-JISにない文字のため入力できません", ""},
+            {"29 bytes from a file", full + "41", "", "29/28バイト",
+             "15文字目「A」(41): 半角文字は送れません", full + "41"},
+        };
+        for (const auto& row : rows)
+            QTest::newRow(row.name)
+                << QByteArray::fromHex(row.held) << QString(row.typed) << QString(row.count)
+                << QString(row.mark) << QByteArray::fromHex(row.kept);
+    }
+
+    // The byte count and the mark follow every change of the box; the page list marks the same
+    // titles, before anything is sent.
+    void boxMarksWhatCannotBeSent() {
+        QFETCH(QByteArray, held);
+        QFETCH(QString, typed);
+        QFETCH(QString, count);
+        QFETCH(QString, mark);
+        QFETCH(QByteArray, kept);
+        Bench bench;
+        bench.state.selectedPage = 4;
+        bench.document.titleTexts[4].assign(held);
+        TitleDialog dialog(bench.context);
+        commit(dialog, typed);
+        QCOMPARE(bench.document.titleTexts[4], kept);
+        QCOMPARE(textOf(dialog, "byteCountLabel"), count);
+        QCOMPARE(textOf(dialog, "titleProblemLabel"), mark);
+        QCOMPARE(pageLine(dialog, 5)->text(), "Page05=" + textOf(dialog, "titleEdit"));
+        const bool sendable = !mark.contains("送れません");
+        QCOMPARE(pageLine(dialog, 5)->toolTip().isEmpty(), sendable);
+        QCOMPARE(pageLine(dialog, 4)->toolTip(), QString());
+        press(dialog, "storeButton");
+        QCOMPARE(bench.serial.writes.size(), sendable ? 1 : 0);
+        QCOMPARE(bench.prompts.texts(),
+                 sendable ? QStringList() : QStringList{titleRefusedMessage});
+    }
+
+    void setUpAndSharedChoices() {
+        Bench bench;
+        AppState& state = bench.state;
+        state.selectedArea = 2;
+        state.selectedPage = 20;
+        const auto device = connectChosenDevice(bench.tcpLink, state.link);
+        QVERIFY(device);
+        bench.document.titleTexts[2 * 64 + 20].assign(ShiftJisText::encode("見出し").value());
+        bench.document.titleTexts[63].assign(ShiftJisText::encode("終").value());
+        TitleDialog dialog(bench.context);
+        QCOMPARE(dialog.windowTitle(), "タイトルの設定 127.0.0.1");
+        QCOMPARE(bench.document.documentModified, 1); // loading counts as a change
+        const QComboBox* areas = list(dialog, "areaList");
+        QCOMPARE(areas->currentIndex(), 2);
+        QCOMPARE(areas->itemText(0) + areas->itemText(1) + areas->itemText(2) + areas->itemText(3),
+                 "ch1. Topch.1 Bottomch.2 Topch.2 Bottom");
+        QCOMPARE(list(dialog, "pageNumberList")->itemText(63), "64");
+        QCOMPARE(pageLine(dialog, 1)->text(), "Page17=");
+        QCOMPARE(pageLine(dialog, 5)->text(), "Page21=見出し");
+        QCOMPARE(pageLine(dialog, 16)->text(), "Page32=");
+        QCOMPARE(textOf(dialog, "titleEdit"), "見出し");
+
+        // Another page and area: the block around it, the title of that place, and the choice
+        // the next title dialog starts from.
+        bench.document.documentModified = 0;
+        choose(list(dialog, "pageNumberList"), 63);
+        QCOMPARE(bench.document.documentModified, 1);
+        choose(list(dialog, "areaList"), 0);
+        QCOMPARE(std::pair(state.selectedArea, state.selectedPage), std::pair(0, 63));
+        QCOMPARE(pageLine(dialog, 1)->text(), "Page49=");
+        QCOMPARE(pageLine(dialog, 16)->text(), "Page64=終");
+        QCOMPARE(textOf(dialog, "titleEdit"), "終");
+
+        // Every group and button carries the text the operator reads.
+        const auto groups = dialog.findChildren<QGroupBox*>();
+        QCOMPARE(groups.size(), 4);
+        for (const QGroupBox* group : groups)
+            QCOMPARE(group->accessibleName(), group->title());
+        QStringList buttons;
+        for (const QPushButton* button : dialog.findChildren<QPushButton*>()) {
+            QCOMPARE(button->accessibleName(), button->text());
+            buttons.append(button->text());
+        }
+        QCOMPARE(buttons, QStringList({"設定", "Not Memory", "全設定", "NM全設定", "Close"}));
+        QCOMPARE(dialog.findChild<QLineEdit*>("titleEdit")->accessibleName(), "Title");
+
+        state.link.selectedConnection = -1;
+        TitleDialog second(bench.context);
+        QCOMPARE(second.windowTitle(), "タイトル設定");
+        QCOMPARE(textOf(second, "titleEdit"), "終");
+        QTest::keyClick(&second, Qt::Key_Escape);
+        QCOMPARE(second.result(), 2);
+    }
+
+    void walkSendsEveryTitleInOrder_data() {
+        QTest::addColumn<TitleStorage>("storage");
+        QTest::newRow("全設定") << TitleStorage::Stored;
+        QTest::newRow("NM全設定") << TitleStorage::NotStored;
+    }
+
+    // Driven tick by tick; titles are read as their tick comes, and neither the buttons nor
+    // Close do anything while the walk runs.
+    void walkSendsEveryTitleInOrder() {
+        QFETCH(TitleStorage, storage);
+        const bool stored = storage == TitleStorage::Stored;
+        LinkedDevice linked;
+        QCOMPARE(linked.start(LinkedDevice::Link::TcpClient), QString());
+        DialogContext context{linked.state, linked.document, linked.boxes, linked.sender,
+                              linked.tcp};
+        for (int index = 0; index < SettingsDocument::titleCount; index += 7)
+            linked.document.titleTexts[index].assign(ShiftJisText::encode("題").value());
+        TitleDialog dialog(context);
+        dialog.show();
+        TitleWalk& walk = dialog.walk();
+        const QSignalBlocker onlyTheTestTicks(walk.timer());
+        press(dialog, stored ? "storeAllButton" : "notMemoryAllButton");
+        QVERIFY(walk.isRunning());
+        QCOMPARE(walk.timer().interval(), stored ? 600 : 800);
+        QCOMPARE(walk.timer().timerType(), Qt::PreciseTimer);
+        QVERIFY(!walk.timer().isSingleShot());
+        const int timerId = walk.timer().timerId();
+        QVERIFY(!dialog.findChild<QPushButton*>("closeButton")->isEnabled());
+
+        QStringList percents;
+        for (int tick = 1; tick <= SettingsDocument::titleCount; ++tick) {
+            if (tick == 2) {
+                for (const char* button : {"storeButton", "notMemoryButton", "storeAllButton",
+                                           "notMemoryAllButton", "closeButton"})
+                    press(dialog, button);
+                QTest::keyClick(&dialog, Qt::Key_Escape);
+                QVERIFY(dialog.isVisible());
+                QCOMPARE(walk.storage(), storage);
+            }
+            if (tick == 100) // not sent yet: goes in its new form
+                linked.document.titleTexts[200].assign(ShiftJisText::encode("後").value());
+            walk.tick();
+            if (tick == 1 || tick == 3 || tick == 128 || tick == 255)
+                percents.append(textOf(dialog, "percentBox"));
+            if (tick == 255) {
+                QCOMPARE(barValue(dialog), 255);
+                QCOMPARE(walk.timer().timerId(), timerId); // started once, never restarted
+            }
+        }
+        QCOMPARE(percents, QStringList({"0", "1", "50", "99"}));
+        QVERIFY(!walk.isRunning());
+        QCOMPARE(textOf(dialog, "percentBox"), "  ");
+        QCOMPARE(barValue(dialog), 0);
+        QVERIFY(dialog.findChild<QPushButton*>("closeButton")->isEnabled());
+        QCOMPARE(linked.sender.exchange().sequenceStep, 0);
+
+        sim::Device* device = linked.devices.first();
+        QTRY_COMPARE(device->receivedLines().size(), SettingsDocument::titleCount);
+        for (int index = 0; index < SettingsDocument::titleCount; ++index) {
+            const int area = index / 64;
+            const QByteArray codes = index % 7 == 0 ? "426A" + spaces(13)
+                                     : index == 200 ? "3865" + spaces(13)
+                                                    : spaces(14);
+            const QByteArray line = QByteArray(stored ? "CT0" : "CN0") + char('1' + area / 2) +
+                                    (area % 2 ? 'B' : 'T') +
+                                    QByteArray::number(index % 64 + 101).sliced(1) + codes;
+            QCOMPARE(device->receivedLines()[index], line);
+        }
+    }
+
+    // A device error stops the walk at the next tick, the progress left as it was, and does not
+    // stop the next walk; a title that cannot be sent ends it with the progress cleared.
+    void walkStops() {
+        LinkedDevice linked;
+        QCOMPARE(linked.start(LinkedDevice::Link::TcpClient), QString());
+        DialogContext context{linked.state, linked.document, linked.boxes, linked.sender,
+                              linked.tcp};
+        sim::Device* device = linked.devices.first();
+        TitleDialog dialog(context);
+        TitleWalk& walk = dialog.walk();
+        const QSignalBlocker onlyTheTestTicks(walk.timer());
+
+        press(dialog, "storeAllButton");
+        walk.tick();
+        walk.tick();
+        QTRY_COMPARE(device->sentReplies().size(), 2);
+        device->refuseNext(1, "E3");
+        walk.tick();
+        QTRY_COMPARE(linked.prompts.texts(), QStringList{"Socket Command"});
+        walk.tick();
+        QVERIFY(!walk.isRunning());
+        QCOMPARE(device->receivedLines().size(), 3);
+        QCOMPARE(textOf(dialog, "percentBox"), "1");
+        QCOMPARE(barValue(dialog), 3);
+        QCOMPARE(linked.sender.exchange().sequenceStep, 0);
+
+        linked.document.titleTexts[5].assign(QByteArray::fromHex("82a041"));
+        press(dialog, "storeAllButton");
+        for (int tick = 1; tick <= 6; ++tick)
+            walk.tick();
+        QVERIFY(!walk.isRunning());
+        QTRY_COMPARE(device->receivedLines().size(), 3 + 5);
+        QCOMPARE(device->receivedLines().last(), "CT01T05" + spaces(14));
+        QCOMPARE(linked.prompts.texts().at(1), titleRefusedMessage);
+        QCOMPARE(textOf(dialog, "percentBox"), "  ");
+        QCOMPARE(barValue(dialog), 0);
+        QVERIFY(dialog.findChild<QPushButton*>("closeButton")->isEnabled());
+    }
+
+    void walkNeedsAReadyLink() {
+        Bench bench;
+        bench.state.link.interfaceKind = InterfaceKind::Tcp; // never connected
+        TitleDialog dialog(bench.context);
+        press(dialog, "storeAllButton");
+        QCOMPARE(bench.prompts.texts(), QStringList{"Socket が接続されていません"});
+        QVERIFY(!dialog.walk().isRunning());
+        QCOMPARE(bench.sender.exchange().sequenceStep, 0);
+        bench.state.link.interfaceKind = InterfaceKind::Serial;
+        press(dialog, "notMemoryAllButton");
+        QVERIFY(dialog.walk().isRunning());
+        QCOMPARE(bench.sender.exchange().sequenceStep, 1);
+    }
+
+    // A box holds its tick in a nested event loop in which the timer goes on firing: those ticks
+    // are ignored, so the walk neither sends from inside the box nor ends under the tick that
+    // opened it. A box about a refused title opens only once the walk has ended.
+    void ticksNeverOverlapWhileABoxIsOpen() {
+        LinkedDevice linked;
+        QCOMPARE(linked.start(LinkedDevice::Link::TcpClient), QString());
+        DialogContext context{linked.state, linked.document, linked.boxes, linked.sender,
+                              linked.tcp};
+        int depth = 0;
+        int deepest = 0;
+        QList<int> stepsAtBoxes;
+        const CommandSender* watched = &linked.sender;
+        linked.prompts.whileShown = [&](const MessageBoxRequest&) {
+            stepsAtBoxes.append(watched->exchange().sequenceStep);
+            deepest = qMax(deepest, ++depth);
+            QEventLoop loop;
+            QTimer::singleShot(1500, &loop, &QEventLoop::quit);
+            loop.exec();
+            --depth;
+        };
+        TitleDialog dialog(context);
+        TitleWalk& walk = dialog.walk();
+        sim::Device* device = linked.devices.first();
+        device->closeAfterNextReply(); // the second title finds no connection
+        press(dialog, "storeAllButton");
+        walk.tick();
+        QTRY_VERIFY(!linked.tcp.hasClientSocket());
+        // Called directly, as a test does: the timer's own ticks come in the box's loop.
+        walk.tick();
+        QTRY_VERIFY_WITH_TIMEOUT(!walk.isRunning(), 5000);
+        QCOMPARE(linked.prompts.texts(), QStringList{"Socket 送信"});
+        QCOMPARE(stepsAtBoxes, QList<int>{2});
+        QCOMPARE(deepest, 1);
+        QCOMPARE(device->receivedLines().size(), 1);
+        QCOMPARE(barValue(dialog), 2); // the failed send counted; the next tick stopped
+        QCOMPARE(linked.sender.exchange().sequenceStep, 0);
+
+        Bench bench;
+        bench.prompts.whileShown = linked.prompts.whileShown;
+        watched = &bench.sender;
+        stepsAtBoxes.clear();
+        bench.document.titleTexts[1].assign("A");
+        TitleDialog serialDialog(bench.context);
+        press(serialDialog, "storeAllButton");
+        QTRY_COMPARE_WITH_TIMEOUT(bench.prompts.texts(), QStringList{titleRefusedMessage}, 5000);
+        QCOMPARE(stepsAtBoxes, QList<int>{0});
+        QCOMPARE(bench.serial.writes.size(), 1);
+        QVERIFY(!serialDialog.walk().isRunning());
+    }
+};
+
+QTEST_MAIN(TitleEditorTest)
+#include "tst_titleeditor.moc"

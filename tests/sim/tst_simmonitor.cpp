@@ -1,0 +1,118 @@
+#include "sim/Device.h"
+#include "sim/TcpDeviceServer.h"
+#include "sim/monitor/ChannelView.h"
+#include "sim/monitor/MonitorWindow.h"
+
+#include <QApplication>
+#include <QLabel>
+#include <QPaintEvent>
+#include <QPlainTextEdit>
+#include <QTcpSocket>
+#include <QTest>
+
+// The monitor window over a device on a real TCP connection: when it updates, what it
+// repaints, and what its labels and strip say.
+class SimMonitorTest : public QObject {
+    Q_OBJECT
+private slots:
+    void updatesAfterTheReplyAndOnlyWhatChanged();
+    void choosesAmongDevices();
+};
+
+namespace {
+
+// Records the rectangles that the channel views repaint.
+class PaintRecorder : public QObject {
+public:
+    QList<std::pair<QObject*, QRect>> painted;
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        if (event->type() == QEvent::Paint)
+            painted.append({watched, static_cast<QPaintEvent*>(event)->rect()});
+        return false;
+    }
+};
+
+template <typename Widget> Widget* named(const QWidget& window, const QString& accessibleName) {
+    for (Widget* widget : window.findChildren<Widget*>()) {
+        if (widget->accessibleName() == accessibleName)
+            return widget;
+    }
+    return nullptr;
+}
+
+} // namespace
+
+void SimMonitorTest::updatesAfterTheReplyAndOnlyWhatChanged() {
+    sim::TcpDeviceServer server;
+    QVERIFY(server.listen());
+    sim::MonitorWindow window({{server.device(), QStringLiteral("device"), false}});
+    window.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&window));
+    auto* ch1 = named<sim::ChannelView>(window, QStringLiteral("ch.1 video"));
+    auto* ch2 = named<sim::ChannelView>(window, QStringLiteral("ch.2 video"));
+    QVERIFY(ch1 && ch2);
+    PaintRecorder recorder;
+    ch1->installEventFilter(&recorder);
+    ch2->installEventFilter(&recorder);
+    QList<qsizetype> repliesAtRefresh;
+    connect(&window, &sim::MonitorWindow::refreshed, this,
+            [&] { repliesAtRefresh.append(server.device()->sentReplies().size()); });
+
+    QTcpSocket program;
+    program.connectToHost(QHostAddress::LocalHost, server.serverPort());
+    QVERIFY(program.waitForConnected(2000));
+    program.write("CT02B01" + QByteArray("2422") + QByteArray("2121").repeated(13) + "\r\n");
+    QByteArray reply;
+    QTRY_COMPARE(reply += program.readAll(), QByteArray("GO\r\n"));
+    QTRY_VERIFY(!recorder.painted.isEmpty());
+    QCOMPARE(repliesAtRefresh.first(), 1); // the reply went out before the view updated
+    QCOMPARE(ch2->line(1).text(), QStringLiteral("あ") + QStringLiteral("　").repeated(13));
+    for (const auto& [view, rect] : recorder.painted)
+        QVERIFY(view == ch2 && ch2->lineRect(1).contains(rect));
+    QCOMPARE(named<QLabel>(window, QStringLiteral("ch.2 Bottom last command"))->text(),
+             QStringLiteral("CT02B01242221212121… → GO"));
+
+    // A hidden line that changes its title changes nothing on the screen.
+    program.write("CTD02B01OF\r\n");
+    QTRY_VERIFY(!ch2->line(1).shown);
+    recorder.painted.clear();
+    program.write("CT02B01" + QByteArray("2121").repeated(14) + "\r\n");
+    QTRY_COMPARE(named<QLabel>(window, QStringLiteral("ch.2 Bottom last command"))->text(),
+                 QStringLiteral("CT02B01212121212121… → GO"));
+    QApplication::processEvents();
+    QVERIFY(recorder.painted.isEmpty());
+    QCOMPARE(named<QLabel>(window, QStringLiteral("ch.2 Bottom"))->text(),
+             QStringLiteral("page 1 · OFF · position 7"));
+    QCOMPARE(named<QPlainTextEdit>(window, QStringLiteral("Last lines"))->toPlainText(),
+             "<- CT02B012422" + QString("2121").repeated(13) +
+                 "\n-> GO\n<- CTD02B01OF\n-> GO\n<- CT02B01" + QString("2121").repeated(14) +
+                 "\n-> GO");
+}
+
+void SimMonitorTest::choosesAmongDevices() {
+    sim::Device first(0);
+    sim::Device second(5);
+    sim::MonitorWindow window({{&first, QStringLiteral("device 00"), true},
+                               {&second, QStringLiteral("device 05"), true}});
+    second.receive("P01T09\r\n");
+    second.recordReplySent("05GO\r\n");
+    first.receive("CWL3\r\n");
+    QTRY_COMPARE(named<QPlainTextEdit>(window, QStringLiteral("Last lines"))->toPlainText(),
+                 QStringLiteral("00 <- CWL3"));
+    QCOMPARE(named<QLabel>(window, QStringLiteral("Device state"))->text(),
+             QStringLiteral("White level 3 · Edge level 1 · address 00"));
+    QCOMPARE(named<QLabel>(window, QStringLiteral("ch.1 Top"))->text(),
+             QStringLiteral("page 1 · ON · position 7"));
+    window.watch(1);
+    QCOMPARE(named<QLabel>(window, QStringLiteral("ch.1 Top"))->text(),
+             QStringLiteral("page 9 · ON · position 7"));
+    QCOMPARE(named<QLabel>(window, QStringLiteral("ch.1 Top last command"))->text(),
+             QStringLiteral("P01T09 → GO"));
+    QCOMPARE(named<QPlainTextEdit>(window, QStringLiteral("Last lines"))->toPlainText(),
+             QStringLiteral("05 <- P01T09\n05 -> GO"));
+}
+
+QTEST_MAIN(SimMonitorTest)
+#include "tst_simmonitor.moc"
