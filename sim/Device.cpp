@@ -2,6 +2,16 @@
 
 namespace sim {
 
+namespace {
+
+void keepRecent(QList<QByteArray>& records, const QByteArray& entry) {
+    if (records.size() >= Device::keptRecords)
+        records.removeFirst();
+    records.append(entry);
+}
+
+} // namespace
+
 Device::Device(int slaveAddress, QObject* parent) : QObject(parent), DeviceModel(slaveAddress) {}
 
 Reply Device::receive(const QByteArray& line, bool broadcast) {
@@ -10,7 +20,7 @@ Reply Device::receive(const QByteArray& line, bool broadcast) {
         seen.chop(1);
     if (seen.endsWith('\r'))
         seen.chop(1);
-    receivedLines_.append(seen);
+    keepRecent(receivedLines_, seen);
     emit lineReceived(seen);
 
     Reply reply;
@@ -78,7 +88,7 @@ void Device::closeAfterNextReply() {
 }
 
 void Device::recordReplySent(const QByteArray& bytes) {
-    sentReplies_.append(bytes);
+    keepRecent(sentReplies_, bytes);
     emit replySent(bytes);
 }
 

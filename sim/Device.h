@@ -8,10 +8,11 @@
 namespace sim {
 
 // One simulated device: its settings (DeviceModel: respond() and the state getters), the record
-// of the lines it received and the replies it sent, and the faults that tests ask for.
+// of the recent lines it received and replies it sent, and the faults that tests ask for.
 //
 // Transports hand each received line to receive() and carry out the Reply it returns; a test
-// waits for traffic with QTRY_COMPARE(device->receivedLines().size(), n) or on lineReceived.
+// waits for traffic with QTRY_COMPARE(device->receivedLines().size(), n) (n up to keptRecords)
+// or on lineReceived.
 class Device : public QObject, public DeviceModel {
     Q_OBJECT
 public:
@@ -22,9 +23,13 @@ public:
     // out but never answered and leaves the pending faults for the next addressed line.
     Reply receive(const QByteArray& line, bool broadcast = false);
 
-    // Every line received, in order, without its CR LF.
+    // The records keep the last keptRecords entries each: tests look at the recent traffic, and
+    // a simulator left running under a busy program must not grow with every line.
+    static constexpr qsizetype keptRecords = 1000;
+    // The lines received, oldest first, without their CR LF.
     const QList<QByteArray>& receivedLines() const { return receivedLines_; }
-    // Every reply written, as the bytes of its write(s) (with any RS-485 address in front).
+    // The replies written, oldest first, as the bytes of their write(s) (with any RS-485
+    // address in front).
     const QList<QByteArray>& sentReplies() const { return sentReplies_; }
     void clearRecords();
 

@@ -54,6 +54,9 @@ public:
     // the full-width space, otherwise a fixed pattern made from the code.
     static QByteArray characterBitmap(quint16 code);
 
+    // The same settings in every field.
+    friend bool operator==(const DeviceModel&, const DeviceModel&) = default;
+
 private:
     QByteArray carryOut(const QByteArray& command);
     QByteArray titleCommand(const QByteArray& command);

@@ -74,9 +74,15 @@ void PseudoTerminal::write(const QByteArray& bytes) {
     flushOutput();
 }
 
+void PseudoTerminal::holdInput(bool hold) {
+    inputHeld_ = hold;
+    if (readNotifier_)
+        readNotifier_->setEnabled(!inputHeld_ && !readFailed_);
+}
+
 void PseudoTerminal::readMaster() {
-    char buffer[1024];
-    for (;;) {
+    char buffer[readChunk];
+    while (!inputHeld_) {
         const ssize_t count = ::read(master_, buffer, sizeof buffer);
         if (count > 0) {
             emit bytesReceived(QByteArray(buffer, qsizetype(count)));
@@ -86,6 +92,7 @@ void PseudoTerminal::readMaster() {
             continue;
         if (count < 0 && errno != EAGAIN && errno != EWOULDBLOCK) {
             // The slave is held open, so this is not a hang-up; stop rather than spin.
+            readFailed_ = true;
             readNotifier_->setEnabled(false);
             fail(QStringLiteral("cannot read the line"));
         }
@@ -94,6 +101,7 @@ void PseudoTerminal::readMaster() {
 }
 
 void PseudoTerminal::flushOutput() {
+    const qsizetype queued = output_.size();
     while (!output_.isEmpty()) {
         const ssize_t count = ::write(master_, output_.constData(), size_t(output_.size()));
         if (count > 0) {
@@ -107,6 +115,8 @@ void PseudoTerminal::flushOutput() {
         }
     }
     writeNotifier_->setEnabled(!output_.isEmpty());
+    if (output_.size() < queued)
+        emit bytesWritten();
 }
 
 bool PseudoTerminal::fail(const QString& what) {

@@ -15,6 +15,9 @@ namespace sim {
 class PseudoTerminal : public QObject {
     Q_OBJECT
 public:
+    // What one read takes at most.
+    static constexpr qsizetype readChunk = 1024;
+
     explicit PseudoTerminal(QObject* parent = nullptr);
     ~PseudoTerminal() override;
 
@@ -28,9 +31,17 @@ public:
 
     // Queues bytes for the program; whatever the line cannot take now goes out later.
     void write(const QByteArray& bytes);
+    // The bytes queued that the line has not taken yet.
+    qsizetype bytesToWrite() const { return output_.size(); }
+
+    // While held, nothing is read: the program's bytes wait in the terminal's buffer and then
+    // its writes wait too.
+    void holdInput(bool hold);
 
 signals:
     void bytesReceived(const QByteArray& bytes);
+    // The line took some of the queued bytes.
+    void bytesWritten();
 
 private:
     void readMaster();
@@ -45,6 +56,8 @@ private:
     QSocketNotifier* readNotifier_ = nullptr;
     QSocketNotifier* writeNotifier_ = nullptr;
     QByteArray output_;
+    bool inputHeld_ = false;
+    bool readFailed_ = false;
 };
 
 } // namespace sim

@@ -4,8 +4,9 @@
 
 namespace sim {
 
-ReplyWriter::ReplyWriter(WriteBytes write, CloseLine close, QObject* parent)
-    : QObject(parent), write_(std::move(write)), close_(std::move(close)) {
+ReplyWriter::ReplyWriter(WriteBytes write, CloseLine close, Backlog backlog, QObject* parent)
+    : QObject(parent), write_(std::move(write)), close_(std::move(close)),
+      backlog_(std::move(backlog)) {
     timer_.setSingleShot(true);
     connect(&timer_, &QTimer::timeout, this, &ReplyWriter::writeNextPiece);
 }
@@ -20,6 +21,7 @@ void ReplyWriter::send(Device* device, const Reply& reply, const QByteArray& pre
     pending.delayMs = reply.delayMs;
     pending.pieces = qBound(1, reply.pieces, int(pending.bytes.size()));
     pending.closeAfter = reply.closeAfter;
+    queuedBytes_ += pending.bytes.size();
     queue_.append(pending);
     if (!busy_)
         startNext();
@@ -28,6 +30,7 @@ void ReplyWriter::send(Device* device, const Reply& reply, const QByteArray& pre
 void ReplyWriter::clear() {
     timer_.stop();
     queue_.clear();
+    queuedBytes_ = 0;
     busy_ = false;
 }
 
@@ -46,6 +49,8 @@ void ReplyWriter::writeNextPiece() {
     const qsizetype size = pending.bytes.size();
     const qsizetype from = size * piecesWritten_ / pending.pieces;
     const qsizetype to = size * (piecesWritten_ + 1) / pending.pieces;
+    // Counted as the transport's before the write, which may report progress at once.
+    queuedBytes_ -= to - from;
     write_(pending.bytes.sliced(from, to - from));
     if (queue_.isEmpty())
         return; // the line went away during the write, and clear() dropped the queue

@@ -14,9 +14,10 @@ SerialDeviceBus::SerialDeviceBus(const QList<int>& rs485Addresses, QObject* pare
     : QObject(parent), rs485_(true), terminal_(new PseudoTerminal(this)) {
     for (int address : rs485Addresses)
         devices_.append(new Device(address, this));
-    writer_ =
-        new ReplyWriter([this](const QByteArray& bytes) { terminal_->write(bytes); }, {}, this);
+    writer_ = new ReplyWriter([this](const QByteArray& bytes) { terminal_->write(bytes); }, {},
+                              [this] { return terminal_->bytesToWrite(); }, this);
     connect(terminal_, &PseudoTerminal::bytesReceived, this, &SerialDeviceBus::takeBytes);
+    connect(terminal_, &PseudoTerminal::bytesWritten, this, &SerialDeviceBus::holdInputWhileFull);
 }
 
 bool SerialDeviceBus::open() {
@@ -43,6 +44,11 @@ Device* SerialDeviceBus::deviceWithAddress(int address) const {
 void SerialDeviceBus::takeBytes(const QByteArray& bytes) {
     for (const QByteArray& line : assembler_.feed(bytes))
         deliver(line);
+    holdInputWhileFull();
+}
+
+void SerialDeviceBus::holdInputWhileFull() {
+    terminal_->holdInput(!writer_->hasRoom());
 }
 
 void SerialDeviceBus::deliver(const QByteArray& line) {

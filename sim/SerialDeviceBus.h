@@ -19,7 +19,8 @@ class PseudoTerminal;
 // begins with two address characters, "00" to "31" or "FF": a device acts only on lines with
 // its current address and answers with that address in front of its reply; on "FF"
 // (broadcast) every device acts and none answers. Lines with any other beginning are ignored.
-// XON and XOFF bytes on the line are ignored.
+// XON and XOFF bytes on the line are ignored. Input is read only while the replies have room
+// (see ReplyWriter), so a program that does not read its replies is held back.
 class SerialDeviceBus : public QObject {
     Q_OBJECT
 public:
@@ -41,10 +42,13 @@ public:
     Device* device(int index = 0) const { return devices_[index]; }
     // The first device whose slave address is `address`, or nullptr.
     Device* deviceWithAddress(int address) const;
+    // Replies not yet taken by the line, in bytes.
+    qsizetype unsentBytes() const { return writer_->unsentBytes(); }
 
 private:
     void takeBytes(const QByteArray& bytes);
     void deliver(const QByteArray& line);
+    void holdInputWhileFull();
 
     bool rs485_;
     QList<Device*> devices_;

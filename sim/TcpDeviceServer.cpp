@@ -9,13 +9,19 @@ namespace sim {
 
 TcpDeviceServer::TcpDeviceServer(QObject* parent) : QObject(parent), device_(new Device(0, this)) {
     connect(&server_, &QTcpServer::newConnection, this, &TcpDeviceServer::acceptConnections);
+    // QTcpServer stops accepting for good after any error but a temporary one; running out of
+    // descriptors passes, so try again a little later (at once would fail again at once).
+    acceptRetry_.setSingleShot(true);
+    acceptRetry_.setInterval(acceptRetryMs);
+    connect(&acceptRetry_, &QTimer::timeout, &server_, &QTcpServer::resumeAccepting);
+    connect(&server_, &QTcpServer::acceptError, this, &TcpDeviceServer::retryAccepting);
 }
 
 TcpDeviceServer::~TcpDeviceServer() {
     // The sockets go with the server and would report their disconnection to a half-destroyed
     // object.
-    for (QTcpSocket* socket : std::as_const(connections_))
-        socket->disconnect(this);
+    for (const Connection& connection : std::as_const(connections_))
+        connection.socket->disconnect(this);
 }
 
 bool TcpDeviceServer::listen(const QHostAddress& address, quint16 port) {
@@ -23,21 +29,39 @@ bool TcpDeviceServer::listen(const QHostAddress& address, quint16 port) {
 }
 
 void TcpDeviceServer::disconnectClients() {
-    for (QTcpSocket* socket : connections_)
-        socket->disconnectFromHost();
+    for (const Connection& connection : connections_)
+        connection.socket->disconnectFromHost();
+}
+
+qsizetype TcpDeviceServer::unsentBytes() const {
+    qsizetype bytes = 0;
+    for (const Connection& connection : connections_)
+        bytes += connection.link->unsentBytes();
+    return bytes;
 }
 
 void TcpDeviceServer::acceptConnections() {
     while (QTcpSocket* socket = server_.nextPendingConnection()) {
-        new SocketDeviceLink(socket, device_, socket);
-        connections_.append(socket);
+        if (connections_.size() >= maxConnections) {
+            socket->abort();
+            socket->deleteLater();
+            continue;
+        }
+        auto* link = new SocketDeviceLink(socket, device_, socket);
+        connections_.append({socket, link});
         connect(socket, &QTcpSocket::disconnected, this, [this, socket] {
-            connections_.removeOne(socket);
+            connections_.removeIf(
+                [socket](const Connection& connection) { return connection.socket == socket; });
             socket->deleteLater();
             emit clientDisconnected();
         });
         emit clientConnected();
     }
+}
+
+void TcpDeviceServer::retryAccepting() {
+    emit acceptFailed(server_.errorString());
+    acceptRetry_.start();
 }
 
 } // namespace sim

@@ -159,6 +159,10 @@ int main(int argc, char* argv[]) {
                          [] { out() << "program connected" << Qt::endl; });
         QObject::connect(server.get(), &sim::TcpDeviceServer::clientDisconnected,
                          [] { out() << "program disconnected" << Qt::endl; });
+        QObject::connect(
+            server.get(), &sim::TcpDeviceServer::acceptFailed, [](const QString& reason) {
+                out() << "cannot accept a connection (" << reason << "), trying again" << Qt::endl;
+            });
         simulated.append({server->device(), QStringLiteral("device"), false});
         out() << "zev530tq-sim: one device listening on " << endpoint->host << ':'
               << server->serverPort() << Qt::endl;

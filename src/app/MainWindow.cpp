@@ -15,9 +15,11 @@
 #include "protocol/MessageBoxes.h"
 #include "settings/CharacterLevelDialog.h"
 #include "settings/DeviceAddressDialog.h"
+#include "settings/DisplayFlagDialog.h"
 #include "settings/DisplayPageDialog.h"
 #include "settings/DisplayPositionDialog.h"
 #include "settings/StartupPageDialog.h"
+#include "settings/SwitchTimeDialog.h"
 #include "settings/TitleDialog.h"
 
 #include <QCloseEvent>
@@ -30,8 +32,6 @@ namespace {
 
 // The dialogs that the menu opens but that are not built yet; every other dialog's number is
 // its class's own.
-constexpr int titleDisplayDialog = 114;
-constexpr int autoSwitchingDialog = 117;
 constexpr int sendAllDialog = 106;
 constexpr int readBackDialog = 118;
 
@@ -69,8 +69,10 @@ const Popup menu[] = {
      {item(MenuItem::DisplayPage, "displayPageAction", "表示ページ切換え",
            DisplayPageDialog::number),
       item(MenuItem::Title, "titleAction", "タイトルの設定", TitleDialog::number),
-      item(MenuItem::TitleDisplay, "titleDisplayAction", "タイトル表示の設定", titleDisplayDialog),
-      item(MenuItem::AutoSwitching, "autoSwitchingAction", "自動切換えの設定", autoSwitchingDialog),
+      item(MenuItem::TitleDisplay, "titleDisplayAction", "タイトル表示の設定",
+           DisplayFlagDialog::number),
+      item(MenuItem::AutoSwitching, "autoSwitchingAction", "自動切換えの設定",
+           SwitchTimeDialog::number),
       item(MenuItem::StartupPage, "startupPageAction", "スタートアップの設定",
            StartupPageDialog::number),
       item(MenuItem::CharacterLevel, "characterLevelAction", "文字レベルの設定",

@@ -13,9 +13,11 @@
 #include "link/LinkSettings.h"
 #include "settings/CharacterLevelDialog.h"
 #include "settings/DeviceAddressDialog.h"
+#include "settings/DisplayFlagDialog.h"
 #include "settings/DisplayPageDialog.h"
 #include "settings/DisplayPositionDialog.h"
 #include "settings/StartupPageDialog.h"
+#include "settings/SwitchTimeDialog.h"
 #include "settings/TitleDialog.h"
 
 Program::Program(OperatorPrompts& prompts, const ConfigFolder& folder)
@@ -56,6 +58,10 @@ void Program::registerDialogs() {
                       [this](QWidget* owner) { TitleDialog(context_, owner).exec(); });
     window_.setDialog(DisplayPageDialog::number,
                       [this](QWidget* owner) { DisplayPageDialog(context_, owner).exec(); });
+    window_.setDialog(DisplayFlagDialog::number,
+                      [this](QWidget* owner) { DisplayFlagDialog(context_, owner).exec(); });
+    window_.setDialog(SwitchTimeDialog::number,
+                      [this](QWidget* owner) { SwitchTimeDialog(context_, owner).exec(); });
     window_.setDialog(StartupPageDialog::number,
                       [this](QWidget* owner) { StartupPageDialog(context_, owner).exec(); });
     window_.setDialog(CharacterLevelDialog::number,

@@ -20,6 +20,9 @@ struct AppState {
     int selectedArea = 0; // DisplayArea chosen in the channel lists; New keeps it
     int selectedPage = 0;
     int savedImeOpen = 0;
+    // The entries last chosen in "Same Display" and "Same Time"; kept for the run, not saved
+    int sameDisplayChoice = 0;
+    int sameTimeChoice = 2;
 
     LinkConfiguration link;
     DialogTracking dialogs;

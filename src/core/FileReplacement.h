@@ -15,8 +15,10 @@ class QIODevice;
 inline const QString replacementSuffix = QStringLiteral(".zev530tq-new");
 
 // Replaces the file with what write puts into the device. False, with the file as it was, when
-// write returns false or the new contents cannot be written, flushed or put in place.
-bool replaceFile(const QString& path, const std::function<bool(QIODevice&)>& write);
+// write returns false or the new contents cannot be written, flushed or put in place; whyNot
+// then says why, as the system put it.
+bool replaceFile(const QString& path, const std::function<bool(QIODevice&)>& write,
+                 QString* whyNot = nullptr);
 
 // Removes what a killed save of the file left behind, if anything.
 void removeLeftoverReplacement(const QString& path);

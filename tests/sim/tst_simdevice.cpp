@@ -10,6 +10,7 @@ private slots:
     void readBack();
     void refusedLines();
     void addressAndFaults();
+    void recordsKeepRecentLines();
 };
 
 // Each kind of command, then the request that reads its field back.
@@ -89,6 +90,23 @@ void SimDeviceTest::addressAndFaults() {
     QCOMPARE(device.receive("RCEL\r\n").lines, QList<QByteArray>{"CEL2\r\n"}); // spent
     QCOMPARE(device.receivedLines(),
              (QList<QByteArray>{"CWL0", "CWL3", "CWL2", "CEL2", "RCWL", "RCEL"}));
+}
+
+// A simulator left running under a busy program keeps only the recent traffic, in order.
+void SimDeviceTest::recordsKeepRecentLines() {
+    sim::Device device;
+    const int count = 100'000; // a hundred times what is kept
+    for (int i = 0; i < count; ++i) {
+        const QByteArray number = QByteArray::number(i);
+        device.receive(number + "\r\n");
+        device.recordReplySent(number);
+    }
+    const QByteArray firstKept = QByteArray::number(count - sim::Device::keptRecords);
+    for (const QList<QByteArray>* records : {&device.receivedLines(), &device.sentReplies()}) {
+        QCOMPARE(records->size(), sim::Device::keptRecords);
+        QCOMPARE(records->first(), firstKept);
+        QCOMPARE(records->last(), QByteArray::number(count - 1));
+    }
 }
 
 QTEST_GUILESS_MAIN(SimDeviceTest)

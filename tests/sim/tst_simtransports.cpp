@@ -1,5 +1,8 @@
+#include "DescriptorShortage_posix.h"
 #include "sim/Device.h"
+#include "sim/PseudoTerminal_posix.h"
 #include "sim/SerialDeviceBus.h"
+#include "sim/SocketDeviceLink.h"
 #include "sim/TcpDeviceClients.h"
 #include "sim/TcpDeviceServer.h"
 
@@ -8,6 +11,8 @@
 #include <QTcpServer>
 #include <QTcpSocket>
 #include <QTest>
+#include <array>
+#include <functional>
 
 // The simulator's transports with real sockets on 127.0.0.1 and a real pseudo-terminal.
 class SimTransportsTest : public QObject {
@@ -16,7 +21,40 @@ private slots:
     void tcpListenWithFaults();
     void tcpConnectThreeDevices();
     void serialRs232cAndRs485();
+    void programThatDoesNotReadIsHeldBack();
+    void connectionsAreCapped();
+    void acceptingResumesAfterDescriptorsRunOut();
 };
+
+namespace {
+
+// The program sends `count` glyph reads (10 bytes each, 585 of reply) and reads nothing: the
+// simulator's unsent replies stop near its limit, and every reply arrives in order once the
+// program reads. `setReadBufferSize` stands for the port's own: with a limit the port stops
+// reading the line, with 0 it reads everything.
+void checkHeldBack(QIODevice& program, const std::function<void(qint64)>& setReadBufferSize,
+                   const std::function<qsizetype()>& unsentBytes, qsizetype simulatorReadSize,
+                   sim::Device* device, int count) {
+    const QByteArray request = "RFBM2422\r\n";
+    const QByteArray reply = "FBM2422" + sim::DeviceModel::characterBitmap(0x2422) + "\r\n";
+    // The replies to one read of input may go past the limit.
+    const qsizetype bound =
+        sim::ReplyWriter::outputLimit + (simulatorReadSize / request.size() + 1) * reply.size();
+    qsizetype most = 0;
+    QObject::connect(device, &sim::Device::lineReceived, device,
+                     [&] { most = qMax(most, unsentBytes()); });
+    setReadBufferSize(1024);
+    program.write(request.repeated(count));
+    QTRY_VERIFY(unsentBytes() >= sim::ReplyWriter::outputLimit);
+    setReadBufferSize(0);
+    QByteArray read;
+    QTRY_COMPARE_WITH_TIMEOUT((read += program.readAll()).size(), reply.size() * count, 30000);
+    QCOMPARE(read, reply.repeated(count));
+    QVERIFY2(most <= bound, QByteArray::number(most).constData());
+    device->disconnect(device);
+}
+
+} // namespace
 
 void SimTransportsTest::tcpListenWithFaults() {
     sim::TcpDeviceServer server;
@@ -76,6 +114,75 @@ void SimTransportsTest::serialRs232cAndRs485() {
     program.write("FFCWL3\r\n17RCWL\r\n");
     QTRY_COMPARE(read += program.readAll(), QByteArray("03GO\r\n17CWL3\r\n"));
     QCOMPARE(rs485.deviceWithAddress(3)->whiteLevel(), 3);
+}
+
+void SimTransportsTest::programThatDoesNotReadIsHeldBack() {
+    sim::TcpDeviceServer server;
+    QVERIFY(server.listen());
+    QTcpSocket program;
+    program.connectToHost(QHostAddress::LocalHost, server.serverPort());
+    QVERIFY(program.waitForConnected(2000));
+    // Far more replies than the operating system holds for a peer that does not read.
+    checkHeldBack(
+        program, [&](qint64 size) { program.setReadBufferSize(size); },
+        [&] { return server.unsentBytes(); }, sim::SocketDeviceLink::inputChunk, server.device(),
+        3000);
+    if (QTest::currentTestFailed())
+        return;
+
+    sim::SerialDeviceBus line;
+    QVERIFY(line.open());
+    QSerialPort port(line.slavePath());
+    QVERIFY(port.open(QIODevice::ReadWrite));
+    checkHeldBack(
+        port, [&](qint64 size) { port.setReadBufferSize(size); },
+        [&] { return line.unsentBytes(); }, sim::PseudoTerminal::readChunk, line.device(), 1000);
+}
+
+// One connection more than the device has room for is closed at once; the others are served,
+// and a place that comes free is taken again.
+void SimTransportsTest::connectionsAreCapped() {
+    sim::TcpDeviceServer server;
+    QVERIFY(server.listen());
+    std::array<QTcpSocket, sim::TcpDeviceServer::maxConnections + 2> programs;
+    const auto unconnected = [&] {
+        return std::count_if(programs.begin(), programs.end(), [](const QTcpSocket& program) {
+            return program.state() == QAbstractSocket::UnconnectedState;
+        });
+    };
+    for (int i = 0; i <= sim::TcpDeviceServer::maxConnections; ++i)
+        programs[i].connectToHost(QHostAddress::LocalHost, server.serverPort());
+    QTRY_COMPARE(unconnected(), 2); // the one refused and the one not yet used
+    QCOMPARE(server.connectionCount(), sim::TcpDeviceServer::maxConnections);
+
+    programs.front().disconnectFromHost();
+    QTRY_COMPARE(server.connectionCount(), sim::TcpDeviceServer::maxConnections - 1);
+    QTcpSocket& latest = programs.back();
+    latest.connectToHost(QHostAddress::LocalHost, server.serverPort());
+    QVERIFY(latest.waitForConnected(2000));
+    latest.write("CWL2\r\n");
+    QByteArray read;
+    QTRY_COMPARE(read += latest.readAll(), QByteArray("GO\r\n"));
+}
+
+// QTcpServer stops accepting for good after a failed accept; the device accepts again once
+// descriptors are there.
+void SimTransportsTest::acceptingResumesAfterDescriptorsRunOut() {
+    sim::TcpDeviceServer server;
+    QVERIFY(server.listen());
+    QSignalSpy failures(&server, &sim::TcpDeviceServer::acceptFailed);
+    QTcpSocket program;
+    program.connectToHost(QHostAddress::LocalHost, server.serverPort());
+    {
+        DescriptorShortage shortage;
+        QVERIFY(shortage.isInForce());
+        QTRY_VERIFY(!failures.isEmpty());
+    }
+    QTRY_COMPARE(server.connectionCount(), 1);
+    program.write("CWL2\r\n");
+    QByteArray read;
+    QTRY_COMPARE(read += program.readAll(), QByteArray("GO\r\n"));
+    QVERIFY(!failures.first().first().toString().isEmpty());
 }
 
 QTEST_GUILESS_MAIN(SimTransportsTest)

@@ -1,0 +1,91 @@
+#include "settings/PageTableDialog.h"
+
+#include "core/AppState.h"
+#include "settings/DialogContext.h"
+#include "settings/DialogSetup.h"
+#include "ui_PageTableDialog.h"
+
+#include <QLabel>
+
+namespace {
+constexpr int pageLinesPerColumn = 8;
+} // namespace
+
+PageTableDialog::PageTableDialog(DialogContext& context, QWidget* parent, const Texts& texts,
+                                 const Table& table)
+    : QDialog(parent), context_(context), table_(table) {
+    Ui::PageTableDialog form;
+    form.setupUi(this);
+    setWindowTitle(texts.caption);
+    beginDialog(*this, context.state.dialogs);
+
+    for (int line = 0; line < pageLineCount; ++line) {
+        auto* label = new QLabel(form.pageTable);
+        label->setObjectName(QStringLiteral("pageLine%1").arg(line + 1));
+        label->setFrameStyle(QFrame::Panel | QFrame::Sunken);
+        form.pageTableLayout->addWidget(label, line % pageLinesPerColumn,
+                                        line / pageLinesPerColumn);
+        pageLines_.append(label);
+    }
+
+    form.valueGroup->setTitle(texts.valueTitle);
+    form.sameValueGroup->setTitle(texts.sameValueTitle);
+    form.valueList->setObjectName(texts.valueListName);
+    form.valueList->setAccessibleName(texts.valueTitle);
+    form.sameValueList->setObjectName(texts.sameValueListName);
+    form.sameValueList->setAccessibleName(texts.sameValueTitle);
+    valueList_ = form.valueList;
+
+    // The lists are not editable and only the operator's choice counts, never the filling.
+    AppState& state = context.state;
+    fillList(*form.areaList,
+             {QStringLiteral("ch1. Top"), QStringLiteral("ch.1 Bottom"), QStringLiteral("ch.2 Top"),
+              QStringLiteral("ch.2 Bottom")},
+             state.selectedArea);
+    fillList(*form.pageList, numberEntries(SettingsDocument::pageCount), state.selectedPage);
+    fillList(*form.valueList, table.entries, -1);
+    fillList(*form.sameValueList, table.entries, table.sameValueChoice);
+    connect(form.areaList, &QComboBox::activated, this, [this, &state](int index) {
+        state.selectedArea = index;
+        showCurrentPage();
+    });
+    connect(form.pageList, &QComboBox::activated, this, [this, &state](int index) {
+        state.selectedPage = index;
+        showCurrentPage();
+    });
+    connect(form.valueList, &QComboBox::activated, this, [this](int index) {
+        currentValue() = index;
+        showCurrentPage();
+    });
+    connect(form.sameValueList, &QComboBox::activated, this, [this, &state](int index) {
+        table_.sameValueChoice = index;
+        table_.values[state.selectedArea].fill(index);
+        showCurrentPage();
+    });
+
+    transfer_ = new AreaTransfer(context, table.sendArea, table.transferIntervalMs,
+                                 *form.transferProgress, *form.closeButton, this);
+    connect(form.sendButton, &QPushButton::clicked, this, [this] { table_.sendPage(context_); });
+    connect(form.sendAllButton, &QPushButton::clicked, transfer_, &AreaTransfer::start);
+
+    setUpSlaveAddressList(*form.slaveAddressList, state.link);
+    setConnectionCaption(*this, context, texts.connectionCaption);
+    showCurrentPage();
+}
+
+void PageTableDialog::reject() {
+    if (!transfer_->isRunning())
+        done(2);
+}
+
+int& PageTableDialog::currentValue() {
+    return table_.values[context_.state.selectedArea][context_.state.selectedPage];
+}
+
+void PageTableDialog::showCurrentPage() {
+    valueList_->setCurrentIndex(table_.shownEntry(currentValue()));
+    const auto& values = table_.values[context_.state.selectedArea];
+    const int block = context_.state.selectedPage / pageLineCount * pageLineCount;
+    for (int line = 0; line < pageLineCount; ++line)
+        pageLines_[line]->setText(table_.pageLine(block + line + 1, values[block + line]));
+}

@@ -1,0 +1,325 @@
+#include "DialogDriving.h"
+#include "app/Program.h"
+#include "settings/DisplayFlagDialog.h"
+#include "settings/SwitchTimeCommands.h"
+#include "settings/SwitchTimeDialog.h"
+#include "support/LinkedDevice.h"
+
+#include <QEventLoop>
+#include <QLabel>
+#include <QProgressBar>
+#include <algorithm>
+
+// The title display dialog (114) and the automatic switching dialog (117) against the
+// simulated device: the one-page lines, the lists, and the timed transfer of all four areas.
+
+using Link = LinkedDevice::Link;
+Q_DECLARE_METATYPE(LinkedDevice::Link)
+
+namespace {
+
+constexpr int flags = DisplayFlagDialog::number;
+
+// A page's stored value, the operator's choice (-1: none, the stored value is sent), the line
+// and the page list's line of that page.
+struct OnePage {
+    int number, area, page, stored, chosen;
+    const char* line;
+    const char* pageLine;
+};
+
+// One of the two dialogs, opened on the linked program side, with the widgets a test works.
+struct Opened {
+    Opened(int dialogNumber, LinkedDevice& linked)
+        : number(dialogNumber), context{linked.state, linked.document, linked.boxes, linked.sender,
+                                        linked.tcp},
+          dialog(number == flags ? std::unique_ptr<PageTableDialog>(new DisplayFlagDialog(context))
+                                 : std::make_unique<SwitchTimeDialog>(context)),
+          values(number == flags ? linked.document.titleDisplayOn
+                                 : linked.document.autoSwitchTimes),
+          timer(dialog->findChild<QTimer*>("transferTimer")), areaList(list(*dialog, "areaList")),
+          pageList(list(*dialog, "pageList")),
+          valueList(list(*dialog, number == flags ? "displayList" : "timeList")),
+          sameList(list(*dialog, number == flags ? "sameDisplayList" : "sameTimeList")),
+          progress(dialog->findChild<QProgressBar*>()),
+          close(dialog->findChild<QPushButton*>("closeButton")) {}
+
+    QStringList pageLines() const {
+        QStringList lines;
+        for (int line = 1; line <= PageTableDialog::pageLineCount; ++line)
+            lines << dialog->findChild<QLabel*>(QString("pageLine%1").arg(line))->text();
+        return lines;
+    }
+    // The value the device is told of for a stored one.
+    int sent(int value) const { return number == flags ? value != 0 : sendableSeconds(value); }
+    // All 256 values as the device holds them, or as the document would have it hold them.
+    QList<int> table(const sim::Device* device = nullptr) const {
+        QList<int> table;
+        for (int area = 0; area < 4; ++area)
+            for (int page = 0; page < 64; ++page)
+                table << (!device           ? sent(values[area][page])
+                          : number == flags ? device->titleShown(area, page)
+                                            : device->switchTime(area, page));
+        return table;
+    }
+    // Presses "全設定" and keeps the transfer's own timer out of the way: the test ticks.
+    void startHeld() {
+        press(*dialog, "sendAllButton");
+        timer->setInterval(3600 * 1000);
+    }
+
+    int number;
+    DialogContext context;
+    std::unique_ptr<PageTableDialog> dialog;
+    SettingsDocument::PerPage<int>& values;
+    QTimer* timer;
+    QComboBox *areaList, *pageList, *valueList, *sameList;
+    QProgressBar* progress;
+    QPushButton* close;
+};
+
+void awaitReply(LinkedDevice& linked) {
+    QTRY_VERIFY(linked.sender.exchange().replyPending == 0 && !linked.sender.isAwaitingTcpReply());
+}
+
+// A document for the transfer, ch.1 Top at its start values, ch.2 Bottom with values only a
+// damaged file holds; and the four lines it gives.
+QList<QByteArray> fillPattern(int number, SettingsDocument::PerPage<int>& values) {
+    QByteArray rising = "AST01B", falling = "AST02T";
+    for (int page = 0; page < 64; ++page) {
+        values[1][page] = number == flags ? 1 - page % 2 : page;
+        values[2][page] = number == flags ? page >= 3 : 99 - page;
+        values[3][page] = 0;
+        rising += QByteArray::number(page).rightJustified(2, '0');
+        falling += QByteArray::number(99 - page);
+    }
+    values[3][0] = number == flags ? 5 : 150;
+    values[3][63] = number == flags ? -1 : -9;
+    if (number == flags)
+        return {"CTD01T" + QByteArray(64, 'N'), "CTD01B" + QByteArray("NF").repeated(32),
+                "CTD02TFFF" + QByteArray(61, 'N'), "CTD02BN" + QByteArray(62, 'F') + "N"};
+    return {"AST01T" + QByteArray("02").repeated(64), rising, falling,
+            "AST02B99" + QByteArray("00").repeated(63)};
+}
+
+} // namespace
+
+Q_DECLARE_METATYPE(OnePage)
+
+class PageTableDialogsTest : public QObject {
+    Q_OBJECT
+private slots:
+    void onePageReachesTheDevice_data() {
+        QTest::addColumn<OnePage>("row");
+        const OnePage rows[] = {
+            {114, 0, 0, 1, 0, "CTD01T01OF", "Page01 = OFF"},
+            {114, 3, 63, 0, 1, "CTD02B64ON", "Page64 = ON "},
+            {114, 1, 9, 7, -1, "CTD01B10ON", "Page10 = ON "}, // damaged flag
+            {117, 3, 9, 2, 15, "AST02B1015", "Page10 = 15 秒"},
+            {117, 0, 0, 2, 1, "AST01T0101", "Page01 = 01 秒"},
+            {117, 1, 32, 2, 0, "AST01B3300", "Page33 = 00 秒"},
+            {117, 2, 63, 2, 99, "AST02T6499", "Page64 = 99 秒"},
+            {117, 0, 5, 250, -1, "AST01T0699", "Page06 = 99 秒"}, // damaged times
+            {117, 1, 7, -3, -1, "AST01B0800", "Page08 = 00 秒"},
+        };
+        for (const OnePage& row : rows)
+            QTest::newRow(row.line) << row;
+    }
+
+    // The operator's choices of area, page and value, and "設定" sending that page's line; the
+    // lists show what is sent, and the document is not marked modified.
+    void onePageReachesTheDevice() {
+        QFETCH(OnePage, row);
+        const auto [number, area, page, stored, chosen, line, pageLine] = row;
+        LinkedDevice linked;
+        QCOMPARE(linked.start(Link::TcpClient), QString());
+        linked.document.titleDisplayOn[area][page] = linked.document.autoSwitchTimes[area][page] =
+            stored;
+        Opened opened(number, linked);
+        choose(opened.areaList, area);
+        choose(opened.pageList, page);
+        if (chosen >= 0)
+            choose(opened.valueList, chosen);
+        const int value = chosen >= 0 ? chosen : stored;
+        QCOMPARE(opened.values[area][page], value);
+        QCOMPARE(opened.valueList->currentIndex(), opened.sent(value));
+        QCOMPARE(opened.pageLines().at(page % 32), pageLine);
+
+        press(*opened.dialog, "sendButton");
+        sim::Device* device = linked.devices.first();
+        QTRY_COMPARE(device->receivedLines(), QList<QByteArray>{line});
+        QTRY_COMPARE(linked.prompts.texts(), QStringList("Socket ＯＫ"));
+        QCOMPARE(linked.document.documentModified, 0);
+    }
+
+    // "Same Display"/"Same Time" set the 64 pages of the selected area only, and the choice is
+    // kept for the run; the page list shows the block of 32 of the selected page.
+    void sameValueTouchesOnlyTheSelectedArea() {
+        for (const auto& [number, initial, same, line] :
+             {std::tuple(114, 0, 1, "Page33 = ON "), std::tuple(117, 2, 5, "Page33 = 05 秒")}) {
+            LinkedDevice linked;
+            linked.state.selectedPage = 40;
+            Opened opened(number, linked);
+            opened.values[1].fill(0);
+            const auto untouched = opened.values;
+            QCOMPARE(opened.sameList->currentIndex(), initial);
+            choose(opened.areaList, 2);
+            choose(opened.sameList, same);
+            QCOMPARE(opened.valueList->currentIndex(), same);
+            QCOMPARE(opened.pageLines().first(), line);
+            choose(opened.pageList, 31);
+            QCOMPARE(opened.pageLines().first().left(9) + opened.pageLines().last().left(9),
+                     "Page01 = Page32 = ");
+            for (int area : {0, 1, 3})
+                QCOMPARE(opened.values[area], untouched[area]);
+            QVERIFY(
+                std::ranges::all_of(opened.values[2], [&](int value) { return value == same; }));
+            QCOMPARE(Opened(number, linked).sameList->currentIndex(), same);
+        }
+    }
+
+    void transferCarriesTheDocument_data() {
+        QTest::addColumn<Link>("link");
+        QTest::addColumn<int>("number");
+        for (int number : {114, 117}) {
+            QTest::addRow("TCP client %d", number) << Link::TcpClient << number;
+            QTest::addRow("TCP server %d", number) << Link::TcpServer << number;
+#ifdef ZEV_SIM_POSIX
+            QTest::addRow("RS-232C %d", number) << Link::Rs232c << number;
+            QTest::addRow("RS-485 %d", number) << Link::Rs485 << number;
+#endif
+        }
+    }
+
+    // "全設定" sends the four 64-page lines one per tick, then the device holds exactly the
+    // document's values. "設定" goes out between the lines in 114 and not at all in 117, a
+    // second "全設定" does nothing, and the dialog cannot be closed until the transfer ends.
+    void transferCarriesTheDocument() {
+        QFETCH(Link, link);
+        QFETCH(int, number);
+        LinkedDevice linked;
+        QCOMPARE(linked.start(link, {4}), QString());
+        linked.state.link.slaveAddress = 4;
+        Opened opened(number, linked);
+        QList<QByteArray> expected = fillPattern(number, opened.values);
+        sim::Device* device = linked.devices.first();
+        QCOMPARE(opened.timer->interval(), number == flags ? 500 : 1200);
+        QCOMPARE(opened.timer->timerType(), Qt::PreciseTimer);
+        QVERIFY(!opened.timer->isSingleShot());
+        opened.startHeld();
+        QVERIFY(opened.timer->isActive() && !opened.close->isEnabled());
+        QCOMPARE(linked.sender.exchange().sequenceStep, 1);
+        QTest::keyClick(opened.dialog.get(), Qt::Key_Escape);
+        QCOMPARE(opened.dialog->result(), 0);
+
+        if (number == flags)
+            expected.insert(1, "CTD01T01ON");
+        for (int tick = 1; tick <= 4; ++tick) {
+            opened.dialog->transfer().tick();
+            QTRY_COMPARE(device->receivedLines().size(), tick + (number == flags && tick > 1));
+            awaitReply(linked);
+            QCOMPARE(opened.progress->value(), tick % 4);
+            if (tick == 1) {
+                press(*opened.dialog, "sendButton");
+                press(*opened.dialog, "sendAllButton");
+            }
+        }
+        QCOMPARE(device->receivedLines(), expected);
+        QVERIFY(!opened.timer->isActive() && opened.close->isEnabled());
+        QCOMPARE(linked.sender.exchange().sequenceStep, 0);
+        QCOMPARE(opened.table(device), opened.table());
+        // Only the reply to the last line, which comes after the transfer, shows a box.
+        const bool serial = link == Link::Rs232c || link == Link::Rs485;
+        QTRY_COMPARE(linked.prompts.texts(), QStringList(serial ? "Success" : "Socket ＯＫ"));
+        QTest::keyClick(opened.dialog.get(), Qt::Key_Escape);
+        QCOMPARE(opened.dialog->result(), 2);
+    }
+
+    // An "E3" stops the transfer at the next tick, with the progress bar where it was, and
+    // clears the failure so that the next "全設定" runs; an unconnected TCP link refuses to
+    // start, with one box per press.
+    void transferStopsAfterAnErrorOrWithoutALink() {
+        for (int number : {114, 117}) {
+            LinkedDevice linked;
+            QCOMPARE(linked.start(Link::TcpClient), QString());
+            Opened opened(number, linked);
+            sim::Device* device = linked.devices.first();
+            opened.startHeld();
+            for (int tick = 1; tick <= 3; ++tick) {
+                device->refuseNext(tick == 2, "E3");
+                opened.dialog->transfer().tick();
+                awaitReply(linked);
+            }
+            QCOMPARE(device->receivedLines().size(), 2);
+            QCOMPARE(linked.prompts.texts(), QStringList("Socket Command"));
+            QCOMPARE(opened.progress->value(), 2);
+            QVERIFY(!opened.timer->isActive() && opened.close->isEnabled());
+            QCOMPARE(linked.sender.exchange().sequenceStep, 0);
+            opened.startHeld();
+            opened.dialog->transfer().tick();
+            QTRY_COMPARE(device->receivedLines().size(), 3);
+            QCOMPARE(device->receivedLines().last(), device->receivedLines().first());
+
+            LinkedDevice unlinked;
+            unlinked.state.link.interfaceKind = InterfaceKind::Tcp;
+            Opened refused(number, unlinked);
+            press(*refused.dialog, "sendAllButton");
+            QVERIFY(!refused.timer->isActive() && refused.close->isEnabled());
+            QCOMPARE(unlinked.sender.exchange().sequenceStep, 0);
+            press(*refused.dialog, "sendButton"); // reported by the sender, as any single line
+            QCOMPARE(unlinked.prompts.texts(), QStringList(2, "Socket が接続されていません"));
+            QCOMPARE(unlinked.prompts.boxes.first().icon, BoxIcon::Exclamation);
+        }
+    }
+
+    // A box that a tick opens (the device has gone, the send fails) runs the event loop for
+    // seconds; a tick that comes meanwhile is ignored, so no second box opens inside the first
+    // and no transfer is left running. Both dialogs share the timer and the tick.
+    void ticksNeverOverlapWhileABoxIsOpen() {
+        LinkedDevice linked;
+        QCOMPARE(linked.start(Link::TcpClient), QString());
+        Opened opened(flags, linked);
+        linked.devices.first()->closeAfterNextReply();
+        QList<QPair<int, int>> stepsAroundNestedTicks;
+        int depth = 0, deepest = 0;
+        linked.prompts.whileShown = [&](const MessageBoxRequest&) {
+            deepest = std::max(deepest, ++depth);
+            QEventLoop loop;
+            QTimer::singleShot(0, &loop, [&] {
+                const int before = linked.sender.exchange().sequenceStep;
+                opened.dialog->transfer().tick();
+                stepsAroundNestedTicks.append({before, linked.sender.exchange().sequenceStep});
+            });
+            QTimer::singleShot(2000, &loop, &QEventLoop::quit);
+            loop.exec();
+            --depth;
+        };
+        press(*opened.dialog, "sendAllButton");
+        QTRY_VERIFY_WITH_TIMEOUT(!opened.timer->isActive(), 20000);
+        QCOMPARE(linked.devices.first()->receivedLines().size(), 1);
+        QVERIFY(!stepsAroundNestedTicks.isEmpty());
+        for (const auto& [before, after] : stepsAroundNestedTicks)
+            QCOMPARE(after, before);
+        QCOMPARE(deepest, 1);
+        QCOMPARE(linked.sender.exchange().sequenceStep, 0);
+        QVERIFY(opened.close->isEnabled());
+    }
+
+    void menuItemsOpenTheDialogs() {
+        QTemporaryDir folder;
+        RecordingPrompts prompts;
+        Program program(prompts, ConfigFolder(folder.path()));
+        QStringList opened;
+        for (MenuItem item : {MenuItem::TitleDisplay, MenuItem::AutoSwitching}) {
+            QTimer::singleShot(0, [&opened] {
+                opened << QApplication::activeModalWidget()->metaObject()->className();
+                QApplication::activeModalWidget()->close();
+            });
+            program.window().menuItem(item)->trigger();
+        }
+        QCOMPARE(opened, QStringList({"DisplayFlagDialog", "SwitchTimeDialog"}));
+    }
+};
+
+QTEST_MAIN(PageTableDialogsTest)
+#include "tst_pagetabledialogs.moc"
