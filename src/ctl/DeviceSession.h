@@ -79,14 +79,13 @@ private:
     QString openSerial();
     QString connectTcp(const LinkChoice& choice);
     QString listen(const LinkChoice& choice);
-    int connectedCount() const;
     QString linkName() const;
     void replyLine(QByteArray line);
     void endWaitWhenOver();
     bool isWaiting() const;
 
     ConfigFolder folder_;
-    TcpLink tcp_{state, boxes};
+    TcpLink tcp_{state.link, boxes};
     SerialLink serial_;
     CommandSender sender_;
     ReplyLineAssembler tcpLines_;

@@ -16,7 +16,7 @@ CommandSender::CommandSender(AppState& state, SettingsDocument& document, Messag
 }
 
 bool CommandSender::isLinkReady() const {
-    return state_.link.interfaceKind == InterfaceKind::Serial || state_.tcpConnected == 1;
+    return state_.link.interfaceKind == InterfaceKind::Serial || tcp_.tcpConnected();
 }
 
 void CommandSender::send(const QByteArray& line) {

@@ -24,6 +24,8 @@ public:
     // Writes bytes to the target's socket; false when there is no such socket or the write
     // fails at once.
     virtual bool sendToTarget(const QByteArray& bytes) = 0;
+    // Commands can go: the client has connected, or the server's target has been chosen.
+    virtual bool tcpConnected() const = 0;
 
 signals:
     // Bytes received from the target, as they arrive; bytes from other devices are not reported.

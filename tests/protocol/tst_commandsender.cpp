@@ -30,6 +30,7 @@ private slots:
         serial.writes.clear();
         tcp.sends.clear();
         tcp.sendSucceeds = true;
+        tcp.connected = false;
         boxes = std::make_unique<MessageBoxes>(prompts, state.dialogs);
         sender = std::make_unique<CommandSender>(state, document, *boxes, serial, tcp);
     }
@@ -56,7 +57,7 @@ private slots:
         state.link.interfaceKind = InterfaceKind(interfaceKind);
         state.link.rs485Mode = Rs485Mode(rs485Mode);
         state.link.slaveAddress = slaveAddress;
-        state.tcpConnected = 1;
+        tcp.connected = true;
         sender->send("CEL0\r\n");
         QCOMPARE(interfaceKind ? tcp.sends : serial.writes, QList{bytes});
         QCOMPARE(sender->isAwaitingTcpReply(), interfaceKind == 1);
@@ -76,7 +77,7 @@ private slots:
         QVERIFY(tcp.sends.isEmpty());
         QVERIFY(!sender->isLinkReady());
         QCOMPARE(sender->exchange().exchangeFailed, 0);
-        state.tcpConnected = 1;
+        tcp.connected = true;
         tcp.sendSucceeds = false;
         sender->send("CWL1\r\n");
         QCOMPARE(sender->exchange().exchangeFailed, 1);
@@ -98,7 +99,7 @@ private slots:
         connect(&socket, &QTcpSocket::readyRead, [&] { tcp.deliver(socket.readAll()); });
         sender->setTcpReplyTimeout(300);
         state.link.interfaceKind = InterfaceKind::Tcp;
-        state.tcpConnected = 1;
+        tcp.connected = true;
 
         QElapsedTimer clock;
         qint64 longestGap = 0, lastTick = 0;

@@ -30,7 +30,7 @@ public:
     RecordingPrompts prompts;
     MessageBoxes boxes{prompts, state.dialogs};
     QTemporaryDir configFolder;
-    TcpLink tcp{state, boxes};
+    TcpLink tcp{state.link, boxes};
     SerialLink serial{state, boxes, ConfigFolder(configFolder.path())};
     CommandSender sender{state, document, boxes, serial, tcp};
     QList<sim::Device*> devices; // on RS-485, in the order of their addresses

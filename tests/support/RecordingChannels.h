@@ -18,9 +18,11 @@ public:
         sends.append(bytes);
         return sendSucceeds;
     }
+    bool tcpConnected() const override { return connected; }
     // Plays bytes arriving from the target.
     void deliver(const QByteArray& bytes) { emit targetBytesReceived(bytes); }
 
     QList<QByteArray> sends;
     bool sendSucceeds = true;
+    bool connected = false;
 };
