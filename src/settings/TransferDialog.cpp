@@ -39,7 +39,7 @@ void TransferDialog::setUp(const Controls& controls, const QString& connectionCa
     beginDialog(*this, context_.state.dialogs);
     controls_.progress->setValue(0);
     setUpSlaveAddressList(*controls_.slaveAddressList, context_.state.link);
-    setConnectionCaption(*this, context_.state, connectionCaption);
+    setConnectionCaption(*this, context_, connectionCaption);
     connect(controls_.start, &QPushButton::clicked, this, &TransferDialog::start);
 }
 

@@ -151,7 +151,7 @@ private slots:
             QCoreApplication::processEvents(); // the check above, when nothing opened
         }
         QVERIFY(dialogs.size() >= 14); // every dialog of the menu that is built so far
-        QCOMPARE(misnamed, QStringList());
+        QCOMPARE(misnamed.join(", "), QString());
     }
 
     // The version box keeps its own caption until a connection is chosen; OK and Esc give 1.
