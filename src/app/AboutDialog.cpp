@@ -1,12 +1,15 @@
 #include "app/AboutDialog.h"
 
-#include "core/AppState.h"
+#include "core/DialogTracking.h"
+#include "link/TcpLink.h"
 #include "settings/DialogSetup.h"
 #include "ui_AboutDialog.h"
 
-AboutDialog::AboutDialog(AppState& state, QWidget* parent) : QDialog(parent) {
+AboutDialog::AboutDialog(DialogTracking& dialogs, const TcpLink& tcp, QWidget* parent)
+    : QDialog(parent) {
     Ui::AboutDialog form;
     form.setupUi(this);
-    beginDialog(*this, state.dialogs);
-    setConnectionCaption(*this, state, QStringLiteral("ZEV530TQのバージョン情報 "));
+    beginDialog(*this, dialogs);
+    setConnectionCaption(*this, tcp.chosenAddressText(),
+                         QStringLiteral("ZEV530TQのバージョン情報 "));
 }

@@ -2,7 +2,8 @@
 
 #include <QDialog>
 
-struct AppState;
+struct DialogTracking;
+class TcpLink;
 
 // The version box: the program icon and "ZEV530TQ Version 1.18".
 class AboutDialog : public QDialog {
@@ -10,7 +11,7 @@ class AboutDialog : public QDialog {
 public:
     static constexpr int number = 100;
 
-    AboutDialog(AppState& state, QWidget* parent = nullptr);
+    AboutDialog(DialogTracking& dialogs, const TcpLink& tcp, QWidget* parent = nullptr);
 
     // Esc ends the box like OK, with result 1.
     void reject() override { accept(); }

@@ -1,72 +1,101 @@
 #include "app/MainWindow.h"
 
+#include "app/AboutDialog.h"
 #include "app/FrontPanelView.h"
+#include "connection/ClientServerDialog.h"
+#include "connection/InterfaceDialog.h"
+#include "connection/SerialSettingsDialog.h"
+#include "connection/TcpClientDialog.h"
+#include "connection/TcpServerDialog.h"
 #include "core/AppState.h"
+#include "glyphs/GlyphEditorDialog.h"
+#include "glyphs/GlyphInsertDialog.h"
 #include "link/TcpLink.h"
 #include "protocol/MessageBoxes.h"
+#include "settings/CharacterLevelDialog.h"
+#include "settings/DeviceAddressDialog.h"
+#include "settings/DisplayFlagDialog.h"
+#include "settings/DisplayPageDialog.h"
+#include "settings/DisplayPositionDialog.h"
+#include "settings/StartupPageDialog.h"
+#include "settings/SwitchTimeDialog.h"
+#include "settings/TitleDialog.h"
 
 #include <QCloseEvent>
 #include <QContextMenuEvent>
 #include <QLayout>
 #include <QMenuBar>
+#include <QScreen>
 
 namespace {
 
-// The menu "IDM_MENU": popups, items (id, label, dialog number) and separators, in order.
+// The dialogs that the menu opens but that are not built yet; every other dialog's number is
+// its class's own.
+constexpr int sendAllDialog = 106;
+constexpr int readBackDialog = 118;
+
+// The menu "IDM_MENU": popups, items and separators, in order.
 struct MenuEntry {
-    int itemId; // 0: separator; -1: start of a sub-popup named by label; -2: its end
+    enum Kind { Item, Separator, SubMenu, SubMenuEnd } kind;
+    MenuItem item;
+    const char* name; // of the action; for a sub-menu, its label
     const char* label;
-    int dialog; // 0: not a dialog
+    int dialog; // the dialog the item opens; 0: none
 };
+
+constexpr MenuEntry item(MenuItem item, const char* name, const char* label, int dialog = 0) {
+    return {MenuEntry::Item, item, name, label, dialog};
+}
+constexpr MenuEntry separator{MenuEntry::Separator, {}, "", "", 0};
+constexpr MenuEntry subMenu(const char* label) {
+    return {MenuEntry::SubMenu, {}, "", label, 0};
+}
+constexpr MenuEntry subMenuEnd{MenuEntry::SubMenuEnd, {}, "", "", 0};
 
 struct Popup {
     const char* title;
     std::initializer_list<MenuEntry> entries;
 };
 
-constexpr int separator = 0;
-constexpr int subPopup = -1;
-constexpr int subPopupEnd = -2;
-constexpr int tcpSettingsItem = 40008;
-constexpr int clientServerItem = 40211;
-constexpr int exitItem = 119;
-constexpr int readBackDialog = 118;
-constexpr int tcpServerDialog = 102;
-constexpr int tcpClientDialog = 134;
-constexpr int clientServerDialog = 132;
-constexpr int serialSettingsItem = 40209;
-constexpr int slaveAddressItem = 40210;
-
 const Popup menu[] = {
     {"ファイル",
-     {{40001, "新規作成", 0},
-      {40002, "開く", 0},
-      {40003, "上書き保存", 0},
-      {40004, "名前を付けて保存", 0},
-      {separator, "", 0},
-      {exitItem, "ｱﾌﾟﾘｹｰｼｮﾝの終了", 0}}},
+     {item(MenuItem::NewDocument, "newDocumentAction", "新規作成"),
+      item(MenuItem::OpenDocument, "openDocumentAction", "開く"),
+      item(MenuItem::SaveDocument, "saveDocumentAction", "上書き保存"),
+      item(MenuItem::SaveDocumentAs, "saveDocumentAsAction", "名前を付けて保存"), separator,
+      item(MenuItem::Exit, "exitAction", "ｱﾌﾟﾘｹｰｼｮﾝの終了")}},
     {"設定",
-     {{40012, "表示ページ切換え", 109},
-      {40010, "タイトルの設定", 108},
-      {40014, "タイトル表示の設定", 114},
-      {40016, "自動切換えの設定", 117},
-      {40065, "スタートアップの設定", 110},
-      {40018, "文字レベルの設定", 111},
-      {40020, "表示位置微調整", 116},
-      {40022, "外字登録", 115},
-      {40024, "外字挿入", 112},
-      {separator, "", 0},
-      {40009, "全項目の設定", 106},
-      {slaveAddressItem, "機器のスレーブアドレス", 125},
-      {subPopup, "メンテナンス", 0},
-      {40212, "設定項目の読み込み", readBackDialog},
-      {subPopupEnd, "", 0}}},
+     {item(MenuItem::DisplayPage, "displayPageAction", "表示ページ切換え",
+           DisplayPageDialog::number),
+      item(MenuItem::Title, "titleAction", "タイトルの設定", TitleDialog::number),
+      item(MenuItem::TitleDisplay, "titleDisplayAction", "タイトル表示の設定",
+           DisplayFlagDialog::number),
+      item(MenuItem::AutoSwitching, "autoSwitchingAction", "自動切換えの設定",
+           SwitchTimeDialog::number),
+      item(MenuItem::StartupPage, "startupPageAction", "スタートアップの設定",
+           StartupPageDialog::number),
+      item(MenuItem::CharacterLevel, "characterLevelAction", "文字レベルの設定",
+           CharacterLevelDialog::number),
+      item(MenuItem::DisplayPosition, "displayPositionAction", "表示位置微調整",
+           DisplayPositionDialog::number),
+      item(MenuItem::GlyphRegistration, "glyphRegistrationAction", "外字登録",
+           GlyphEditorDialog::number),
+      item(MenuItem::GlyphInsertion, "glyphInsertionAction", "外字挿入", GlyphInsertDialog::number),
+      separator, item(MenuItem::SendAll, "sendAllAction", "全項目の設定", sendAllDialog),
+      item(MenuItem::SlaveAddress, "slaveAddressAction", "機器のスレーブアドレス",
+           DeviceAddressDialog::number),
+      subMenu("メンテナンス"),
+      item(MenuItem::ReadBack, "readBackAction", "設定項目の読み込み", readBackDialog),
+      subMenuEnd}},
     {"インターフェイス",
-     {{40208, "インターフェイスの設定", 105},
-      {serialSettingsItem, "シリアル通信の設定", 107},
-      {clientServerItem, "クライアント/サーバー", clientServerDialog},
-      {tcpSettingsItem, "TCP/IPの設定", 0}}},
-    {"情報", {{120, "ZEV530TQのﾊﾞｰｼﾞｮﾝ情報", 100}}},
+     {item(MenuItem::Interface, "interfaceAction", "インターフェイスの設定",
+           InterfaceDialog::number),
+      item(MenuItem::SerialSettings, "serialSettingsAction", "シリアル通信の設定",
+           SerialSettingsDialog::number),
+      item(MenuItem::ClientServer, "clientServerAction", "クライアント/サーバー",
+           ClientServerDialog::number),
+      item(MenuItem::TcpSettings, "tcpSettingsAction", "TCP/IPの設定")}},
+    {"情報", {item(MenuItem::About, "aboutAction", "ZEV530TQのﾊﾞｰｼﾞｮﾝ情報", AboutDialog::number)}},
 };
 
 } // namespace
@@ -84,8 +113,10 @@ MainWindow::MainWindow(AppState& state, SettingsDocument& document, MessageBoxes
     setCentralWidget(panel_);
     buildMenu();
     updateTitle();
-    // The window keeps the size that shows the whole panel.
+    // The window keeps the size that shows the whole panel, and opens at the top-left corner
+    // of the screen's free area, where the maintenance gesture's corner has always been.
     layout()->setSizeConstraint(QLayout::SetFixedSize);
+    move(screen()->availableGeometry().topLeft());
 }
 
 void MainWindow::buildMenu() {
@@ -95,25 +126,31 @@ void MainWindow::buildMenu() {
         watchMenu(top);
         QMenu* current = top;
         for (const MenuEntry& entry : popup.entries) {
-            if (entry.itemId == separator) {
+            switch (entry.kind) {
+            case MenuEntry::Separator:
                 current->addSeparator();
-            } else if (entry.itemId == subPopup) {
+                break;
+            case MenuEntry::SubMenu:
                 current = current->addMenu(QString::fromUtf8(entry.label));
                 watchMenu(current);
-            } else if (entry.itemId == subPopupEnd) {
+                break;
+            case MenuEntry::SubMenuEnd:
                 current = top;
-            } else {
+                break;
+            case MenuEntry::Item: {
                 QAction* action = current->addAction(QString::fromUtf8(entry.label));
-                action->setObjectName(QStringLiteral("item%1").arg(entry.itemId));
-                const int itemId = entry.itemId;
+                action->setObjectName(QLatin1String(entry.name));
+                const MenuItem item = entry.item;
                 const int dialog = entry.dialog;
-                connect(action, &QAction::triggered, this, [this, itemId, dialog] {
+                connect(action, &QAction::triggered, this, [this, item, dialog] {
                     if (dialog != 0)
                         openDialog(dialog);
                     else
-                        runMenuItem(itemId);
+                        runMenuItem(item);
                 });
-                items_.insert(entry.itemId, action);
+                items_.insert(item, action);
+                break;
+            }
             }
         }
     }
@@ -125,25 +162,26 @@ void MainWindow::watchMenu(QMenu* menu) {
     connect(menu, &QMenu::hovered, panel_, qOverload<>(&QWidget::update));
 }
 
-void MainWindow::runMenuItem(int itemId) {
-    switch (itemId) {
-    case 40001:
+void MainWindow::runMenuItem(MenuItem item) {
+    switch (item) {
+    case MenuItem::NewDocument:
         files_.newDocument();
         break;
-    case 40002:
+    case MenuItem::OpenDocument:
         files_.openDocument();
         break;
-    case 40003:
+    case MenuItem::SaveDocument:
         files_.saveDocument();
         break;
-    case 40004:
+    case MenuItem::SaveDocumentAs:
         files_.saveDocumentAs();
         break;
-    case exitItem:
+    case MenuItem::Exit:
         close();
         break;
-    case tcpSettingsItem:
-        openDialog(state_.link.tcpRole == TcpRole::Server ? tcpServerDialog : tcpClientDialog);
+    case MenuItem::TcpSettings:
+        openDialog(state_.link.tcpRole == TcpRole::Server ? TcpServerDialog::number
+                                                          : TcpClientDialog::number);
         break;
     default:
         break;
@@ -159,16 +197,17 @@ void MainWindow::openDialog(int dialogNumber) {
     if (opener != dialogs_.constEnd())
         (*opener)(this);
     // The role may have changed in the client/server dialog; the title follows it.
-    if (dialogNumber == clientServerDialog)
+    if (dialogNumber == ClientServerDialog::number)
         updateTitle();
 }
 
 void MainWindow::applyEnablingRules() {
     const bool tcp = state_.link.interfaceKind == InterfaceKind::Tcp;
-    items_.value(clientServerItem)->setEnabled(tcp);
-    items_.value(tcpSettingsItem)->setEnabled(tcp);
-    items_.value(serialSettingsItem)->setEnabled(!tcp);
-    items_.value(slaveAddressItem)->setEnabled(tcp || state_.link.rs485Mode == Rs485Mode::Rs485);
+    items_.value(MenuItem::ClientServer)->setEnabled(tcp);
+    items_.value(MenuItem::TcpSettings)->setEnabled(tcp);
+    items_.value(MenuItem::SerialSettings)->setEnabled(!tcp);
+    items_.value(MenuItem::SlaveAddress)
+        ->setEnabled(tcp || state_.link.rs485Mode == Rs485Mode::Rs485);
     panel_->update();
 }
 
@@ -191,7 +230,7 @@ void MainWindow::countCornerClick(QPoint panelPosition) {
 }
 
 bool MainWindow::requestExit() {
-    if (state_.tcpConnected == 1) {
+    if (tcp_.tcpConnected()) {
         boxes_.showStopError(QStringLiteral("TCP/IPを切断してください。"));
         return false;
     }

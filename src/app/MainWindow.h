@@ -16,6 +16,32 @@ class QAction;
 class QMenu;
 class TcpLink;
 
+// The items of the menu, each an action of the main window.
+enum class MenuItem {
+    NewDocument,
+    OpenDocument,
+    SaveDocument,
+    SaveDocumentAs,
+    Exit,
+    DisplayPage,
+    Title,
+    TitleDisplay,
+    AutoSwitching,
+    StartupPage,
+    CharacterLevel,
+    DisplayPosition,
+    GlyphRegistration,
+    GlyphInsertion,
+    SendAll,
+    SlaveAddress,
+    ReadBack,
+    Interface,
+    SerialSettings,
+    ClientServer,
+    TcpSettings,
+    About,
+};
+
 // The program's one window: the front panel, the menu that is the whole command surface, the
 // maintenance gesture and the exit flow.
 class MainWindow : public QMainWindow, public DocumentWindow {
@@ -34,8 +60,7 @@ public:
     void setDialog(int dialogNumber, DialogOpener opener);
     void openDialog(int dialogNumber);
 
-    // The menu item with the given item id (40001 New, 119 exit, ...).
-    QAction* menuItem(int itemId) const { return items_.value(itemId); }
+    QAction* menuItem(MenuItem item) const { return items_.value(item); }
     // Enables and greys the link-dependent items, as every opening of a menu does.
     void applyEnablingRules();
     // "ZEV-530 Client Program" or "ZEV-530 Server Program", by the TCP role.
@@ -58,14 +83,14 @@ protected:
 private:
     void buildMenu();
     void watchMenu(QMenu* menu);
-    void runMenuItem(int itemId);
+    void runMenuItem(MenuItem item);
 
     AppState& state_;
     MessageBoxes& boxes_;
     TcpLink& tcp_;
     DocumentFiles files_;
     FrontPanelView* panel_;
-    QHash<int, QAction*> items_;
+    QHash<MenuItem, QAction*> items_;
     QHash<int, DialogOpener> dialogs_;
     bool exitAccepted_ = false;
 };

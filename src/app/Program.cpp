@@ -6,6 +6,7 @@
 #include "connection/SerialSettingsDialog.h"
 #include "connection/TcpClientDialog.h"
 #include "connection/TcpServerDialog.h"
+#include "core/FileReplacement.h"
 #include "document/DocumentReset.h"
 #include "glyphs/GlyphEditorDialog.h"
 #include "glyphs/GlyphInsertDialog.h"
@@ -15,24 +16,29 @@
 #include "settings/DisplayFlagDialog.h"
 #include "settings/DisplayPageDialog.h"
 #include "settings/DisplayPositionDialog.h"
+#include "settings/ReadBackDialog.h"
+#include "settings/SendAllDialog.h"
 #include "settings/StartupPageDialog.h"
 #include "settings/SwitchTimeDialog.h"
 #include "settings/TitleDialog.h"
 
 Program::Program(OperatorPrompts& prompts, const ConfigFolder& folder)
     : boxes_(prompts, state_.dialogs), settingsFile_(linkSettingsFile(folder)),
-      serial_(state_, folder), tcp_(state_),
+      serial_(state_, folder), tcp_(state_.link),
       sender_(state_, document_, boxes_, serial_, tcp_), context_{state_, document_, boxes_,
-                                                                  sender_},
+                                                                  sender_, tcp_},
       window_(state_, document_, boxes_, sender_, tcp_) {
     // The links report, the shell shows.
     showFailuresOf(serial_, boxes_);
     showFailuresOf(tcp_, boxes_);
-    // The connected step of the client role, also when its dialog has closed meanwhile. Its box
-    // waits until the socket's handler has returned: the device may leave while it is open.
+    // The client role's connect has completed, also when its dialog has closed meanwhile. The
+    // box waits until the socket's own handler has returned.
     QObject::connect(
-        &tcp_, &TcpLink::clientConnected, &window_, [this] { onClientConnected(state_, boxes_); },
-        Qt::QueuedConnection);
+        &tcp_, &TcpLink::clientConnected, &window_,
+        [this] { boxes_.showSuccess(QStringLiteral("Socket 接続 OK")); }, Qt::QueuedConnection);
+    // A settings change that could not be saved is not kept from the operator.
+    QObject::connect(&settingsFile_, &ProfileFile::writeFailed, &window_,
+                     [this](const QString& text) { boxes_.showError(text); });
     registerDialogs();
 }
 
@@ -40,6 +46,7 @@ void Program::start() {
     tcp_.resetConnectionTable();
     resetDocument(document_, state_);
     sender_.resetExchange();
+    removeLeftoverReplacement(settingsFile_.path());
     loadLinkSettings(state_.link, settingsFile_);
     window_.updateTitle();
     // The port and whether it is opened at all are decided here, once.
@@ -49,7 +56,7 @@ void Program::start() {
 
 void Program::registerDialogs() {
     window_.setDialog(AboutDialog::number,
-                      [this](QWidget* owner) { AboutDialog(state_, owner).exec(); });
+                      [this](QWidget* owner) { AboutDialog(state_.dialogs, tcp_, owner).exec(); });
     window_.setDialog(TitleDialog::number,
                       [this](QWidget* owner) { TitleDialog(context_, owner).exec(); });
     window_.setDialog(DisplayPageDialog::number,
@@ -64,6 +71,10 @@ void Program::registerDialogs() {
                       [this](QWidget* owner) { CharacterLevelDialog(context_, owner).exec(); });
     window_.setDialog(DisplayPositionDialog::number,
                       [this](QWidget* owner) { DisplayPositionDialog(context_, owner).exec(); });
+    window_.setDialog(SendAllDialog::number,
+                      [this](QWidget* owner) { SendAllDialog(context_, owner).exec(); });
+    window_.setDialog(ReadBackDialog::number,
+                      [this](QWidget* owner) { ReadBackDialog(context_, owner).exec(); });
     window_.setDialog(DeviceAddressDialog::number,
                       [this](QWidget* owner) { DeviceAddressDialog(context_, owner).exec(); });
     window_.setDialog(GlyphEditorDialog::number,
@@ -71,13 +82,13 @@ void Program::registerDialogs() {
     window_.setDialog(GlyphInsertDialog::number,
                       [this](QWidget* owner) { GlyphInsertDialog(context_, owner).exec(); });
     window_.setDialog(InterfaceDialog::number, [this](QWidget* owner) {
-        InterfaceDialog(state_, settingsFile_, owner).exec();
+        InterfaceDialog(state_, settingsFile_, tcp_, owner).exec();
     });
     window_.setDialog(SerialSettingsDialog::number, [this](QWidget* owner) {
         SerialSettingsDialog(state_, settingsFile_, owner).exec();
     });
     window_.setDialog(ClientServerDialog::number, [this](QWidget* owner) {
-        ClientServerDialog(state_, settingsFile_, owner).exec();
+        ClientServerDialog(state_, settingsFile_, tcp_, owner).exec();
     });
     window_.setDialog(TcpClientDialog::number, [this](QWidget* owner) {
         TcpClientDialog(state_, settingsFile_, tcp_, boxes_, owner).exec();

@@ -18,8 +18,9 @@ class Program {
 public:
     Program(OperatorPrompts& prompts, const ConfigFolder& folder);
 
-    // Start-up after the window exists: the connection table, the document, the settings file,
-    // the title, and the serial port when the serial interface is chosen.
+    // Start-up after the window exists: the connection table, the document, the settings file
+    // (and what a killed save of it left), the title, and the serial port when the serial
+    // interface is chosen.
     void start();
 
     AppState& state() { return state_; }

@@ -1,18 +1,22 @@
 #include "connection/ChoiceList.h"
 
-#include "core/AppState.h"
+#include "link/TcpLink.h"
 #include "settings/DialogSetup.h"
 
 #include <QComboBox>
 
-void bindChoiceList(QComboBox& list, const QStringList& entries, AppState& state, int current,
-                    std::function<void(int)> store, ProfileFile& file, SettingWriter write,
-                    ChoiceLock lock) {
-    const bool locked = lock == ChoiceLock::WhileConnected && state.tcpConnected == 1;
+ChoiceLock lockedWhileConnected(const TcpLink& tcp) {
+    return tcp.tcpConnected() ? ChoiceLock::Locked : ChoiceLock::Open;
+}
+
+void bindChoiceList(QComboBox& list, const QStringList& entries, LinkConfiguration& link,
+                    int current, std::function<void(int)> store, ProfileFile& file,
+                    SettingWriter write, ChoiceLock lock) {
+    const bool locked = lock == ChoiceLock::Locked;
     fillList(list, entries, locked ? -1 : current);
     list.setEnabled(!locked);
     QObject::connect(&list, &QComboBox::activated, &list,
-                     [&link = state.link, store = std::move(store), &file, write](int index) {
+                     [&link, store = std::move(store), &file, write](int index) {
                          store(index);
                          write(file, link);
                      });

@@ -6,13 +6,14 @@
 #include "settings/DialogSetup.h"
 #include "ui_ClientServerDialog.h"
 
-ClientServerDialog::ClientServerDialog(AppState& state, ProfileFile& settingsFile, QWidget* parent)
+ClientServerDialog::ClientServerDialog(AppState& state, ProfileFile& settingsFile,
+                                       const TcpLink& tcp, QWidget* parent)
     : ConnectionDialog(parent) {
     Ui::ClientServerDialog form;
     form.setupUi(this);
     beginDialog(*this, state.dialogs);
-    bindChoiceList(*form.list1084, {QStringLiteral("Client"), QStringLiteral("Server")}, state,
+    bindChoiceList(*form.roleList, {QStringLiteral("Client"), QStringLiteral("Server")}, state.link,
                    &LinkConfiguration::tcpRole, settingsFile, writeTcpRole,
-                   ChoiceLock::WhileConnected);
-    closeOn(*form.button1);
+                   lockedWhileConnected(tcp));
+    closeOn(*form.okButton);
 }

@@ -4,6 +4,7 @@
 
 struct AppState;
 class ProfileFile;
+class TcpLink;
 
 // Dialog 132: whether the program is the TCP client or the TCP server. The choice is stored
 // and written to the settings file the moment the operator picks it; the main window's title
@@ -13,5 +14,6 @@ class ClientServerDialog : public ConnectionDialog {
 public:
     static constexpr int number = 132;
 
-    ClientServerDialog(AppState& state, ProfileFile& settingsFile, QWidget* parent = nullptr);
+    ClientServerDialog(AppState& state, ProfileFile& settingsFile, const TcpLink& tcp,
+                       QWidget* parent = nullptr);
 };

@@ -6,14 +6,15 @@
 #include "settings/DialogSetup.h"
 #include "ui_InterfaceDialog.h"
 
-InterfaceDialog::InterfaceDialog(AppState& state, ProfileFile& settingsFile, QWidget* parent)
+InterfaceDialog::InterfaceDialog(AppState& state, ProfileFile& settingsFile, const TcpLink& tcp,
+                                 QWidget* parent)
     : ConnectionDialog(parent) {
     Ui::InterfaceDialog form;
     form.setupUi(this);
     beginDialog(*this, state.dialogs);
-    bindChoiceList(*form.list1014, {QStringLiteral("RS-232C/485"), QStringLiteral("TCP/IP")}, state,
-                   &LinkConfiguration::interfaceKind, settingsFile, writeInterfaceKind,
-                   ChoiceLock::WhileConnected);
-    closeOn(*form.button1);
-    closeOn(*form.button2);
+    bindChoiceList(*form.interfaceList, {QStringLiteral("RS-232C/485"), QStringLiteral("TCP/IP")},
+                   state.link, &LinkConfiguration::interfaceKind, settingsFile, writeInterfaceKind,
+                   lockedWhileConnected(tcp));
+    closeOn(*form.okButton);
+    closeOn(*form.closeButton);
 }

@@ -4,6 +4,7 @@
 
 struct AppState;
 class ProfileFile;
+class TcpLink;
 
 // Dialog 105: the serial line (RS-232C/RS-485) or TCP/IP. The choice is stored and written to
 // the settings file the moment the operator picks it.
@@ -12,5 +13,6 @@ class InterfaceDialog : public ConnectionDialog {
 public:
     static constexpr int number = 105;
 
-    InterfaceDialog(AppState& state, ProfileFile& settingsFile, QWidget* parent = nullptr);
+    InterfaceDialog(AppState& state, ProfileFile& settingsFile, const TcpLink& tcp,
+                    QWidget* parent = nullptr);
 };

@@ -15,10 +15,10 @@ SerialSettingsDialog::SerialSettingsDialog(AppState& state, ProfileFile& setting
     QStringList ports;
     for (int port = 1; port <= 6; ++port)
         ports.append(QStringLiteral("COM %1").arg(port));
-    bindChoiceList(*form.list1011, ports, state, &LinkConfiguration::comPortIndex, settingsFile,
-                   writeComPort);
-    bindChoiceList(*form.list1082, {QStringLiteral("RS-232C"), QStringLiteral("RS-485")}, state,
-                   &LinkConfiguration::rs485Mode, settingsFile, writeRs485Mode);
-    closeOn(*form.button1);
-    closeOn(*form.button2);
+    bindChoiceList(*form.comPortList, ports, state.link, &LinkConfiguration::comPortIndex,
+                   settingsFile, writeComPort);
+    bindChoiceList(*form.rs485ModeList, {QStringLiteral("RS-232C"), QStringLiteral("RS-485")},
+                   state.link, &LinkConfiguration::rs485Mode, settingsFile, writeRs485Mode);
+    closeOn(*form.okButton);
+    closeOn(*form.closeButton);
 }

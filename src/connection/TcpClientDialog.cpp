@@ -15,16 +15,7 @@ const QString hostListFullText = QStringLiteral("Host List には256件までし
 const QString noHostChosenText =
     QStringLiteral("接続先が選ばれていません。Host List の行をダブルクリックしてください。");
 
-bool isListedHost(int host, const AppState& state) {
-    return host >= 0 && host < state.link.hostCount;
-}
-
 } // namespace
-
-void onClientConnected(AppState& state, MessageBoxes& boxes) {
-    boxes.showSuccess(QStringLiteral("Socket 接続 OK"));
-    state.tcpConnected = 1;
-}
 
 QString hostRowText(const std::array<std::uint8_t, 4>& octets) {
     char row[] = "    .    .    .   ";
@@ -37,29 +28,30 @@ QString hostRowText(const std::array<std::uint8_t, 4>& octets) {
 TcpClientDialog::TcpClientDialog(AppState& state, ProfileFile& settingsFile, TcpLink& tcp,
                                  MessageBoxes& boxes, QWidget* parent)
     : ConnectionDialog(parent), state_(state), settingsFile_(settingsFile), tcp_(tcp),
-      boxes_(boxes), form_(std::make_unique<Ui::TcpClientDialog>()) {
+      boxes_(boxes), hosts_(state.link, settingsFile),
+      form_(std::make_unique<Ui::TcpClientDialog>()) {
     form_->setupUi(this);
     beginDialog(*this, state_.dialogs);
 
     // A chosen host that the list does not hold (none after the server role, or gone after
     // deletions) is not shown: the address box stays empty and a connect is refused.
-    if (isListedHost(state_.link.selectedConnection, state_))
-        form_->address1085->setAddress(
+    if (hosts_.isListed(state_.link.selectedConnection))
+        form_->hostAddressEdit->setAddress(
             state_.link.hostAddresses[std::size_t(state_.link.selectedConnection)]);
     for (int host = 0; host < state_.link.hostCount; ++host)
-        form_->list1086->addItem(hostRowText(state_.link.hostAddresses[std::size_t(host)]));
-    bindPortNumberBox(*form_->edit1090, state_);
-    showConnected(state_.tcpConnected == 1);
+        form_->hostList->addItem(hostRowText(state_.link.hostAddresses[std::size_t(host)]));
+    bindPortNumberBox(*form_->portEdit, state_);
+    showConnected(tcp_.tcpConnected());
 
-    connect(form_->button1087, &QPushButton::clicked, this, &TcpClientDialog::addHost);
-    connect(form_->button1088, &QPushButton::clicked, this, &TcpClientDialog::deleteSelectedHost);
-    connect(form_->list1086, &QListWidget::itemDoubleClicked, this,
-            [this](QListWidgetItem* item) { chooseHost(form_->list1086->row(item)); });
-    connect(form_->button1092, &QPushButton::clicked, this, &TcpClientDialog::connectToHost);
-    connect(form_->button1089, &QPushButton::clicked, this, &TcpClientDialog::disconnectFromHost);
-    closeOn(*form_->button1);
-    // The program's own handler has already set tcpConnected; the dialog shows the buttons.
-    connect(&tcp_, &TcpLink::clientConnected, this, [this] { showConnected(true); });
+    connect(form_->addButton, &QPushButton::clicked, this, &TcpClientDialog::addHost);
+    connect(form_->deleteButton, &QPushButton::clicked, this, &TcpClientDialog::deleteSelectedHost);
+    connect(form_->hostList, &QListWidget::itemDoubleClicked, this,
+            [this](QListWidgetItem* item) { chooseHost(form_->hostList->row(item)); });
+    connect(form_->connectButton, &QPushButton::clicked, this, &TcpClientDialog::connectToHost);
+    connect(form_->disconnectButton, &QPushButton::clicked, this,
+            &TcpClientDialog::disconnectFromHost);
+    closeOn(*form_->okButton);
+    connect(&tcp_, &TcpLink::tcpConnectedChanged, this, &TcpClientDialog::showConnected);
 }
 
 TcpClientDialog::~TcpClientDialog() = default;
@@ -70,67 +62,49 @@ void TcpClientDialog::done(int result) {
 }
 
 void TcpClientDialog::addHost() {
-    if (state_.link.hostCount >= LinkConfiguration::hostCapacity) {
+    if (!hosts_.add(form_->hostAddressEdit->address())) {
         boxes_.showDialogError(hostListFullText);
         return;
     }
-    const int host = state_.link.hostCount;
-    state_.link.hostAddresses[std::size_t(host)] = form_->address1085->address();
-    form_->list1086->insertItem(host, hostRowText(state_.link.hostAddresses[std::size_t(host)]));
-    state_.link.hostCount = host + 1;
-    writeHostCount(settingsFile_, state_.link);
-    writeHost(settingsFile_, state_.link, host);
+    const int host = state_.link.hostCount - 1;
+    form_->hostList->addItem(hostRowText(state_.link.hostAddresses[std::size_t(host)]));
 }
 
 void TcpClientDialog::deleteSelectedHost() {
     const int row = selectedRow();
-    if (!isListedHost(row, state_))
+    if (!hosts_.remove(row))
         return;
-    delete form_->list1086->takeItem(row);
+    delete form_->hostList->takeItem(row);
     // No row stays selected, so that a second press does not delete the next host unseen.
-    form_->list1086->clearSelection();
-    --state_.link.hostCount;
-    writeHostCount(settingsFile_, state_.link);
-    for (int host = row; host < state_.link.hostCount; ++host)
-        state_.link.hostAddresses[std::size_t(host)] =
-            state_.link.hostAddresses[std::size_t(host) + 1];
-    writeHostsFrom(settingsFile_, state_.link, row);
+    form_->hostList->clearSelection();
 }
 
 void TcpClientDialog::chooseHost(int row) {
-    if (!isListedHost(row, state_))
+    if (!hosts_.choose(row))
         return;
-    state_.link.selectedConnection = row;
-    writeSelectedConnection(settingsFile_, state_.link);
-    form_->address1085->setAddress(state_.link.hostAddresses[std::size_t(row)]);
+    form_->hostAddressEdit->setAddress(state_.link.hostAddresses[std::size_t(row)]);
 }
 
 void TcpClientDialog::connectToHost() {
     // The chosen host is connected, not the address typed into the address box.
-    if (!isListedHost(state_.link.selectedConnection, state_)) {
+    if (!hosts_.isListed(state_.link.selectedConnection)) {
         boxes_.showDialogError(noHostChosenText);
-        state_.tcpConnected = 0;
         return;
     }
-    if (!tcp_.connectToDevice())
-        state_.tcpConnected = 0;
+    tcp_.connectToDevice();
 }
 
 void TcpClientDialog::disconnectFromHost() {
-    if (state_.tcpConnected != 1)
-        return;
-    tcp_.closeAllSockets();
-    state_.tcpConnected = 0;
-    boxes_.showSuccess(QStringLiteral("Socket 切断 OK"));
-    showConnected(false);
+    if (tcp_.disconnectFromDevice())
+        boxes_.showSuccess(QStringLiteral("Socket 切断 OK"));
 }
 
 void TcpClientDialog::showConnected(bool connected) {
-    form_->button1092->setEnabled(!connected);
-    form_->button1089->setEnabled(connected);
+    form_->connectButton->setEnabled(!connected);
+    form_->disconnectButton->setEnabled(connected);
 }
 
 int TcpClientDialog::selectedRow() const {
-    const QList<QListWidgetItem*> selected = form_->list1086->selectedItems();
-    return selected.isEmpty() ? -1 : form_->list1086->row(selected.first());
+    const QList<QListWidgetItem*> selected = form_->hostList->selectedItems();
+    return selected.isEmpty() ? -1 : form_->hostList->row(selected.first());
 }

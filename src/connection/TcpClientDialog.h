@@ -1,6 +1,7 @@
 #pragma once
 
 #include "connection/ConnectionDialog.h"
+#include "link/HostList.h"
 
 #include <array>
 #include <cstdint>
@@ -14,18 +15,14 @@ namespace Ui {
 class TcpClientDialog;
 }
 
-// The connected step of the client role: "Socket 接続 OK" and tcpConnected 1. The program runs
-// it on every TcpLink::clientConnected for the whole run, so that it also happens when the
-// dialog was closed before the connect completed.
-void onClientConnected(AppState& state, MessageBoxes& boxes);
-
 // The row of a host in the host list: each octet in three digits, followed by a blank and a
 // dot ("192 .168 .001 .010"), 18 characters.
 QString hostRowText(const std::array<std::uint8_t, 4>& octets);
 
 // Dialog 134, the TCP client role: the list of device addresses (kept in the settings file),
 // the host to connect to (chosen by double-click), the port, and connect and disconnect. The
-// connection stays open when the dialog closes.
+// host list and the link do the work; the dialog shows what they hold. The connection stays
+// open when the dialog closes.
 class TcpClientDialog : public ConnectionDialog {
     Q_OBJECT
 public:
@@ -54,5 +51,6 @@ private:
     ProfileFile& settingsFile_;
     TcpLink& tcp_;
     MessageBoxes& boxes_;
+    HostList hosts_;
     std::unique_ptr<Ui::TcpClientDialog> form_;
 };

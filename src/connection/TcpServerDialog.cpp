@@ -24,14 +24,14 @@ TcpServerDialog::TcpServerDialog(AppState& state, ProfileFile& settingsFile, Tcp
       form_(std::make_unique<Ui::TcpServerDialog>()) {
     form_->setupUi(this);
     beginDialog(*this, state_.dialogs);
-    bindPortNumberBox(*form_->edit1004, state_);
+    bindPortNumberBox(*form_->portEdit, state_);
     refreshClientList();
 
-    connect(form_->button1, &QPushButton::clicked, this, &TcpServerDialog::startListening);
-    connect(form_->button1000, &QPushButton::clicked, this, &TcpServerDialog::stopListening);
-    connect(form_->list1002, &QListWidget::itemDoubleClicked, this,
-            [this](QListWidgetItem* item) { chooseRow(form_->list1002->row(item)); });
-    closeOn(*form_->button2);
+    connect(form_->startButton, &QPushButton::clicked, this, &TcpServerDialog::startListening);
+    connect(form_->stopButton, &QPushButton::clicked, this, &TcpServerDialog::stopListening);
+    connect(form_->clientList, &QListWidget::itemDoubleClicked, this,
+            [this](QListWidgetItem* item) { chooseRow(form_->clientList->row(item)); });
+    closeOn(*form_->closeButton);
     connect(&tcp_, &TcpLink::connectionsChanged, this, &TcpServerDialog::refreshClientList);
 }
 
@@ -45,56 +45,53 @@ void TcpServerDialog::done(int result) {
 void TcpServerDialog::startListening() {
     if (!tcp_.startListening())
         return;
-    form_->button1->setEnabled(false);
-    form_->button1000->setEnabled(true);
+    form_->startButton->setEnabled(false);
+    form_->stopButton->setEnabled(true);
 }
 
 void TcpServerDialog::stopListening() {
-    tcp_.closeAllSockets();
-    form_->button1->setEnabled(true);
-    form_->button1000->setEnabled(false);
-    form_->edit1003->setText(QString(16, u' '));
-    form_->list1002->clear();
-    state_.link.selectedConnection = -1;
-    state_.tcpConnected = 0;
+    tcp_.stopServer();
+    form_->startButton->setEnabled(true);
+    form_->stopButton->setEnabled(false);
+    form_->targetEdit->setText(QString(16, u' '));
+    form_->clientList->clear();
 }
 
 void TcpServerDialog::chooseRow(int row) {
-    QListWidgetItem* item = form_->list1002->item(row);
+    QListWidgetItem* item = form_->clientList->item(row);
     if (item == nullptr)
         return;
     const int entry = item->data(entryRole).toInt();
-    state_.link.selectedConnection = entry;
-    form_->edit1003->setText(addressText(state_.connectionTable[std::size_t(entry)]));
-    state_.tcpConnected = 1;
+    if (tcp_.chooseTarget(entry))
+        form_->targetEdit->setText(addressText(tcp_.connectionTable()[std::size_t(entry)]));
 }
 
 void TcpServerDialog::refreshClientList() {
-    QListWidget& list = *form_->list1002;
+    QListWidget& list = *form_->clientList;
     list.clear();
     for (int entry = TcpLink::firstConnection; entry <= TcpLink::lastConnection; ++entry) {
-        const Connection& connection = state_.connectionTable[std::size_t(entry)];
+        const Connection& connection = tcp_.connectionTable()[std::size_t(entry)];
         if (connection.inUse != 1)
             continue;
         auto* item = new QListWidgetItem(addressText(connection), &list);
         item->setData(entryRole, entry);
     }
     if (list.count() > 0) {
-        form_->button1->setEnabled(false);
-        form_->edit1004->setEnabled(false);
+        form_->startButton->setEnabled(false);
+        form_->portEdit->setEnabled(false);
     } else {
-        form_->button1000->setEnabled(false);
+        form_->stopButton->setEnabled(false);
     }
     // A chosen device that has left is no target any more (the link forgets it), and the box
     // must not go on naming it.
     const int chosen = state_.link.selectedConnection;
     if (chosen >= TcpLink::firstConnection && chosen <= TcpLink::lastConnection)
-        form_->edit1003->setText(addressText(state_.connectionTable[std::size_t(chosen)]));
+        form_->targetEdit->setText(addressText(tcp_.connectionTable()[std::size_t(chosen)]));
     else
-        form_->edit1003->setText(QString(16, u' '));
+        form_->targetEdit->setText(QString(16, u' '));
     const QString port = QString::fromLatin1(state_.link.portNumberText.view());
-    if (form_->edit1004->text() != port)
-        form_->edit1004->setText(port);
+    if (form_->portEdit->text() != port)
+        form_->portEdit->setText(port);
     state_.dialogs.activeDialog = this;
     state_.dialogs.cornerClickCount = 0;
 }

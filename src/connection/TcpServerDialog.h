@@ -12,9 +12,10 @@ class TcpServerDialog;
 }
 
 // Dialog 102, the TCP server role: the port, start and stop of the listening, the devices
-// connected now, and the choice of the one device that commands go to. Listening and the
-// connections stay when the dialog closes; the link keeps accepting devices meanwhile, and the
-// dialog shows them when it opens again.
+// connected now, and the choice of the one device that commands go to. The link does the work
+// and holds the connections; the dialog shows its table. Listening and the connections stay
+// when the dialog closes; the link keeps accepting devices meanwhile, and the dialog shows them
+// when it opens again.
 class TcpServerDialog : public ConnectionDialog {
     Q_OBJECT
 public:

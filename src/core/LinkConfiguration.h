@@ -10,6 +10,9 @@ enum class InterfaceKind { Serial = 0, Tcp = 1 };
 enum class TcpRole { Client = 0, Server = 1 };
 enum class Rs485Mode { Rs232c = 0, Rs485 = 1 };
 
+// A device's IPv4 address as four octets, octet 0 being the leftmost.
+using HostAddress = std::array<std::uint8_t, 4>;
+
 // The link settings kept in the settings file: read at start-up, changed by the connection
 // dialogs, each change written back at once.
 struct LinkConfiguration {
@@ -21,7 +24,7 @@ struct LinkConfiguration {
     Rs485Mode rs485Mode = Rs485Mode::Rs232c;
     int comPortIndex = 0; // COM1 to COM6
     FixedText<6> portNumberText{"09004"};
-    std::array<std::array<std::uint8_t, 4>, hostCapacity> hostAddresses{};
+    std::array<HostAddress, hostCapacity> hostAddresses{};
     int hostCount = 0;
     int selectedConnection = 0; // client: host index; server: connection entry; -1 none
     int slaveAddress = 0;       // 0 to 31, or broadcastAddress

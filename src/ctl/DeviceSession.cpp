@@ -108,7 +108,6 @@ QString DeviceSession::connectTcp(const LinkChoice& choice) {
                                 : messages.texts().join(QStringLiteral(", "));
         return QStringLiteral("cannot connect to the device: %1").arg(why);
     }
-    state.tcpConnected = 1; // as the client dialog marks a completed connect
     const auto& host = state.link.hostAddresses[std::size_t(state.link.selectedConnection)];
     selectedName_ = QStringLiteral("%1.%2.%3.%4:%5")
                         .arg(host[0])
@@ -120,34 +119,29 @@ QString DeviceSession::connectTcp(const LinkChoice& choice) {
     return {};
 }
 
-int DeviceSession::connectedCount() const {
-    int count = 0;
-    for (int entry = TcpLink::firstConnection; entry <= TcpLink::lastConnection; ++entry)
-        count += state.connectionTable[std::size_t(entry)].inUse != 0 ? 1 : 0;
-    return count;
-}
-
 QString DeviceSession::listen(const LinkChoice& choice) {
     if (!tcp_.startListening())
         return QStringLiteral("cannot listen: %1").arg(messages.texts().join(QStringLiteral(", ")));
     QEventLoop loop;
     connect(&tcp_, &TcpLink::connectionsChanged, &loop, [&] {
-        if (connectedCount() >= choice.devices)
+        if (tcp_.connectionCount() >= choice.devices)
             loop.quit();
     });
     QTimer::singleShot(choice.waitSeconds * 1000, &loop, &QEventLoop::quit);
-    if (connectedCount() < choice.devices)
+    if (tcp_.connectionCount() < choice.devices)
         loop.exec();
-    if (connectedCount() == 0)
+    if (tcp_.connectionCount() == 0)
         return QStringLiteral("no device connected within %1 s").arg(choice.waitSeconds);
 
     targets_.clear();
     missingTargets_.clear();
     auto nameOf = [this](int entry) {
         return QStringLiteral("%1 %2").arg(entry).arg(
-            QString::fromLatin1(state.connectionTable[std::size_t(entry)].addressText.view()));
+            QString::fromLatin1(tcp_.connectionTable()[std::size_t(entry)].addressText.view()));
     };
-    auto inUse = [this](int entry) { return state.connectionTable[std::size_t(entry)].inUse != 0; };
+    auto inUse = [this](int entry) {
+        return tcp_.connectionTable()[std::size_t(entry)].inUse != 0;
+    };
     if (choice.targets.isEmpty()) {
         for (int entry = TcpLink::firstConnection; entry <= TcpLink::lastConnection; ++entry) {
             if (inUse(entry))
@@ -159,7 +153,7 @@ QString DeviceSession::listen(const LinkChoice& choice) {
         for (int entry = TcpLink::firstConnection; entry <= TcpLink::lastConnection && !found;
              ++entry) {
             const bool byEntry = parseNumber(wanted, entry, entry).has_value();
-            const bool byAddress = state.connectionTable[std::size_t(entry)].addressText ==
+            const bool byAddress = tcp_.connectionTable()[std::size_t(entry)].addressText ==
                                    QByteArrayView(wanted.toLatin1());
             if (inUse(entry) && (byEntry || byAddress))
                 found = entry;
@@ -169,7 +163,6 @@ QString DeviceSession::listen(const LinkChoice& choice) {
         else
             missingTargets_.append(wanted);
     }
-    state.tcpConnected = 1; // as the server dialog marks a chosen device
     return {};
 }
 
@@ -179,8 +172,12 @@ QList<DeviceSession::Target> DeviceSession::targets() const {
 
 void DeviceSession::select(const Target& target) {
     selectedName_ = target.name;
-    if (state.link.isTcp() && state.link.isServer())
+    // As the server dialog chooses a device; one that has left meanwhile is no target, and the
+    // command fails rather than reach another device.
+    if (state.link.isTcp() && state.link.isServer()) {
         state.link.selectedConnection = target.connection;
+        tcp_.chooseTarget(target.connection);
+    }
 }
 
 ExchangeResult DeviceSession::exchange(const QByteArray& line) {

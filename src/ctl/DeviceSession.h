@@ -76,13 +76,12 @@ private:
     QString openSerial();
     QString connectTcp(const LinkChoice& choice);
     QString listen(const LinkChoice& choice);
-    int connectedCount() const;
     void replyHandled(QByteArray line);
     void endWaitWhenOver();
     bool isWaiting() const;
 
     ConfigFolder folder_;
-    TcpLink tcp_{state};
+    TcpLink tcp_{state.link};
     SerialLink serial_;
     CommandSender sender_;
     QTimer drainTimer_;

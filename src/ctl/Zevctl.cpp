@@ -1,6 +1,7 @@
 #include "ctl/Zevctl.h"
 
 #include "app/TrafficLogFile.h"
+#include "core/FileReplacement.h"
 #include "ctl/CtlCommands.h"
 #include "ctl/DeviceArguments.h"
 #include "ctl/DeviceSession.h"
@@ -14,7 +15,6 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
-#include <QSaveFile>
 #include <QTemporaryDir>
 #include <memory>
 
@@ -293,9 +293,11 @@ ExitCode runTitles(Run& run, const QStringList& arguments) {
         return ExitCode::BadInput;
     }
     // Written beside the file and renamed into place: the old file stays whole until then.
-    QSaveFile file(arguments[1]);
-    if (!file.open(QIODevice::WriteOnly) || !writeDatFile(file, *document) || !file.commit()) {
-        run.err << "zevctl: cannot write " << arguments[1] << ": " << file.errorString() << "\n";
+    QString whyNot;
+    if (!replaceFile(
+            arguments[1], [&](QIODevice& file) { return writeDatFile(file, *document); },
+            &whyNot)) {
+        run.err << "zevctl: cannot write " << arguments[1] << ": " << whyNot << "\n";
         return ExitCode::BadInput;
     }
     run.out << imported.imported << " titles imported into " << arguments[1] << "\n";

@@ -1,6 +1,7 @@
 #include "document/DocumentFiles.h"
 
 #include "core/AppState.h"
+#include "core/FileReplacement.h"
 #include "document/DatFile.h"
 #include "document/DocumentReset.h"
 #include "document/DocumentWindow.h"
@@ -12,7 +13,6 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
 #include <optional>
 
 namespace {
@@ -138,6 +138,5 @@ bool DocumentFiles::titlesFitFile() {
 }
 
 bool DocumentFiles::writeFile(const QString& path) {
-    QSaveFile file(path);
-    return file.open(QIODevice::WriteOnly) && writeDatFile(file, document_) && file.commit();
+    return replaceFile(path, [this](QIODevice& file) { return writeDatFile(file, document_); });
 }

@@ -75,7 +75,7 @@ GlyphEditorDialog::GlyphEditorDialog(DialogContext& context, QWidget* parent)
     connect(form.closeButton, &QPushButton::clicked, this, &GlyphEditorDialog::reject);
 
     setUpSlaveAddressList(*form.slaveAddressList, state.link);
-    setConnectionCaption(*this, state, QStringLiteral("外字登録 "));
+    setConnectionCaption(*this, context_, QStringLiteral("外字登録 "));
 }
 
 void GlyphEditorDialog::reject() {

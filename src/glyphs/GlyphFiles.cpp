@@ -1,5 +1,6 @@
 #include "glyphs/GlyphFiles.h"
 
+#include "core/FileReplacement.h"
 #include "document/FileChoice.h"
 #include "glyphs/GlyphFile.h"
 #include "protocol/CommandSender.h"
@@ -8,7 +9,6 @@
 
 #include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
 
 namespace {
 
@@ -16,8 +16,7 @@ const QString cannotOpen = QStringLiteral("Can't file open");
 const QString glyphPattern = QStringLiteral("*.txt");
 
 bool writeFile(const QString& path, const GlyphSample& sample) {
-    QSaveFile file(path);
-    return file.open(QIODevice::WriteOnly) && writeGlyphFile(file, sample) && file.commit();
+    return replaceFile(path, [&sample](QIODevice& file) { return writeGlyphFile(file, sample); });
 }
 
 } // namespace

@@ -37,5 +37,5 @@ GlyphInsertDialog::GlyphInsertDialog(DialogContext& context, QWidget* parent) : 
     connect(form.closeButton, &QPushButton::clicked, this, &GlyphInsertDialog::reject);
 
     setUpSlaveAddressList(*form.slaveAddressList, state.link);
-    setConnectionCaption(*this, state, QStringLiteral("外字挿入 "));
+    setConnectionCaption(*this, context, QStringLiteral("外字挿入 "));
 }

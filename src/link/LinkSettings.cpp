@@ -27,16 +27,19 @@ bool writeNumber(ProfileFile& file, QByteArrayView key, int value) {
     return file.writeString(sectionName, key, QByteArray::number(value));
 }
 
-void appendHostEntries(QList<ProfileFile::Entry>& entries, const LinkConfiguration& link,
-                       int entry) {
-    for (int octet = 0; octet < 4; ++octet)
-        entries.append(
-            {hostKey(entry, octet),
-             QByteArray::number(link.hostAddresses[std::size_t(entry)][std::size_t(octet)])});
+// The two-digit rule writes the tens of entries 130 to 139 as "=", which ends the key.
+bool isUnreadableSpelling(const char* digits) {
+    return digits[0] == '=';
 }
 
-bool isHostEntry(int entry) {
-    return entry >= 0 && entry < LinkConfiguration::hostCapacity;
+// How earlier versions wrote the key of such an entry, up to the value ("ip=0_0=" for entry
+// 130), or nothing for entries they wrote readably.
+QByteArray unreadableHostLine(int entry, int octet) {
+    char digits[2];
+    twoDigits(entry, digits);
+    if (!isUnreadableSpelling(digits))
+        return {};
+    return QByteArrayLiteral("ip") + QByteArray(digits, 2) + '_' + char('0' + octet) + '=';
 }
 
 } // namespace
@@ -63,7 +66,9 @@ int decimalValue(QByteArrayView text) {
 QByteArray hostKey(int entry, int octet) {
     char digits[2];
     twoDigits(entry, digits);
-    return QByteArrayLiteral("ip") + QByteArray(digits, 2) + '_' + char('0' + octet);
+    const QByteArray number =
+        isUnreadableSpelling(digits) ? QByteArray::number(entry) : QByteArray(digits, 2);
+    return QByteArrayLiteral("ip") + number + '_' + char('0' + octet);
 }
 
 void loadLinkSettings(LinkConfiguration& link, const ProfileFile& file) {
@@ -109,26 +114,20 @@ bool writeSelectedConnection(ProfileFile& file, const LinkConfiguration& link) {
     return writeNumber(file, "select_number", link.selectedConnection);
 }
 
-bool writeHostCount(ProfileFile& file, const LinkConfiguration& link) {
-    return writeNumber(file, "list_count", link.hostCount);
-}
-
-bool writeHost(ProfileFile& file, const LinkConfiguration& link, int entry) {
-    if (!isHostEntry(entry))
-        return false;
-    QList<ProfileFile::Entry> entries;
-    appendHostEntries(entries, link, entry);
-    return file.writeStrings(sectionName, entries);
-}
-
-bool writeHostsFrom(ProfileFile& file, const LinkConfiguration& link, int firstEntry) {
-    const int end = std::min(link.hostCount, LinkConfiguration::hostCapacity);
-    if (!isHostEntry(firstEntry))
-        return false;
-    if (firstEntry >= end)
-        return true; // the last entry was deleted: no entry moved
-    QList<ProfileFile::Entry> entries;
-    for (int entry = firstEntry; entry < end; ++entry)
-        appendHostEntries(entries, link, entry);
-    return file.writeStrings(sectionName, entries);
+bool writeHostList(ProfileFile& file, const LinkConfiguration& link, int firstEntry) {
+    const int end = std::clamp(link.hostCount, 0, LinkConfiguration::hostCapacity);
+    QList<ProfileFile::Entry> entries{{"list_count", QByteArray::number(link.hostCount)}};
+    // The lines that earlier versions wrote for these hosts and never found again go with them;
+    // one line each was added on every save, so that old files may hold thousands.
+    QList<QByteArray> unreadable;
+    for (int entry = std::max(firstEntry, 0); entry < end; ++entry) {
+        for (int octet = 0; octet < 4; ++octet) {
+            entries.append(
+                {hostKey(entry, octet),
+                 QByteArray::number(link.hostAddresses[std::size_t(entry)][std::size_t(octet)])});
+            if (const QByteArray line = unreadableHostLine(entry, octet); !line.isEmpty())
+                unreadable.append(line);
+        }
+    }
+    return file.writeStrings(sectionName, entries, unreadable);
 }

@@ -20,7 +20,8 @@ ProfileFile linkSettingsFile(const ConfigFolder& folder);
 int decimalValue(QByteArrayView text);
 
 // The key of one octet of a host entry: "ip", the entry in two digits ('0' plus the tens, so
-// entry 100 is ":0"), "_" and the octet number 0 to 3.
+// entry 100 is ":0"), "_" and the octet number 0 to 3. Entries 130 to 139, for which that rule
+// would give "=" ("ip=0_0"), are written with their whole number instead ("ip130_0").
 QByteArray hostKey(int entry, int octet);
 
 // Reads every key into the link configuration; a missing file, section or key gives the field's
@@ -34,9 +35,7 @@ bool writeRs485Mode(ProfileFile& file, const LinkConfiguration& link);          
 bool writeTcpRole(ProfileFile& file, const LinkConfiguration& link);            // "ClientServer"
 bool writePortNumber(ProfileFile& file, const LinkConfiguration& link);         // "port_number"
 bool writeSelectedConnection(ProfileFile& file, const LinkConfiguration& link); // "select_number"
-bool writeHostCount(ProfileFile& file, const LinkConfiguration& link);          // "list_count"
-// The four octet keys of one host entry (0 to 255).
-bool writeHost(ProfileFile& file, const LinkConfiguration& link, int entry);
-// The octet keys of the entries from firstEntry to the end of the list, in one replacement of
-// the file: what a deletion needs after the entries behind it moved down.
-bool writeHostsFrom(ProfileFile& file, const LinkConfiguration& link, int firstEntry);
+// "list_count" and the octet keys of the hosts from firstEntry to the end of the list, in one
+// replacement of the file: an addition changes the last host, a deletion moves the hosts behind
+// the deleted one down.
+bool writeHostList(ProfileFile& file, const LinkConfiguration& link, int firstEntry);

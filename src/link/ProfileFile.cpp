@@ -1,9 +1,11 @@
 #include "link/ProfileFile.h"
 
+#include "core/FileReplacement.h"
+
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
+#include <algorithm>
 #include <optional>
 
 namespace {
@@ -44,12 +46,21 @@ ParsedLine parseLine(const QByteArray& line) {
 // are written back with the same line ends; lines that we add follow the file's first line.
 class ProfileLines {
 public:
-    static ProfileLines read(const QString& path) {
+    // Nothing when the file is there but cannot be read; a missing file is empty.
+    static std::optional<ProfileLines> read(const QString& path) {
         ProfileLines result;
+        const QFileInfo info(path);
+        if (!info.exists())
+            return result;
+        // Not a regular file (a folder, or a pipe that would hold us): cannot be ours.
+        if (!info.isFile())
+            return std::nullopt;
         QFile file(path);
         if (!file.open(QIODevice::ReadOnly))
-            return result;
+            return std::nullopt;
         const QByteArray bytes = file.readAll();
+        if (file.error() != QFileDevice::NoError)
+            return std::nullopt;
         if (bytes.isEmpty())
             return result;
         result.lines_ = bytes.split('\n');
@@ -96,6 +107,23 @@ public:
             }
         }
         return values;
+    }
+
+    // Removes the section's lines that begin with one of the retired texts.
+    void removeLines(QByteArrayView section, const QList<QByteArray>& retiredLines) {
+        const auto range = sectionLines(section);
+        if (!range || retiredLines.isEmpty())
+            return;
+        const auto retired = [&retiredLines](const QByteArray& line) {
+            const QByteArray text = line.trimmed();
+            return std::any_of(
+                retiredLines.begin(), retiredLines.end(), [&text](const QByteArray& start) {
+                    return text.size() >= start.size() && sameName(text.left(start.size()), start);
+                });
+        };
+        lines_.erase(
+            std::remove_if(lines_.begin() + range->first, lines_.begin() + range->second, retired),
+            lines_.begin() + range->second);
     }
 
     // Changes the lines of keys that exist and adds the others after the section's last line
@@ -169,7 +197,8 @@ QByteArray ProfileFile::readString(QByteArrayView section, QByteArrayView key,
 
 ProfileSection ProfileFile::readSection(QByteArrayView section) const {
     ProfileSection result;
-    result.values_ = ProfileLines::read(path_).sectionValues(section);
+    if (const auto lines = ProfileLines::read(path_))
+        result.values_ = lines->sectionValues(section);
     return result;
 }
 
@@ -177,19 +206,22 @@ bool ProfileFile::writeString(QByteArrayView section, QByteArrayView key, QByteA
     return writeStrings(section, {{key.toByteArray(), value.toByteArray()}});
 }
 
-bool ProfileFile::writeStrings(QByteArrayView section, const QList<Entry>& entries) {
-    ProfileLines lines = ProfileLines::read(path_);
-    lines.setValues(section, entries);
-
-    if (!QDir().mkpath(QFileInfo(path_).absolutePath()))
-        return false;
-    QSaveFile file(path_);
-    if (!file.open(QIODevice::WriteOnly))
-        return false;
-    const QByteArray bytes = lines.toBytes();
-    if (file.write(bytes) != bytes.size()) {
-        file.cancelWriting();
+bool ProfileFile::writeStrings(QByteArrayView section, const QList<Entry>& entries,
+                               const QList<QByteArray>& retiredLines) {
+    const QString shownPath = QDir::toNativeSeparators(path_);
+    std::optional<ProfileLines> lines = ProfileLines::read(path_);
+    if (!lines) {
+        emit writeFailed(
+            QStringLiteral("%1 を読み込めないため、設定を書き込みませんでした。").arg(shownPath));
         return false;
     }
-    return file.commit();
+    lines->removeLines(section, retiredLines);
+    lines->setValues(section, entries);
+    const QByteArray bytes = lines->toBytes();
+    const bool saved =
+        QDir().mkpath(QFileInfo(path_).absolutePath()) &&
+        replaceFile(path_, [&bytes](QIODevice& file) { return file.write(bytes) == bytes.size(); });
+    if (!saved)
+        emit writeFailed(QStringLiteral("%1 に設定を書き込めませんでした。").arg(shownPath));
+    return saved;
 }

@@ -4,6 +4,7 @@
 #include <QByteArrayView>
 #include <QHash>
 #include <QList>
+#include <QObject>
 #include <QString>
 #include <utility>
 
@@ -23,12 +24,16 @@ private:
 // matching quotes read without them, lines starting with ";" ignored, section and key names
 // matched without regard to case. A write changes or adds the one line of its key and keeps
 // every other line of the file byte for byte; it replaces the file as a whole, so a failure
-// midway never leaves half a file.
-class ProfileFile {
+// midway never leaves half a file. A file that is there but cannot be read (no permission, not
+// a regular file) reads as empty and is never written: a write would replace every other key.
+// A write that is refused or fails is reported by writeFailed, with the text for the operator.
+class ProfileFile : public QObject {
+    Q_OBJECT
 public:
     using Entry = std::pair<QByteArray, QByteArray>; // key, value
 
-    explicit ProfileFile(QString path) : path_(std::move(path)) {}
+    explicit ProfileFile(QString path, QObject* parent = nullptr)
+        : QObject(parent), path_(std::move(path)) {}
 
     const QString& path() const { return path_; }
 
@@ -40,8 +45,14 @@ public:
 
     // Sets one key, creating the file (and its folder) and the section when they are missing.
     bool writeString(QByteArrayView section, QByteArrayView key, QByteArrayView value);
-    // Sets several keys of one section with a single replacement of the file.
-    bool writeStrings(QByteArrayView section, const QList<Entry>& entries);
+    // Sets several keys of one section with a single replacement of the file. Lines that begin
+    // with one of retiredLines (the text in front of a value, "key="), which an earlier version
+    // wrote under a name no reader finds, go in the same replacement.
+    bool writeStrings(QByteArrayView section, const QList<Entry>& entries,
+                      const QList<QByteArray>& retiredLines = {});
+
+signals:
+    void writeFailed(const QString& text);
 
 private:
     QString path_;

@@ -1,6 +1,6 @@
 #include "link/TcpLink.h"
 
-#include "core/AppState.h"
+#include "core/LinkConfiguration.h"
 #include "link/TrafficLog.h"
 
 #include <QHostAddress>
@@ -53,7 +53,9 @@ quint16 portFromText(QByteArrayView text) {
     return value;
 }
 
-TcpLink::TcpLink(AppState& state, QObject* parent) : TcpChannel(parent), state_(state) {}
+TcpLink::TcpLink(LinkConfiguration& link, QObject* parent) : TcpChannel(parent), link_(link) {
+    connectionTable_[0].inUse = 1;
+}
 
 TcpLink::~TcpLink() {
     const QSignalBlocker quiet(this);
@@ -62,24 +64,30 @@ TcpLink::~TcpLink() {
 
 bool TcpLink::connectToDevice() {
     closeClientSocket(); // a new connect replaces the socket of an earlier one
-    const quint16 port = portFromText(state_.link.portNumberText.view());
-    const int host = state_.link.selectedConnection;
+    const quint16 port = portFromText(link_.portNumberText.view());
+    const int host = link_.selectedConnection;
     if (host < 0 || host >= LinkConfiguration::hostCapacity) {
+        setTcpConnected(false);
         showFailure(connectFailedText);
         return false;
     }
-    const auto& octets = state_.link.hostAddresses[std::size_t(host)];
+    const auto& octets = link_.hostAddresses[std::size_t(host)];
     const QHostAddress address{quint32(octets[0]) << 24 | quint32(octets[1]) << 16 |
                                quint32(octets[2]) << 8 | quint32(octets[3])};
     // 0.0.0.0 names no host to connect to; Linux would take it for this computer.
     if (address == QHostAddress(QHostAddress::AnyIPv4)) {
+        setTcpConnected(false);
         showFailure(connectFailedText);
         return false;
     }
 
     client_ = new QTcpSocket(this);
     watchSocket(client_);
-    connect(client_, &QTcpSocket::connected, this, &TcpLink::clientConnected);
+    // The connected step: usable from now on, whether or not the client dialog is still open.
+    connect(client_, &QTcpSocket::connected, this, [this] {
+        setTcpConnected(true);
+        emit clientConnected();
+    });
     connecting_ = true;
     client_->connectToHost(address, port);
     connecting_ = false;
@@ -89,6 +97,7 @@ bool TcpLink::connectToDevice() {
     // Failed before it got under way; a refusal by the host arrives later as a socket error.
     const QAbstractSocket::SocketError error = client_->error();
     closeClientSocket();
+    setTcpConnected(false);
     if (error == QAbstractSocket::SocketResourceError)
         showFailure(socketFailedText, error);
     else
@@ -96,10 +105,17 @@ bool TcpLink::connectToDevice() {
     return false;
 }
 
+bool TcpLink::disconnectFromDevice() {
+    if (!tcpConnected_)
+        return false;
+    closeAllSockets();
+    return true;
+}
+
 bool TcpLink::startListening() {
     if (isListening())
         return true;
-    const quint16 port = portFromText(state_.link.portNumberText.view());
+    const quint16 port = portFromText(link_.portNumberText.view());
     server_ = new QTcpServer(this);
     connect(server_, &QTcpServer::newConnection, this, &TcpLink::acceptConnection);
     connect(server_, &QTcpServer::acceptError, this, [this](QAbstractSocket::SocketError error) {
@@ -132,11 +148,29 @@ bool TcpLink::startListening() {
     return false;
 }
 
+bool TcpLink::chooseTarget(int entry) {
+    if (connectionCount() == 0) {
+        link_.selectedConnection = -1;
+        return false;
+    }
+    if (entry < firstConnection || entry > lastConnection ||
+        connectionTable_[std::size_t(entry)].inUse == 0)
+        return false;
+    link_.selectedConnection = entry;
+    setTcpConnected(true);
+    return true;
+}
+
+void TcpLink::stopServer() {
+    link_.selectedConnection = -1;
+    closeAllSockets();
+}
+
 void TcpLink::acceptConnection() {
     // Every waiting device is taken now: Qt queues only a limited number of them.
     while (server_ && server_->hasPendingConnections()) {
         QTcpSocket* socket = server_->nextPendingConnection();
-        auto& table = state_.connectionTable;
+        auto& table = connectionTable_;
         const auto free = std::find_if(table.begin() + firstConnection, table.end(),
                                        [](const Connection& entry) { return entry.inUse == 0; });
         if (free == table.end()) {
@@ -163,14 +197,14 @@ void TcpLink::closeConnection(QTcpSocket* socket) {
     const int entry = findConnection(socket);
     if (entry < firstConnection)
         return;
-    Connection& connection = state_.connectionTable[std::size_t(entry)];
+    Connection& connection = connectionTable_[std::size_t(entry)];
     connection.inUse = 0;
     connection.socket = nullptr;
     connection.addressText.assign(" ");
     // The chosen device is gone: commands must not silently reach a device that connects later
     // and takes its entry. They fail with "Socket 送信" until the operator chooses again.
-    if (state_.link.tcpRole == TcpRole::Server && entry == state_.link.selectedConnection)
-        state_.link.selectedConnection = -1;
+    if (link_.tcpRole == TcpRole::Server && entry == link_.selectedConnection)
+        link_.selectedConnection = -1;
     emit connectionsChanged();
 }
 
@@ -185,19 +219,19 @@ void TcpLink::closeAllSockets() {
 }
 
 void TcpLink::resetConnectionTable() {
-    for (Connection& connection : state_.connectionTable) {
+    for (Connection& connection : connectionTable_) {
         // No socket may outlive its entry unseen.
         if (connection.socket != nullptr)
             discardSocket(connection.socket, this);
         connection = Connection{};
     }
-    state_.connectionTable[0].inUse = 1;
-    state_.tcpConnected = 0;
+    connectionTable_[0].inUse = 1;
+    setTcpConnected(false);
     emit connectionsChanged();
 }
 
 int TcpLink::findConnection(const QTcpSocket* socket) const {
-    const auto& table = state_.connectionTable;
+    const auto& table = connectionTable_;
     const auto found = std::find_if(table.begin(), table.end(), [socket](const Connection& entry) {
         return entry.socket == socket;
     });
@@ -229,6 +263,20 @@ qint64 TcpLink::heldInput() const {
            (target != nullptr ? target->bytesAvailable() : 0);
 }
 
+int TcpLink::connectionCount() const {
+    return int(std::count_if(connectionTable_.begin() + firstConnection, connectionTable_.end(),
+                             [](const Connection& entry) { return entry.inUse != 0; }));
+}
+
+std::optional<QByteArray> TcpLink::chosenAddressText() const {
+    const int entry = link_.selectedConnection;
+    if (entry == -1)
+        return std::nullopt;
+    if (entry < 0 || entry >= connectionCapacity)
+        return QByteArray();
+    return connectionTable_[std::size_t(entry)].addressText.toByteArray();
+}
+
 bool TcpLink::isListening() const {
     return server_ != nullptr && server_->isListening();
 }
@@ -238,13 +286,20 @@ quint16 TcpLink::listeningPort() const {
 }
 
 QTcpSocket* TcpLink::targetSocket() const {
-    if (state_.link.tcpRole != TcpRole::Server)
+    if (link_.tcpRole != TcpRole::Server)
         return client_;
-    const int entry = state_.link.selectedConnection;
+    const int entry = link_.selectedConnection;
     if (entry < firstConnection || entry > lastConnection)
         return nullptr;
-    const Connection& connection = state_.connectionTable[std::size_t(entry)];
+    const Connection& connection = connectionTable_[std::size_t(entry)];
     return connection.inUse != 0 ? connection.socket : nullptr;
+}
+
+void TcpLink::setTcpConnected(bool connected) {
+    if (tcpConnected_ == connected)
+        return;
+    tcpConnected_ = connected;
+    emit tcpConnectedChanged(connected);
 }
 
 void TcpLink::watchSocket(QTcpSocket* socket) {

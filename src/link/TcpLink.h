@@ -1,12 +1,15 @@
 #pragma once
 
+#include "core/FixedText.h"
 #include "link/ReplyLineAssembler.h"
 #include "protocol/LinkChannels.h"
 
 #include <QAbstractSocket>
 #include <QByteArrayView>
+#include <array>
+#include <optional>
 
-struct AppState;
+struct LinkConfiguration;
 class QTcpServer;
 class QTcpSocket;
 
@@ -14,30 +17,50 @@ class QTcpSocket;
 // other character, cut to 16 bits as a port is ("09004" is 9004, "" is 0).
 quint16 portFromText(QByteArrayView text);
 
+// One device connection of the server role. Entry 0 of the table is always marked in use so
+// that index 0 can stand for "none".
+struct Connection {
+    int inUse = 0;
+    QTcpSocket* socket = nullptr;
+    FixedText<16> addressText; // dotted decimal; " " once the device has left
+};
+
 // The device link over TCP/IP in either role: as a client connected to the chosen host, or as a
 // server that up to 96 devices connect to, one of them chosen as the target. It handles its
 // sockets' events all the time, whether or not a TCP dialog is open, and reports what changed
-// by its signals; it shows nothing itself. The server role's connections live in
-// AppState::connectionTable (entry 0 reserved); the listening server and the client socket
-// belong to the link. The target's bytes are framed into lines and held until the command sender
+// by its signals; it shows nothing itself. The link owns the server role's connection table and
+// whether it is connected (tcpConnected); everybody else reads them through the accessors below
+// and follows their changes by the signals. It reads the link settings and forgets a chosen
+// device that leaves. The target's bytes are framed into lines and held until the command sender
 // takes them: at most about ReplyLineAssembler::holdLimit bytes, and as much again in the
 // socket's buffer; the operating system holds the device back beyond that.
 class TcpLink : public TcpChannel {
     Q_OBJECT
 public:
+    static constexpr int connectionCapacity = 97; // entry 0 reserved, devices in 1 to 96
     static constexpr int firstConnection = 1;
     static constexpr int lastConnection = 96;
+    using ConnectionTable = std::array<Connection, connectionCapacity>;
 
-    explicit TcpLink(AppState& state, QObject* parent = nullptr);
+    explicit TcpLink(LinkConfiguration& link, QObject* parent = nullptr);
     ~TcpLink() override;
 
     // Client role: starts connecting to host selectedConnection at the port of portNumberText.
-    // True while the connect is under way (clientConnected follows, or a socket event error);
-    // false after a failure that has been reported.
+    // True while the connect is under way (the connected step follows, or a socket event
+    // error); false, not connected, after a failure that has been reported.
     bool connectToDevice();
+    // Client role, the operator's disconnect: closes every socket. False when the link was not
+    // connected, and then nothing is closed.
+    bool disconnectFromDevice();
     // Server role: listens on every local address at the port of portNumberText. True when
     // listening, also when it already was; false after a failure that has been reported.
     bool startListening();
+    // Server role: the device of the entry becomes the target and the link is connected. False,
+    // with no target chosen, when no device is connected at all.
+    bool chooseTarget(int entry);
+    // Server role, the operator's stop: closes the listening server and every connection; no
+    // target is chosen and the link is not connected.
+    void stopServer();
 
     // Takes every device waiting to connect into the first free entries; a device for which
     // no entry is free is closed at once.
@@ -46,7 +69,7 @@ public:
     void closeConnection(QTcpSocket* socket);
     // Closes the client socket, the listening server and every connection; resets the table.
     void closeAllSockets();
-    // Every entry free, entry 0 marked in use, tcpConnected 0.
+    // Every entry free, entry 0 marked in use, not connected.
     void resetConnectionTable();
     // The lowest entry 0 to 96 that holds the socket; 0 when none does.
     int findConnection(const QTcpSocket* socket) const;
@@ -54,6 +77,18 @@ public:
     bool sendToTarget(const QByteArray& bytes) override;
     std::optional<QByteArray> takeLine() override;
     void discardPartialLine() override;
+    // Client role: from the completed connect until the operator disconnects; server role:
+    // while a device is chosen as the target (until the operator stops).
+    bool tcpConnected() const override { return tcpConnected_; }
+
+    const ConnectionTable& connectionTable() const { return connectionTable_; }
+    // The entries in use, devices 1 to 96 only.
+    int connectionCount() const;
+    // The address text of the connection entry selectedConnection, which the dialogs' captions
+    // show; nothing while no connection is chosen (-1). The captions have always read the
+    // table by selectedConnection, whatever the role, so a client's host index reads the
+    // (empty) entry of that number.
+    std::optional<QByteArray> chosenAddressText() const;
 
     bool isListening() const;
     quint16 listeningPort() const; // the port actually listened on (port text "" picks one)
@@ -65,12 +100,14 @@ public:
     qint64 heldInput() const;
 
 signals:
-    // The connect started by connectToDevice has completed.
+    // The connect started by connectToDevice has completed; the link is connected.
     void clientConnected();
     // An entry of the connection table was taken or freed, or the table was reset.
     void connectionsChanged();
+    void tcpConnectedChanged(bool connected);
 
 private:
+    void setTcpConnected(bool connected);
     QTcpSocket* targetSocket() const;
     void watchSocket(QTcpSocket* socket);
     void readReceived(QTcpSocket* socket);
@@ -81,7 +118,9 @@ private:
     void showFailure(const QString& text, int errorNumber);
     void reportAfterEvent(Failure failure, const QString& text);
 
-    AppState& state_;
+    LinkConfiguration& link_;
+    ConnectionTable connectionTable_{};
+    bool tcpConnected_ = false;
     QTcpServer* server_ = nullptr;
     QTcpSocket* client_ = nullptr;
     bool connecting_ = false; // inside connectToDevice: errors are its own to report

@@ -31,7 +31,7 @@ void CommandSender::resetExchange() {
 }
 
 bool CommandSender::isLinkReady() const {
-    return state_.link.interfaceKind == InterfaceKind::Serial || state_.tcpConnected == 1;
+    return state_.link.interfaceKind == InterfaceKind::Serial || tcp_.tcpConnected();
 }
 
 void CommandSender::send(const QByteArray& line) {

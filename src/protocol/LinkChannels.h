@@ -54,6 +54,8 @@ public:
     // Writes bytes to the target's socket; false when there is no such socket or the write
     // fails at once.
     virtual bool sendToTarget(const QByteArray& bytes) = 0;
+    // Commands can go: the client has connected, or the server's target has been chosen.
+    virtual bool tcpConnected() const = 0;
 
     // Forgets the start of a line whose end never came, so that it cannot be taken for the
     // beginning of the next reply.

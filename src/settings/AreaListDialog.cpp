@@ -14,9 +14,10 @@ AreaListDialog::AreaListDialog(DialogContext& context, QWidget* parent, const Te
     setWindowTitle(texts.caption);
     beginDialog(*this, context.state.dialogs);
 
-    QComboBox* const lists[] = {form.list1020, form.list1021, form.list1022, form.list1023};
-    QPushButton* const buttons[] = {form.button1005, form.button1006, form.button1007,
-                                    form.button1008};
+    QComboBox* const lists[] = {form.ch1TopList, form.ch1BottomList, form.ch2TopList,
+                                form.ch2BottomList};
+    QPushButton* const buttons[] = {form.ch1TopSetButton, form.ch1BottomSetButton,
+                                    form.ch2TopSetButton, form.ch2BottomSetButton};
     for (int area = 0; area < SettingsDocument::areaCount; ++area) {
         fillList(*lists[area], entries, values[area]);
         // Only the operator's choice counts; filling the list above changes nothing.
@@ -25,8 +26,8 @@ AreaListDialog::AreaListDialog(DialogContext& context, QWidget* parent, const Te
         connect(buttons[area], &QPushButton::clicked, this,
                 [&context, send, area] { send(context, area); });
     }
-    setUpSlaveAddressList(*form.list1081, context.state.link);
-    setConnectionCaption(*this, context.state, texts.connectionCaption);
+    setUpSlaveAddressList(*form.slaveAddressList, context.state.link);
+    setConnectionCaption(*this, context, texts.connectionCaption);
 }
 
 QStringList AreaListDialog::pageEntries() {

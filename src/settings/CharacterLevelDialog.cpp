@@ -16,15 +16,17 @@ CharacterLevelDialog::CharacterLevelDialog(DialogContext& context, QWidget* pare
     // The lists are not editable: only a chosen entry counts, never typed text.
     SettingsDocument& document = context.document;
     const QStringList levels = numberEntries(characterLevelCount, 0);
-    fillList(*form.list1058, levels, document.selectedWhiteLevel);
-    fillList(*form.list1059, levels, document.selectedEdgeLevel);
-    connect(form.list1058, &QComboBox::activated, this,
+    fillList(*form.whiteLevelList, levels, document.selectedWhiteLevel);
+    fillList(*form.edgeLevelList, levels, document.selectedEdgeLevel);
+    connect(form.whiteLevelList, &QComboBox::activated, this,
             [&document](int index) { document.selectedWhiteLevel = index; });
-    connect(form.list1059, &QComboBox::activated, this,
+    connect(form.edgeLevelList, &QComboBox::activated, this,
             [&document](int index) { document.selectedEdgeLevel = index; });
-    connect(form.button1009, &QPushButton::clicked, this, [&context] { sendWhiteLevel(context); });
-    connect(form.button1010, &QPushButton::clicked, this, [&context] { sendEdgeLevel(context); });
+    connect(form.whiteLevelSetButton, &QPushButton::clicked, this,
+            [&context] { sendWhiteLevel(context); });
+    connect(form.edgeLevelSetButton, &QPushButton::clicked, this,
+            [&context] { sendEdgeLevel(context); });
 
-    setUpSlaveAddressList(*form.list1081, context.state.link);
-    setConnectionCaption(*this, context.state, QStringLiteral("文字レベルの設定 "));
+    setUpSlaveAddressList(*form.slaveAddressList, context.state.link);
+    setConnectionCaption(*this, context, QStringLiteral("文字レベルの設定 "));
 }

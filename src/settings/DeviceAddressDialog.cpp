@@ -13,8 +13,8 @@ DeviceAddressDialog::DeviceAddressDialog(DialogContext& context, QWidget* parent
     beginDialog(*this, context.state.dialogs);
 
     // Whatever the link, the list shows the address: it is what this dialog sends.
-    setUpSlaveAddressList(*form.list1081, context.state.link, true);
-    connect(form.button1083, &QPushButton::clicked, this,
+    setUpSlaveAddressList(*form.slaveAddressList, context.state.link, true);
+    connect(form.setButton, &QPushButton::clicked, this,
             [&context] { sendDeviceAddress(context); });
-    setConnectionCaption(*this, context.state, QStringLiteral("機器のスレーブアドレス "));
+    setConnectionCaption(*this, context, QStringLiteral("機器のスレーブアドレス "));
 }

@@ -1,7 +1,9 @@
 #include "settings/DialogSetup.h"
 
 #include "core/AppState.h"
+#include "link/TcpLink.h"
 #include "protocol/FieldEncoding.h"
+#include "settings/DialogContext.h"
 
 #include <QComboBox>
 #include <QDialog>
@@ -13,15 +15,15 @@ void beginDialog(QDialog& dialog, DialogTracking& dialogs) {
     dialogs.cornerClickCount = 0;
 }
 
-void setConnectionCaption(QDialog& dialog, const AppState& state, const QString& captionText) {
-    if (state.link.selectedConnection == -1)
-        return;
-    QString address;
-    if (state.link.selectedConnection >= 0 &&
-        state.link.selectedConnection < AppState::connectionCapacity)
-        address = QString::fromLatin1(
-            state.connectionTable[state.link.selectedConnection].addressText.view());
-    dialog.setWindowTitle(captionText + address);
+void setConnectionCaption(QDialog& dialog, const std::optional<QByteArray>& chosenAddress,
+                          const QString& captionText) {
+    if (chosenAddress)
+        dialog.setWindowTitle(captionText + QString::fromLatin1(*chosenAddress));
+}
+
+void setConnectionCaption(QDialog& dialog, const DialogContext& context,
+                          const QString& captionText) {
+    setConnectionCaption(dialog, context.tcp.chosenAddressText(), captionText);
 }
 
 void setUpSlaveAddressList(QComboBox& list, LinkConfiguration& link, bool alwaysEnabled) {

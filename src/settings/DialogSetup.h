@@ -1,10 +1,12 @@
 #pragma once
 
+#include <QByteArray>
 #include <QString>
+#include <optional>
 
 class QComboBox;
 class QDialog;
-struct AppState;
+struct DialogContext;
 struct DialogTracking;
 struct LinkConfiguration;
 
@@ -15,8 +17,13 @@ struct LinkConfiguration;
 void beginDialog(QDialog& dialog, DialogTracking& dialogs);
 
 // While a connection is chosen, the caption names it: captionText followed directly by the
-// connection's address text. Otherwise the dialog keeps its own caption.
-void setConnectionCaption(QDialog& dialog, const AppState& state, const QString& captionText);
+// connection's address text (TcpLink::chosenAddressText). Otherwise the dialog keeps its own
+// caption.
+void setConnectionCaption(QDialog& dialog, const std::optional<QByteArray>& chosenAddress,
+                          const QString& captionText);
+// The same for a dialog that talks to the device.
+void setConnectionCaption(QDialog& dialog, const DialogContext& context,
+                          const QString& captionText);
 
 // The "Slave Address" list: "00" to "31" and "Bloadcast", the index being the address. It shows
 // slaveAddress only on a serial link in RS-485 mode (or always, for the device address dialog)

@@ -69,7 +69,7 @@ PageTableDialog::PageTableDialog(DialogContext& context, QWidget* parent, const 
     connect(form.sendAllButton, &QPushButton::clicked, transfer_, &AreaTransfer::start);
 
     setUpSlaveAddressList(*form.slaveAddressList, state.link);
-    setConnectionCaption(*this, state, texts.connectionCaption);
+    setConnectionCaption(*this, context, texts.connectionCaption);
     showCurrentPage();
 }
 

@@ -82,7 +82,7 @@ TitleDialog::TitleDialog(DialogContext& context, QWidget* parent)
     fillList(*form_->pageNumberList, numberEntries(SettingsDocument::pageCount),
              state.selectedPage);
     setUpSlaveAddressList(*form_->slaveAddressList, state.link);
-    setConnectionCaption(*this, state, QStringLiteral("タイトルの設定 "));
+    setConnectionCaption(*this, context_, QStringLiteral("タイトルの設定 "));
 
     connect(form_->areaList, &QComboBox::activated, this, &TitleDialog::chooseArea);
     connect(form_->pageNumberList, &QComboBox::activated, this, &TitleDialog::choosePage);

@@ -4,14 +4,23 @@
 #include "app/Program.h"
 #include "app/SingleInstance.h"
 #include "app/Startup.h"
+#include "connection/IpAddressEdit.h"
+#include "support/ChosenDevice.h"
 #include "support/RecordingPrompts.h"
 
+#include <QAbstractItemView>
 #include <QAction>
+#include <QComboBox>
+#include <QDialogButtonBox>
 #include <QFile>
 #include <QLabel>
+#include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
 #include <QProcess>
+#include <QPushButton>
+#include <QRegularExpression>
+#include <QScreen>
 #include <QTcpServer>
 #include <QTemporaryDir>
 #include <QTest>
@@ -73,17 +82,25 @@ private slots:
                               "クライアント/サーバー, TCP/IPの設定",
                               "情報: ZEV530TQのﾊﾞｰｼﾞｮﾝ情報"}));
 
-        // The TCP/IP settings item (40008) opens the dialog of the role: client 134, server 102.
-        for (int item : {40012, 40010, 40014, 40016, 40065, 40018, 40020, 40022, 40024, 40009,
-                         40210, 40212, 40208, 40209, 40211, 120, 40008})
+        // Each item is an action named for what it does. The TCP/IP settings item opens the
+        // dialog of the role: client 134, server 102.
+        using enum MenuItem;
+        for (MenuItem item :
+             {DisplayPage, Title, TitleDisplay, AutoSwitching, StartupPage, CharacterLevel,
+              DisplayPosition, GlyphRegistration, GlyphInsertion, SendAll, SlaveAddress, ReadBack,
+              Interface, SerialSettings, ClientServer, About, TcpSettings}) {
+            QCOMPARE(window.findChild<QAction*>(window.menuItem(item)->objectName()),
+                     window.menuItem(item));
             window.menuItem(item)->trigger();
+        }
+        QCOMPARE(window.menuItem(Exit)->objectName(), "exitAction");
         // The window title follows the role chosen in the client/server dialog (132).
         QCOMPARE(window.windowTitle(), "ZEV-530 Client Program");
         window.setDialog(132,
                          [this](QWidget*) { program->state().link.tcpRole = TcpRole::Server; });
-        window.menuItem(40211)->trigger();
+        window.menuItem(ClientServer)->trigger();
         QCOMPARE(window.windowTitle(), "ZEV-530 Server Program");
-        window.menuItem(40008)->trigger();
+        window.menuItem(TcpSettings)->trigger();
         QCOMPARE(opened, QList<int>({109, 108, 114, 117, 110, 111, 116, 115, 112, 106, 125, 118,
                                      105, 107, 132, 100, 134, 102}));
 
@@ -93,26 +110,64 @@ private slots:
         for (const auto& [interfaceKind, rs485Mode, serial, tcp, slaveAddress] : rules) {
             program->state().link.interfaceKind = InterfaceKind(interfaceKind);
             program->state().link.rs485Mode = Rs485Mode(rs485Mode);
-            emit qobject_cast<QMenu*>(window.menuItem(40209)->parent())->aboutToShow();
-            QCOMPARE(window.menuItem(40209)->isEnabled(), bool(serial));
-            QCOMPARE(window.menuItem(40211)->isEnabled(), bool(tcp));
-            QCOMPARE(window.menuItem(40008)->isEnabled(), bool(tcp));
-            QCOMPARE(window.menuItem(40210)->isEnabled(), bool(slaveAddress));
+            emit qobject_cast<QMenu*>(window.menuItem(SerialSettings)->parent())->aboutToShow();
+            QCOMPARE(window.menuItem(SerialSettings)->isEnabled(), bool(serial));
+            QCOMPARE(window.menuItem(ClientServer)->isEnabled(), bool(tcp));
+            QCOMPARE(window.menuItem(TcpSettings)->isEnabled(), bool(tcp));
+            QCOMPARE(window.menuItem(SlaveAddress)->isEnabled(), bool(slaveAddress));
         }
+    }
+
+    // Every dialog the program opens names its widgets for what they do, never by a resource
+    // number, and gives each control the name the operator reads, for assistive tools.
+    void dialogWidgetsNamedForTheOperator() {
+        program.reset();
+        program = std::make_unique<Program>(prompts, ConfigFolder(folder.path()));
+        program->start();
+        QStringList dialogs, misnamed;
+        for (int number = 100; number <= 140; ++number) {
+            QTimer::singleShot(0, [&] {
+                QWidget* dialog = QApplication::activeModalWidget();
+                if (dialog == nullptr)
+                    return;
+                dialogs << dialog->objectName();
+                for (QWidget* widget : dialog->findChildren<QWidget*>()) {
+                    const QString name = widget->objectName();
+                    if (name.isEmpty() || name.startsWith("qt_") ||
+                        qobject_cast<IpAddressEdit*>(widget->parent()))
+                        continue;
+                    const bool control = qobject_cast<QAbstractButton*>(widget) ||
+                                         qobject_cast<QComboBox*>(widget) ||
+                                         qobject_cast<QAbstractItemView*>(widget) ||
+                                         qobject_cast<QLineEdit*>(widget) ||
+                                         qobject_cast<IpAddressEdit*>(widget);
+                    // A kind of control and a number: "list1020", "button2".
+                    if (name.contains(QRegularExpression("^[a-z]+\\d+$")) ||
+                        (control && widget->accessibleName().isEmpty()))
+                        misnamed << dialog->objectName() + "/" + name;
+                }
+                dialog->close();
+            });
+            program->window().openDialog(number);
+            QCoreApplication::processEvents(); // the check above, when nothing opened
+        }
+        QVERIFY(dialogs.size() >= 14); // every dialog of the menu that is built so far
+        QCOMPARE(misnamed.join(", "), QString());
     }
 
     // The version box keeps its own caption until a connection is chosen; OK and Esc give 1.
     void aboutBox() {
         AppState& state = program->state();
         state.link.selectedConnection = -1;
-        AboutDialog untitled(state);
+        AboutDialog untitled(state.dialogs, program->tcpLink());
         QCOMPARE(untitled.windowTitle(), "ZEV530TQのﾊﾞｰｼﾞｮﾝ情報");
         QVERIFY(!untitled.findChild<QLabel*>("icon")->pixmap().isNull());
         untitled.reject();
         QCOMPARE(untitled.result(), 1);
-        state.link.selectedConnection = 2;
-        state.connectionTable[2].addressText.assign("192.168.1.10");
-        QCOMPARE(AboutDialog(state).windowTitle(), "ZEV530TQのバージョン情報 192.168.1.10");
+        const auto device = connectChosenDevice(program->tcpLink(), state.link);
+        QVERIFY(device);
+        QCOMPARE(AboutDialog(state.dialogs, program->tcpLink()).windowTitle(),
+                 "ZEV530TQのバージョン情報 127.0.0.1");
     }
 
     // Ten right-clicks in the panel's top-left 20-pixel square open the read-back dialog; a click
@@ -141,12 +196,13 @@ private slots:
     void exit() {
         MainWindow& window = program->window();
         window.show();
-        program->state().tcpConnected = 1;
-        window.menuItem(119)->trigger();
+        const auto device = connectChosenDevice(program->tcpLink(), program->state().link);
+        QVERIFY(device);
+        window.menuItem(MenuItem::Exit)->trigger();
         QVERIFY(!window.close());
         QCOMPARE(prompts.texts(), QStringList(2, "TCP/IPを切断してください。"));
         QCOMPARE(prompts.boxes.first().icon, BoxIcon::Stop);
-        program->state().tcpConnected = 0;
+        program->tcpLink().stopServer();
         program->document().documentModified = 1;
         prompts.answerNext(false);
         prompts.chooseNext(QString());
@@ -161,26 +217,41 @@ private slots:
 
     void fileMenuRunsTheDocumentOperations() {
         MainWindow& window = program->window();
-        window.menuItem(40003)->trigger();
+        window.menuItem(MenuItem::SaveDocument)->trigger();
         QCOMPARE(prompts.texts(), QStringList{"Don't file open"});
         const QString path = folder.filePath("menu.dat");
         prompts.chooseNext(path);
-        window.menuItem(40004)->trigger();
+        window.menuItem(MenuItem::SaveDocumentAs)->trigger();
         QVERIFY(QFile::exists(path));
         program->document().documentModified = 1;
         prompts.answerNext(true);
-        window.menuItem(40001)->trigger();
+        window.menuItem(MenuItem::NewDocument)->trigger();
         QCOMPARE(prompts.questions.last().text, "データを保存せずに新規作成しますか？");
         QCOMPARE(fileNameLabelText(program->document()), "File Name ");
         prompts.chooseNext(path);
-        window.menuItem(40002)->trigger();
+        window.menuItem(MenuItem::OpenDocument)->trigger();
         QCOMPARE(fileNameLabelText(program->document()), path);
         QCOMPARE(prompts.unexpected, 0);
     }
 
+    // At the top-left corner of the screen's free area, placed by the program itself.
+    void windowOpensAtTheTopLeft() {
+        MainWindow& window = program->window();
+        QVERIFY(window.testAttribute(Qt::WA_Moved));
+        window.show();
+        QCOMPARE(window.frameGeometry().topLeft(), window.screen()->availableGeometry().topLeft());
+    }
+
+    // Start-up also removes what a killed save of the settings file left, and nothing else.
     void startUpReadsTheSettingsFile() {
+        for (const char* name : {"zev530tq.ini.zev530tq-new", "zev530tq.ini.backup"}) {
+            QFile leftover(folder.filePath(name));
+            QVERIFY(leftover.open(QIODevice::WriteOnly));
+        }
         startProgram("Interface=1\r\nClientServer=1\r\nport_number=09004\r\n");
         QCOMPARE(program->window().windowTitle(), "ZEV-530 Server Program");
+        QVERIFY(!QFile::exists(folder.filePath("zev530tq.ini.zev530tq-new")));
+        QVERIFY(QFile::remove(folder.filePath("zev530tq.ini.backup")));
 
         // COM1 names a device that does not exist here: each set-up step reports itself.
         QVERIFY(QFile::link("/nonexistent/zev530tq-port", folder.filePath("COM1")));

@@ -28,10 +28,10 @@ struct ConnectionBench {
 
     // The operator sends page 5 for ch.1 Top from the display page dialog.
     void sendPageFromDialog() {
-        DialogContext context{state, program.document(), boxes, program.sender()};
+        DialogContext context{state, program.document(), boxes, program.sender(), tcp};
         DisplayPageDialog pages(context);
-        emit pages.findChild<QComboBox*>("list1020")->activated(4);
-        pages.findChild<QPushButton*>("button1005")->click();
+        emit pages.findChild<QComboBox*>("ch1TopList")->activated(4);
+        pages.findChild<QPushButton*>("ch1TopSetButton")->click();
     }
 
     QTemporaryDir folder;

@@ -1,6 +1,8 @@
 #include "ConnectionBench.h"
 #include "connection/ClientServerDialog.h"
 #include "connection/InterfaceDialog.h"
+#include "connection/SerialSettingsDialog.h"
+#include "support/ChosenDevice.h"
 
 #include <QTimer>
 
@@ -18,7 +20,7 @@ void ChoiceDialogsTest::choicesWrittenAtOnceAndLockedWhileConnected() {
         int dialog;
         const char* list;
         int chosen;
-    } choices[] = {{105, "list1014", 0}, {107, "list1011", 2}, {132, "list1084", 1}};
+    } choices[] = {{105, "interfaceList", 0}, {107, "comPortList", 2}, {132, "roleList", 1}};
     QStringList captions;
     QList<QByteArray> written;
     for (const auto& choice : choices) {
@@ -37,12 +39,27 @@ void ChoiceDialogsTest::choicesWrittenAtOnceAndLockedWhileConnected() {
                                          "Interface=0\r\ncom_port=2\r\nClientServer=1\r\n"}));
     QCOMPARE(bench.program.window().windowTitle(), "ZEV-530 Server Program");
 
+    // A settings file that cannot be read is not written, and the operator is told.
+    QVERIFY(QFile::remove(bench.settingsFile.path()));
+    QVERIFY(QDir().mkdir(bench.settingsFile.path()));
+    QTimer::singleShot(0, [] {
+        QWidget* opened = QApplication::activeModalWidget();
+        emit opened->findChild<QComboBox*>("comPortList")->activated(1);
+        opened->close();
+    });
+    bench.program.window().openDialog(SerialSettingsDialog::number);
+    QCOMPARE(bench.prompts.texts(),
+             QStringList{QDir::toNativeSeparators(bench.settingsFile.path()) +
+                         " を読み込めないため、設定を書き込みませんでした。"});
+    QVERIFY(QDir().rmdir(bench.settingsFile.path()));
+
     // The interface and the role must not change under an open TCP connection.
-    bench.state.tcpConnected = 1;
-    InterfaceDialog interface(bench.state, bench.settingsFile);
-    ClientServerDialog role(bench.state, bench.settingsFile);
-    for (auto* list :
-         {interface.findChild<QComboBox*>("list1014"), role.findChild<QComboBox*>("list1084")}) {
+    const auto device = connectChosenDevice(bench.tcp, bench.state.link);
+    QVERIFY(device);
+    InterfaceDialog interface(bench.state, bench.settingsFile, bench.tcp);
+    ClientServerDialog role(bench.state, bench.settingsFile, bench.tcp);
+    for (auto* list : {interface.findChild<QComboBox*>("interfaceList"),
+                       role.findChild<QComboBox*>("roleList")}) {
         QVERIFY(!list->isEnabled());
         QCOMPARE(list->currentIndex(), -1);
     }

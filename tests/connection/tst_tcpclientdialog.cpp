@@ -26,8 +26,8 @@ private:
         window->activateWindow();
         QVERIFY(QTest::qWaitForWindowActive(window.get())); // else typing goes nowhere
     }
-    IpAddressEdit* address() { return window->findChild<IpAddressEdit*>("address1085"); }
-    QListWidget* hostList() { return window->findChild<QListWidget*>("list1086"); }
+    IpAddressEdit* address() { return window->findChild<IpAddressEdit*>("hostAddressEdit"); }
+    QListWidget* hostList() { return window->findChild<QListWidget*>("hostList"); }
 
     std::unique_ptr<ConnectionBench> bench;
     std::unique_ptr<TcpClientDialog> window;
@@ -39,7 +39,7 @@ void TcpClientDialogTest::addDeleteChooseAndPort() {
     address()->field(0)->setFocus();
     for (const char key : QByteArray("0100.0.5")) // three digits move on by themselves
         QTest::keyClick(QApplication::focusWidget(), key);
-    QTest::mouseClick(window->findChild<QPushButton*>("button1087"), Qt::LeftButton);
+    QTest::mouseClick(window->findChild<QPushButton*>("addButton"), Qt::LeftButton);
     QCOMPARE(bench->settingsText(), section + "Interface=1\r\nselect_number=-1\r\nlist_count=1\r\n"
                                               "ip00_0=10\r\nip00_1=0\r\nip00_2=0\r\nip00_3=5\r\n");
     address()->setAddress({192, 168, 1, 10});
@@ -49,7 +49,7 @@ void TcpClientDialogTest::addDeleteChooseAndPort() {
     doubleClickRow(hostList(), 2);
     QTest::mouseClick(hostList()->viewport(), Qt::LeftButton, {},
                       hostList()->visualItemRect(hostList()->item(0)).center());
-    QTest::mouseClick(window->findChild<QPushButton*>("button1088"), Qt::LeftButton);
+    QTest::mouseClick(window->findChild<QPushButton*>("deleteButton"), Qt::LeftButton);
     window->deleteSelectedHost(); // no row stays selected, and none selected deletes nothing
     QCOMPARE(hostList()->item(0)->text(), "192 .168 .001 .010");
     // The moved hosts are rewritten in place; the keys of the former last one stay behind.
@@ -60,13 +60,13 @@ void TcpClientDialogTest::addDeleteChooseAndPort() {
                                           "ip02_0=127\r\nip02_1=0\r\nip02_2=0\r\nip02_3=1\r\n";
     QCOMPARE(bench->settingsText(), expected);
     // Connect with the chosen host no longer listed is refused, whatever the address box shows.
-    QTest::mouseClick(window->findChild<QPushButton*>("button1092"), Qt::LeftButton);
+    QTest::mouseClick(window->findChild<QPushButton*>("connectButton"), Qt::LeftButton);
     QVERIFY(!bench->tcp.hasClientSocket());
     QCOMPARE(bench->prompts.texts(),
              QStringList{"接続先が選ばれていません。Host List の行をダブルクリックしてください。"});
 
     // The port is taken at once and written only when the dialog closes.
-    auto* port = window->findChild<QLineEdit*>("edit1090");
+    auto* port = window->findChild<QLineEdit*>("portEdit");
     port->selectAll();
     QTest::keyClicks(port, "080012");
     QCOMPARE(bench->state.link.portNumberText.view(), "08001");
@@ -90,18 +90,18 @@ void TcpClientDialogTest::connectSendAndDisconnect() {
           "port_number=" +
           QByteArray::number(device.serverPort()) + "\r\n");
     address()->setAddress({10, 0, 0, 5}); // typed, not chosen: the chosen host is connected
-    QTest::mouseClick(window->findChild<QPushButton*>("button1092"), Qt::LeftButton);
+    QTest::mouseClick(window->findChild<QPushButton*>("connectButton"), Qt::LeftButton);
     // Closed before the connect completes: the program takes the connected step all the same.
     window.reset();
-    QTRY_COMPARE(bench->state.tcpConnected, 1);
-    QCOMPARE(bench->prompts.texts(), QStringList{"Socket 接続 OK"});
+    QTRY_VERIFY(bench->tcp.tcpConnected());
+    QTRY_COMPARE(bench->prompts.texts(), QStringList{"Socket 接続 OK"});
     bench->sendPageFromDialog();
     QTRY_COMPARE(device.device()->receivedLines(), QList<QByteArray>{"P01T05"});
     QVERIFY(!bench->program.window().requestExit());
 
     openDialog();
-    QTest::mouseClick(window->findChild<QPushButton*>("button1089"), Qt::LeftButton);
-    QCOMPARE(bench->state.tcpConnected, 0);
+    QTest::mouseClick(window->findChild<QPushButton*>("disconnectButton"), Qt::LeftButton);
+    QVERIFY(!bench->tcp.tcpConnected());
     QCOMPARE(bench->prompts.texts().last(), "Socket 切断 OK");
     QVERIFY(bench->program.window().requestExit());
 }

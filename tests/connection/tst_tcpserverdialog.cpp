@@ -20,14 +20,14 @@ private:
     // The connection table entry that holds a simulated device's connection, 0 when none.
     int entryOf(int index) const {
         for (int entry = TcpLink::firstConnection; entry <= TcpLink::lastConnection; ++entry) {
-            const Connection& connection = bench.state.connectionTable[std::size_t(entry)];
+            const Connection& connection = bench.tcp.connectionTable()[std::size_t(entry)];
             if (connection.inUse == 1 && devices.isConnected(index) &&
                 connection.socket->peerPort() == devices.localPort(index))
                 return entry;
         }
         return 0;
     }
-    QListWidget* clientList() { return dialog->findChild<QListWidget*>("list1002"); }
+    QListWidget* clientList() { return dialog->findChild<QListWidget*>("clientList"); }
     QLineEdit* edit(const char* name) { return dialog->findChild<QLineEdit*>(name); }
 
     ConnectionBench bench{"ClientServer=1\r\nselect_number=-1\r\n"};
@@ -38,8 +38,8 @@ private:
 void TcpServerDialogTest::threeDevicesChooseSendAndStop() {
     openDialog();
     QCOMPARE(dialog->windowTitle(), "TCP/IPの設定（Server）");
-    edit("edit1004")->clear(); // port 0: the system picks a free one
-    QTest::mouseClick(dialog->findChild<QPushButton*>("button1"), Qt::LeftButton);
+    edit("portEdit")->clear(); // port 0: the system picks a free one
+    QTest::mouseClick(dialog->findChild<QPushButton*>("startButton"), Qt::LeftButton);
     // Devices that connect while the dialog is closed show when it opens again.
     dialog.reset();
     devices.connectToProgram(QStringLiteral("127.0.0.1"), bench.tcp.listeningPort());
@@ -54,7 +54,7 @@ void TcpServerDialogTest::threeDevicesChooseSendAndStop() {
 
     doubleClickRow(clientList(), 1);
     QCOMPARE(bench.state.link.selectedConnection, 2);
-    QCOMPARE(edit("edit1003")->text(), "127.0.0.1");
+    QCOMPARE(edit("targetEdit")->text(), "127.0.0.1");
     // A command from the display page dialog reaches the chosen device and no other.
     dialog.reset();
     bench.sendPageFromDialog();
@@ -74,19 +74,19 @@ void TcpServerDialogTest::threeDevicesChooseSendAndStop() {
     devices.disconnectDevice(deviceIn[3]);
     QTRY_COMPARE(clientList()->count(), 1);
     QCOMPARE(bench.state.link.selectedConnection, -1);
-    QCOMPARE(edit("edit1003")->text().trimmed(), QString());
+    QCOMPARE(edit("targetEdit")->text().trimmed(), QString());
 
     // Stop releases everything, the chosen device too.
     doubleClickRow(clientList(), 0);
-    QTest::mouseClick(dialog->findChild<QPushButton*>("button1000"), Qt::LeftButton);
+    QTest::mouseClick(dialog->findChild<QPushButton*>("stopButton"), Qt::LeftButton);
     QCOMPARE(bench.state.link.selectedConnection, -1);
-    QCOMPARE(bench.state.tcpConnected, 0);
+    QVERIFY(!bench.tcp.tcpConnected());
     QCOMPARE(clientList()->count(), 0);
     QVERIFY(!bench.tcp.isListening());
     QTRY_COMPARE(devices.connectedCount(), 0);
     QVERIFY(bench.program.window().requestExit());
     // The port is written when the dialog closes.
-    QTest::mouseClick(dialog->findChild<QPushButton*>("button2"), Qt::LeftButton);
+    QTest::mouseClick(dialog->findChild<QPushButton*>("closeButton"), Qt::LeftButton);
     QVERIFY(bench.settingsText().endsWith("port_number=\r\n"));
 }
 

@@ -302,9 +302,8 @@ void TestZevctl::settingsFileChoosesTheLink() {
     link.hostCount = 1;
     link.portNumberText.assign(QByteArray::number(server.serverPort()));
     ProfileFile file = linkSettingsFile(ConfigFolder(folder.path()));
-    QVERIFY(writeInterfaceKind(file, link) && writeHostCount(file, link) &&
-            writeHost(file, link, 0) && writePortNumber(file, link) &&
-            writeSelectedConnection(file, link));
+    QVERIFY(writeInterfaceKind(file, link) && writeHostList(file, link, 0) &&
+            writePortNumber(file, link) && writeSelectedConnection(file, link));
     const Ran ran = zevctl({"--config-folder", folder.path(), "level", "edge", "3"});
     QCOMPARE(int(ran.code), 0);
     QCOMPARE(server.device()->receivedLines(), QList<QByteArray>{"CEL3"});

@@ -1,6 +1,7 @@
 #include "GlyphDriving.h"
 #include "glyphs/GlyphEditorDialog.h"
 #include "glyphs/GlyphGrid.h"
+#include "link/TcpLink.h"
 #include "protocol/CommandSender.h"
 #include "protocol/MessageBoxes.h"
 #include "support/RecordingChannels.h"
@@ -20,7 +21,8 @@ struct Bench {
     RecordingTcpChannel tcp;
     MessageBoxes boxes{prompts, state.dialogs};
     CommandSender sender{state, document, boxes, serial, tcp};
-    DialogContext context{state, document, boxes, sender};
+    TcpLink tcpLink{state.link};
+    DialogContext context{state, document, boxes, sender, tcpLink};
 };
 
 struct PaintCounter : QObject {

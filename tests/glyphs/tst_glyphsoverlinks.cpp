@@ -42,7 +42,8 @@ private slots:
                 loop.exec();
             };
         }
-        DialogContext context{linked.state, linked.document, linked.boxes, linked.sender};
+        DialogContext context{linked.state, linked.document, linked.boxes, linked.sender,
+                              linked.tcp};
         sim::Device* device = linked.devices.last();
         const bool serial = link == Link::Rs232c || link == Link::Rs485;
 

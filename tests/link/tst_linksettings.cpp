@@ -1,12 +1,52 @@
 #include "core/AppState.h"
+#include "link/HostList.h"
 #include "link/LinkSettings.h"
 
 #include <QDir>
 #include <QFile>
+#include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
 
+#ifdef Q_OS_UNIX
+#include <sys/stat.h>
+#endif
+#ifdef Q_OS_LINUX
+#include <sys/inotify.h>
+#include <unistd.h>
+#endif
+
 namespace {
+
+#ifdef Q_OS_LINUX
+// Counts the times a file of the folder is put in place (created or renamed onto its name), as
+// the kernel reports them.
+class ReplacementCounter {
+public:
+    explicit ReplacementCounter(const QString& folder) : fd_(inotify_init1(IN_NONBLOCK)) {
+        inotify_add_watch(fd_, QFile::encodeName(folder).constData(), IN_CREATE | IN_MOVED_TO);
+    }
+    ~ReplacementCounter() { close(fd_); }
+
+    // The replacements of the named file since the last call.
+    int take(const QByteArray& name) {
+        int count = 0;
+        alignas(inotify_event) char buffer[4096];
+        for (ssize_t size; (size = read(fd_, buffer, sizeof buffer)) > 0;) {
+            for (const char* at = buffer; at < buffer + size;) {
+                const auto* event = reinterpret_cast<const inotify_event*>(at);
+                if (event->len > 0 && name == event->name)
+                    ++count;
+                at += sizeof(inotify_event) + event->len;
+            }
+        }
+        return count;
+    }
+
+private:
+    int fd_;
+};
+#endif
 
 using Octets = std::array<std::uint8_t, 4>;
 
@@ -23,8 +63,7 @@ void writeFile(const QString& path, const QByteArray& bytes) {
 bool writeEveryKey(ProfileFile& file, const LinkConfiguration& link) {
     return writeInterfaceKind(file, link) && writeComPort(file, link) &&
            writeRs485Mode(file, link) && writeTcpRole(file, link) && writePortNumber(file, link) &&
-           writeSelectedConnection(file, link) && writeHostCount(file, link) &&
-           writeHost(file, link, 0) && writeHost(file, link, 100);
+           writeSelectedConnection(file, link) && writeHostList(file, link, 100);
 }
 
 } // namespace
@@ -62,7 +101,6 @@ private slots:
         state.link.hostCount = 101;
         state.link.hostAddresses[100] = {10, 0, 0, 5};
         QVERIFY(writeEveryKey(file, state.link));
-        QVERIFY(!writeHost(file, state.link, 256));
         const QByteArray hundredth = "ip:0_0=10\r\nip:0_1=0\r\nip:0_2=0\r\nip:0_3=5\r\n";
         QCOMPARE(fileBytes(path_),
                  "; ZEV-530TQ link settings\r\n[Other_Section]\r\ncom_port=5\r\n\r\n"
@@ -76,13 +114,131 @@ private slots:
 
         AppState read;
         loadLinkSettings(read.link, file);
+        QCOMPARE(read.link.hostAddresses[0], (Octets{192, 168, 1, 10}));
         ProfileFile copy(folder_->filePath("config/zev530tq.ini")); // the folder is made too
         QVERIFY(writeEveryKey(copy, read.link));
         QCOMPARE(fileBytes(copy.path()),
                  "[ZEV-530TQ_Section]\r\nInterface=1\r\ncom_port=3\r\nrs_control=1\r\n"
-                 "ClientServer=1\r\nport_number=00123\r\nselect_number=2\r\nlist_count=101\r\n"
-                 "ip00_0=192\r\nip00_1=168\r\nip00_2=1\r\nip00_3=10\r\n" +
+                 "ClientServer=1\r\nport_number=00123\r\nselect_number=2\r\nlist_count=101\r\n" +
                      hundredth);
+    }
+
+    void hostKeysReadBack_data() {
+        QTest::addColumn<int>("entry");
+        QTest::addColumn<int>("octet");
+        QTest::addColumn<QByteArray>("key");
+        // Entries 100 and up keep the keys earlier versions wrote ('0' plus the tens)...
+        QTest::newRow("0") << 0 << 0 << QByteArray("ip00_0");
+        QTest::newRow("12") << 12 << 3 << QByteArray("ip12_3");
+        QTest::newRow("100") << 100 << 0 << QByteArray("ip:0_0");
+        QTest::newRow("129") << 129 << 3 << QByteArray("ip<9_3");
+        QTest::newRow("140") << 140 << 0 << QByteArray("ip>0_0");
+        QTest::newRow("255") << 255 << 3 << QByteArray("ipI5_3");
+        // ...save 130 to 139, where that rule puts "=" into the key: no reader finds it again.
+        QTest::newRow("130") << 130 << 0 << QByteArray("ip130_0");
+        QTest::newRow("139") << 139 << 3 << QByteArray("ip139_3");
+    }
+
+    void hostKeysReadBack() {
+        QFETCH(int, entry);
+        QFETCH(int, octet);
+        QFETCH(QByteArray, key);
+        QCOMPARE(hostKey(entry, octet), key);
+    }
+
+    // A file of an earlier version, grown by the "ip=…" lines of host 130 that it could never
+    // find again: they disturb no other host, and the next save of the list drops them. Hosts
+    // 130 to 139 then read back, and saving again does not grow the file.
+    void hostsBeyond129ReadBackAndTheFileStopsGrowing() {
+        QByteArray old = "[ZEV-530TQ_Section]\r\nlist_count=141\r\n"
+                         "ip00_0=192\r\nip00_1=168\r\nip00_2=1\r\nip00_3=10\r\n";
+        for (int copy = 0; copy < 3; ++copy)
+            old += "ip=0_0=10\r\nip=0_1=0\r\nip=0_2=0\r\nip=0_3=130\r\n";
+        old += "ip>0_0=10\r\nip>0_1=0\r\nip>0_2=0\r\nip>0_3=140\r\n";
+        writeFile(path_, old);
+        ProfileFile file(path_);
+        AppState state;
+        loadLinkSettings(state.link, file);
+        QCOMPARE(state.link.hostAddresses[0], (Octets{192, 168, 1, 10}));
+        QCOMPARE(state.link.hostAddresses[130], (Octets{0, 0, 0, 0}));
+        QCOMPARE(state.link.hostAddresses[140], (Octets{10, 0, 0, 140}));
+
+        state.link.hostAddresses[130] = {10, 0, 0, 130};
+        state.link.hostAddresses[139] = {10, 0, 0, 139};
+        QVERIFY(writeHostList(file, state.link, 130));
+        const QByteArray saved = fileBytes(path_);
+        QVERIFY(!saved.contains("ip="));
+        QVERIFY(writeHostList(file, state.link, 130));
+        QCOMPARE(fileBytes(path_), saved);
+        AppState read;
+        loadLinkSettings(read.link, file);
+        QCOMPARE(read.link.hostAddresses, state.link.hostAddresses);
+    }
+
+    // Adding, deleting or choosing a host is one save, so that a crash cannot leave a count
+    // that does not match the hosts.
+    void hostListChangeIsOneSave() {
+#ifdef Q_OS_LINUX
+        ProfileFile file(path_);
+        AppState state;
+        HostList hosts(state.link, file);
+        ReplacementCounter saves(folder_->path());
+        for (std::uint8_t host = 1; host <= 3; ++host)
+            QVERIFY(hosts.add({10, 0, 0, host}));
+        QCOMPARE(saves.take("zev530tq.ini"), 3);
+        QVERIFY(hosts.remove(0));
+        QVERIFY(hosts.choose(1));
+        QVERIFY(!hosts.remove(2) && !hosts.choose(2)); // no such host: nothing saved
+        QCOMPARE(saves.take("zev530tq.ini"), 2);
+        AppState read;
+        loadLinkSettings(read.link, file);
+        QCOMPARE(read.link.hostCount, 2);
+        QCOMPARE(read.link.hostAddresses[1], (Octets{10, 0, 0, 3}));
+        QCOMPARE(read.link.selectedConnection, 1);
+#else
+        QSKIP("counts the saves with inotify");
+#endif
+    }
+
+    // A file that is there but cannot be read reads as empty and is never replaced: a write
+    // would keep nothing but its own key. The refusal is reported.
+    void unreadableFileIsNeverReplaced() {
+        AppState state;
+        state.link.comPortIndex = 2;
+        const QString refused =
+            QDir::toNativeSeparators(path_) + " を読み込めないため、設定を書き込みませんでした。";
+        {
+            QVERIFY(QDir(folder_->path()).mkdir("zev530tq.ini"));
+            ProfileFile folder(path_);
+            QSignalSpy failures(&folder, &ProfileFile::writeFailed);
+            QVERIFY(!writeComPort(folder, state.link));
+            QVERIFY(QFileInfo(path_).isDir());
+            QCOMPARE(failures.size(), 1);
+            QCOMPARE(failures.first().first().toString(), refused);
+            QVERIFY(QDir(folder_->path()).rmdir("zev530tq.ini"));
+        }
+#ifdef Q_OS_UNIX
+        // A pipe would hold the reader until somebody writes into it.
+        QVERIFY(mkfifo(QFile::encodeName(path_).constData(), 0600) == 0);
+        ProfileFile pipe(path_);
+        loadLinkSettings(state.link, pipe);
+        QCOMPARE(state.link.comPortIndex, 0);
+        QVERIFY(!writeComPort(pipe, state.link));
+        QVERIFY(QFileInfo(path_).exists() && !QFileInfo(path_).isFile());
+        QVERIFY(QFile::remove(path_));
+#endif
+        // No permission to read (which an administrator has anyway).
+        const QByteArray kept = "[ZEV-530TQ_Section]\r\nInterface=1\r\ncom_port=3\r\n";
+        writeFile(path_, kept);
+        QVERIFY(QFile::setPermissions(path_, QFile::WriteOwner));
+        if (QFile unreadable(path_); !unreadable.open(QIODevice::ReadOnly)) {
+            ProfileFile file(path_);
+            QSignalSpy failures(&file, &ProfileFile::writeFailed);
+            QVERIFY(!writeComPort(file, state.link));
+            QCOMPARE(failures.size(), 1);
+        }
+        QVERIFY(QFile::setPermissions(path_, QFile::ReadOwner | QFile::WriteOwner));
+        QCOMPARE(fileBytes(path_), kept);
     }
 
     void loadConvertsLikeTheWindowsProgram() {

@@ -85,11 +85,10 @@ struct Bench {
                 return QStringLiteral("cannot listen");
             peer = std::make_unique<QTcpSocket>();
             peer->connectToHost(QHostAddress::LocalHost, tcp.listeningPort());
-            if (!QTest::qWaitFor([this] { return state.connectionTable[1].inUse != 0; }))
+            if (!QTest::qWaitFor([this] { return tcp.connectionCount() != 0; }) ||
+                !tcp.chooseTarget(TcpLink::firstConnection))
                 return QStringLiteral("no connection");
-            state.link.selectedConnection = TcpLink::firstConnection;
         }
-        state.tcpConnected = 1;
         return {};
     }
 
@@ -128,7 +127,7 @@ struct Bench {
     SettingsDocument document;
     RecordingPrompts prompts;
     MessageBoxes boxes{prompts, state.dialogs};
-    TcpLink tcp{state};
+    TcpLink tcp{state.link};
     SerialLink serial{state, ConfigFolder(folder.path())};
     CommandSender sender{state, document, boxes, serial, tcp};
     QTcpServer listener;
@@ -280,7 +279,7 @@ private slots:
         bench.sender.send("CWL1\r\n");
         bench.write("GO\r\n");
         QTRY_COMPARE(bench.prompts.boxes.size(), 1);
-        QTRY_VERIFY(!bench.tcp.hasClientSocket() && bench.state.connectionTable[1].inUse == 0);
+        QTRY_VERIFY(!bench.tcp.hasClientSocket() && bench.tcp.connectionCount() == 0);
         bench.sender.send("CWL1\r\n");
         QCOMPARE(bench.prompts.texts(), QStringList({"Socket ＯＫ", "Socket 送信"}));
     }

@@ -28,7 +28,7 @@ class TcpLinkTest : public QObject {
     std::vector<std::unique_ptr<QTcpSocket>> devices_;
 
     int entriesInUse() const {
-        const auto devices = state_.connectionTable | std::views::drop(1);
+        const auto devices = link_->connectionTable() | std::views::drop(1);
         return int(std::ranges::count(devices, 1, &Connection::inUse));
     }
 
@@ -43,7 +43,7 @@ class TcpLinkTest : public QObject {
     }
 
     QTcpSocket* deviceInEntry(int entry) const {
-        const quint16 port = state_.connectionTable[std::size_t(entry)].socket->peerPort();
+        const quint16 port = link_->connectionTable()[std::size_t(entry)].socket->peerPort();
         for (const auto& device : devices_)
             if (device->localPort() == port)
                 return device.get();
@@ -61,7 +61,7 @@ class TcpLinkTest : public QObject {
 private slots:
     void init() {
         state_ = AppState{};
-        link_ = std::make_unique<TcpLink>(state_);
+        link_ = std::make_unique<TcpLink>(state_.link);
         errors_ = std::make_unique<QSignalSpy>(link_.get(), &TcpLink::errorOccurred);
         link_->resetConnectionTable();
         state_.link.portNumberText.assign(""); // port 0: the system picks a free one
@@ -94,19 +94,26 @@ private slots:
     // devices: closing every socket leaves no descriptor open.
     void clientServerAndCloseAll() {
         const int before = openDescriptors();
+        QSignalSpy connectedChanges(link_.get(), &TcpLink::tcpConnectedChanged);
         {
             QTcpServer host;
             QVERIFY(host.listen(QHostAddress::LocalHost, 0));
             clientOf(host);
+            QVERIFY(!link_->disconnectFromDevice()); // nothing to disconnect yet
             QSignalSpy connected(link_.get(), &TcpLink::clientConnected);
             QVERIFY(link_->connectToDevice());
+            QVERIFY(!link_->tcpConnected());
             QVERIFY(connected.wait(2000));
-            QCOMPARE(state_.tcpConnected, 0); // the client dialog's connected step sets it
+            QVERIFY(link_->tcpConnected()); // the connected step
             QTRY_VERIFY_WITH_TIMEOUT(host.hasPendingConnections(), 2000);
             std::unique_ptr<QTcpSocket> peer(host.nextPendingConnection());
             peer->disconnectFromHost();
             QTRY_VERIFY_WITH_TIMEOUT(!link_->hasClientSocket(), 2000);
             QVERIFY(!link_->sendToTarget("CEL0\r\n"));
+            // Still connected for the operator, who disconnects.
+            QVERIFY(link_->tcpConnected());
+            QVERIFY(link_->disconnectFromDevice());
+            QVERIFY(!link_->tcpConnected());
 
             state_.link.portNumberText.assign("");
             QVERIFY(link_->startListening());
@@ -114,11 +121,11 @@ private slots:
             QVERIFY(link_->startListening()); // a second start makes no second socket
             QCOMPARE(openDescriptors(), listening);
             connectDevices(3);
-            state_.tcpConnected = 1;
+            QVERIFY(link_->chooseTarget(3));
             link_->closeAllSockets();
             QVERIFY(!link_->isListening());
-            QCOMPARE(state_.tcpConnected, 0);
-            QCOMPARE(state_.connectionTable[0].inUse, 1);
+            QVERIFY(!link_->tcpConnected());
+            QCOMPARE(link_->connectionTable()[0].inUse, 1);
             QCOMPARE(entriesInUse(), 0);
             QTRY_COMPARE(
                 std::ranges::count(devices_, QAbstractSocket::UnconnectedState, &QTcpSocket::state),
@@ -127,6 +134,10 @@ private slots:
         }
         QCOMPARE(openDescriptors(), before);
         QCOMPARE(errors(), QStringList{});
+        QList<bool> changes;
+        for (const QList<QVariant>& change : std::as_const(connectedChanges))
+            changes << change.first().toBool();
+        QCOMPARE(changes, QList<bool>({true, false, true, false}));
     }
 
     // A refused connect comes through the socket's error event, reported once its handler has
@@ -153,34 +164,50 @@ private slots:
 
     // 96 devices are taken and the 97th closed; only the chosen one is heard. The entry of a
     // device that leaves is freed and taken by the next one; when it was the chosen device, the
-    // newcomer must not become the target unseen.
+    // newcomer must not become the target unseen. Stop releases everything.
     void devicesTargetAndLeaving() {
         state_.link.tcpRole = TcpRole::Server;
         QVERIFY(link_->startListening());
+        state_.link.selectedConnection = 5;
+        QVERIFY(!link_->chooseTarget(1)); // nobody is there to choose
+        QCOMPARE(state_.link.selectedConnection, -1);
         connectDevices(97);
         const auto closed = QAbstractSocket::UnconnectedState;
         QTRY_COMPARE(std::ranges::count(devices_, closed, &QTcpSocket::state), std::ptrdiff_t(1));
-        QCOMPARE(state_.connectionTable[96].addressText.view(), QByteArrayView("127.0.0.1"));
+        QCOMPARE(link_->connectionTable()[96].addressText.view(), QByteArrayView("127.0.0.1"));
+        QCOMPARE(link_->connectionCount(), 96);
 
         QSignalSpy received(link_.get(), &TcpLink::lineReceived);
-        state_.link.selectedConnection = 2;
-        state_.tcpConnected = 1;
+        QVERIFY(!link_->tcpConnected());
+        QVERIFY(link_->chooseTarget(2));
+        QCOMPARE(state_.link.selectedConnection, 2);
+        QCOMPARE(link_->chosenAddressText(), QByteArray("127.0.0.1"));
+        QVERIFY(link_->tcpConnected());
         QTcpSocket* target = deviceInEntry(2);
         deviceInEntry(1)->write("E3\r\n");
         target->write("GO\r\n");
         QVERIFY(received.wait(2000));
-        QTRY_COMPARE(state_.connectionTable[1].socket->bytesAvailable(), qint64(0)); // dropped
+        QTRY_COMPARE(link_->connectionTable()[1].socket->bytesAvailable(), qint64(0)); // dropped
         QCOMPARE(link_->takeLine().value_or("none"), QByteArray("GO\r\n"));
         QVERIFY(!link_->takeLine());
 
         target->disconnectFromHost();
-        QTRY_COMPARE(state_.connectionTable[2].inUse, 0);
-        QCOMPARE(state_.connectionTable[2].socket, nullptr);
-        QCOMPARE(state_.connectionTable[2].addressText.view(), QByteArrayView(" "));
+        QTRY_COMPARE(link_->connectionTable()[2].inUse, 0);
+        QCOMPARE(link_->connectionTable()[2].socket, nullptr);
+        QCOMPARE(link_->connectionTable()[2].addressText.view(), QByteArrayView(" "));
         QCOMPARE(state_.link.selectedConnection, -1);
-        QCOMPARE(state_.tcpConnected, 1); // the operator still has to stop or choose again
-        connectDevices(1);                // into entry 2, the one free
+        QCOMPARE(link_->chosenAddressText(), std::nullopt);
+        QVERIFY(link_->tcpConnected()); // the operator still has to stop or choose again
+        connectDevices(1);              // into entry 2, the one free
         QVERIFY(!link_->sendToTarget("CWL1\r\n"));
+        QVERIFY(!link_->chooseTarget(97));
+        QVERIFY(link_->chooseTarget(3));
+
+        link_->stopServer();
+        QVERIFY(!link_->isListening());
+        QVERIFY(!link_->tcpConnected());
+        QCOMPARE(state_.link.selectedConnection, -1);
+        QCOMPARE(link_->connectionCount(), 0);
         QCOMPARE(errors(), QStringList{});
     }
 };

@@ -28,6 +28,7 @@ private slots:
         serial.writes.clear();
         tcp.sends.clear();
         tcp.sendSucceeds = true;
+        tcp.connected = false;
         boxes = std::make_unique<MessageBoxes>(prompts, state.dialogs);
         sender = std::make_unique<CommandSender>(state, document, *boxes, serial, tcp);
     }
@@ -54,7 +55,7 @@ private slots:
         state.link.interfaceKind = InterfaceKind(interfaceKind);
         state.link.rs485Mode = Rs485Mode(rs485Mode);
         state.link.slaveAddress = slaveAddress;
-        state.tcpConnected = 1;
+        tcp.connected = true;
         sender->send("CEL0\r\n");
         QCOMPARE(interfaceKind ? tcp.sends : serial.writes, QList{bytes});
         QCOMPARE(sender->isAwaitingTcpReply(), interfaceKind == 1);
@@ -74,7 +75,7 @@ private slots:
         QVERIFY(tcp.sends.isEmpty());
         QVERIFY(!sender->isLinkReady());
         QCOMPARE(sender->exchange().exchangeFailed, 0);
-        state.tcpConnected = 1;
+        tcp.connected = true;
         tcp.sendSucceeds = false;
         sender->send("CWL1\r\n");
         QCOMPARE(sender->exchange().exchangeFailed, 1);

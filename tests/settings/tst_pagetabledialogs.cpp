@@ -31,7 +31,8 @@ struct OnePage {
 // One of the two dialogs, opened on the linked program side, with the widgets a test works.
 struct Opened {
     Opened(int dialogNumber, LinkedDevice& linked)
-        : number(dialogNumber), context{linked.state, linked.document, linked.boxes, linked.sender},
+        : number(dialogNumber), context{linked.state, linked.document, linked.boxes, linked.sender,
+                                        linked.tcp},
           dialog(number == flags ? std::unique_ptr<PageTableDialog>(new DisplayFlagDialog(context))
                                  : std::make_unique<SwitchTimeDialog>(context)),
           values(number == flags ? linked.document.titleDisplayOn
@@ -78,7 +79,8 @@ struct Opened {
 };
 
 void awaitReply(LinkedDevice& linked) {
-    QTRY_VERIFY(linked.sender.exchange().replyPending == 0 && !linked.sender.isAwaitingTcpReply());
+    QTRY_VERIFY(linked.sender.exchange().replyPending == 0 && !linked.sender.isAwaitingTcpReply() &&
+                !linked.sender.hasLinesToInterpret());
 }
 
 // A document for the transfer, ch.1 Top at its start values, ch.2 Bottom with values only a
@@ -309,7 +311,7 @@ private slots:
         RecordingPrompts prompts;
         Program program(prompts, ConfigFolder(folder.path()));
         QStringList opened;
-        for (int item : {40014, 40016}) {
+        for (MenuItem item : {MenuItem::TitleDisplay, MenuItem::AutoSwitching}) {
             QTimer::singleShot(0, [&opened] {
                 opened << QApplication::activeModalWidget()->metaObject()->className();
                 QApplication::activeModalWidget()->close();

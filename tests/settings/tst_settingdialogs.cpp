@@ -1,9 +1,11 @@
 #include "DialogDriving.h"
 #include "core/AppState.h"
 #include "document/SettingsDocument.h"
+#include "link/TcpLink.h"
 #include "protocol/CommandSender.h"
 #include "protocol/MessageBoxes.h"
 #include "protocol/ReplyHandler.h"
+#include "support/ChosenDevice.h"
 #include "support/RecordingChannels.h"
 #include "support/RecordingPrompts.h"
 
@@ -18,7 +20,8 @@ struct Bench {
     RecordingTcpChannel tcp;
     MessageBoxes boxes{prompts, state.dialogs};
     CommandSender sender{state, document, boxes, serial, tcp};
-    DialogContext context{state, document, boxes, sender};
+    TcpLink tcpLink{state.link};
+    DialogContext context{state, document, boxes, sender, tcpLink};
 };
 
 // The links that decide whether the "Slave Address" list is enabled; Tcp has RS-485 mode set.
@@ -57,22 +60,23 @@ private slots:
         QFETCH(QString, caption);
         QFETCH(QString, connectionCaption);
         AppState& state = bench->state;
-        state.connectionTable[3].addressText.assign("192.168.10.3");
+        const auto device = connectChosenDevice(bench->tcpLink, state.link);
+        QVERIFY(device);
         state.link.interfaceKind = link == Tcp ? InterfaceKind::Tcp : InterfaceKind::Serial;
         state.link.rs485Mode = link == Rs232c ? Rs485Mode::Rs232c : Rs485Mode::Rs485;
         state.link.slaveAddress = 31;
         const bool enabled = dialog == 125 || link == Rs485;
-        for (int selected : {-1, 3}) {
+        for (int selected : {-1, TcpLink::firstConnection}) {
             state.link.selectedConnection = selected;
             auto window = openDialog(dialog, bench->context);
             QCOMPARE(window->windowTitle(),
-                     selected < 0 ? caption : connectionCaption + "192.168.10.3");
-            QComboBox* box = list(*window, "list1081");
+                     selected < 0 ? caption : connectionCaption + "127.0.0.1");
+            QComboBox* box = list(*window, "slaveAddressList");
             QCOMPARE(box->itemText(0) + box->itemText(31) + box->itemText(32), "0031Bloadcast");
             QCOMPARE(box->currentIndex(), enabled ? 31 : -1);
             QCOMPARE(box->isEnabled(), enabled);
             if (selected < 0)
-                press(*window, "button2");
+                press(*window, "closeButton");
             else
                 QTest::keyClick(window.get(), Qt::Key_Escape);
             QCOMPARE(window->result(), dialog == 125 ? 1 : 2);
@@ -83,15 +87,15 @@ private slots:
     // the document, into the field of its own area.
     void listsHoldOnlyTheOperatorsChoice() {
         bench->document.startupPage[2] = 70; // only a damaged document holds it
-        const std::pair<int, int> dialogs[] = {{109, 0}, {110, -1}, {116, 7}}; // list1022 shows
+        const std::pair<int, int> dialogs[] = {{109, 0}, {110, -1}, {116, 7}}; // ch.2 Top shows
         for (const auto& [dialog, shown] : dialogs) {
             auto window = openDialog(dialog, bench->context);
-            const QComboBox* box = list(*window, "list1020");
+            const QComboBox* box = list(*window, "ch1TopList");
             QCOMPARE(box->itemText(box->count() - 1), dialog == 116 ? "15" : "AUTO");
-            QCOMPARE(list(*window, "list1022")->currentIndex(), shown);
-            choose(list(*window, "list1023"), dialog - 105);
-            list(*window, "list1021")->setCurrentIndex(3);
-            list(*window, "list1081")->setCurrentIndex(9);
+            QCOMPARE(list(*window, "ch2TopList")->currentIndex(), shown);
+            choose(list(*window, "ch2BottomList"), dialog - 105);
+            list(*window, "ch1BottomList")->setCurrentIndex(3);
+            list(*window, "slaveAddressList")->setCurrentIndex(9);
         }
         QCOMPARE(bench->document.displayPage, (SettingsDocument::PerArea{0, 0, 0, 4}));
         QCOMPARE(bench->document.startupPage, (SettingsDocument::PerArea{0, 0, 70, 5}));
@@ -102,10 +106,11 @@ private slots:
         bench->sender.replies().handleReply("CWL3\r\n", ReplyLink::Serial);
         bench->sender.replies().handleReply("CEL0\r\n", ReplyLink::Serial);
         CharacterLevelDialog window(bench->context);
-        QCOMPARE(list(window, "list1058")->currentText() + list(window, "list1059")->currentText(),
+        QCOMPARE(list(window, "whiteLevelList")->currentText() +
+                     list(window, "edgeLevelList")->currentText(),
                  "11");
-        press(window, "button1009");
-        choose(list(window, "list1058"), 2);
+        press(window, "whiteLevelSetButton");
+        choose(list(window, "whiteLevelList"), 2);
         QCOMPARE(bench->serial.writes, QList<QByteArray>{"CWL1\r\n"});
         QCOMPARE(bench->document.whiteLevel, 3);
         QCOMPARE(bench->document.selectedWhiteLevel, 2);

@@ -28,19 +28,20 @@ private slots:
         LinkedDevice linked;
         QCOMPARE(linked.start(link, {3, 7}), QString());
         linked.state.link.slaveAddress = 7;
-        DialogContext context{linked.state, linked.document, linked.boxes, linked.sender};
+        DialogContext context{linked.state, linked.document, linked.boxes, linked.sender,
+                              linked.tcp};
         sim::Device* device = linked.devices.last();
         const bool serial = link == Link::Rs232c || link == Link::Rs485;
 
         // On RS-485 the device address goes to the address it has, the one the line carries.
         const QByteArray deviceAddress = link == Link::Rs485 ? "07" : "05";
         const std::tuple<int, const char*, int, const char*, QByteArray> steps[] = {
-            {109, "list1021", 9, "button1006", "P01B10"},
-            {110, "list1023", 64, "button1008", "SUS02BAS"},
-            {111, "list1058", 3, "button1009", "CWL3"},
-            {111, "list1059", 0, "button1010", "CEL0"},
-            {116, "list1022", 15, "button1007", "CTDPO02T15"},
-            {125, "list1081", deviceAddress.toInt(), "button1083", "SA" + deviceAddress},
+            {109, "ch1BottomList", 9, "ch1BottomSetButton", "P01B10"},
+            {110, "ch2BottomList", 64, "ch2BottomSetButton", "SUS02BAS"},
+            {111, "whiteLevelList", 3, "whiteLevelSetButton", "CWL3"},
+            {111, "edgeLevelList", 0, "edgeLevelSetButton", "CEL0"},
+            {116, "ch2TopList", 15, "ch2TopSetButton", "CTDPO02T15"},
+            {125, "slaveAddressList", deviceAddress.toInt(), "setButton", "SA" + deviceAddress},
         };
         qsizetype sent = 0;
         for (const auto& [dialog, listName, index, button, line] : steps) {
@@ -56,7 +57,7 @@ private slots:
         }
         device->refuseNext(1, "E3");
         CharacterLevelDialog levels(context);
-        press(levels, "button1010");
+        press(levels, "edgeLevelSetButton");
         QTRY_COMPARE(linked.prompts.boxes.size(), sent + 1);
         QCOMPARE(linked.prompts.boxes.last().text, serial ? "Command Error" : "Socket Command");
         QCOMPARE(linked.prompts.boxes.last().caption, "Error");
@@ -66,9 +67,9 @@ private slots:
         QCOMPARE(device->sentReplies().first(), "07GO\r\n");
         QVERIFY(linked.devices.first()->receivedLines().isEmpty());
         DisplayPageDialog window(context);
-        choose(list(window, "list1081"), LinkConfiguration::broadcastAddress);
-        choose(list(window, "list1020"), 64);
-        press(window, "button1005");
+        choose(list(window, "slaveAddressList"), LinkConfiguration::broadcastAddress);
+        choose(list(window, "ch1TopList"), 64);
+        press(window, "ch1TopSetButton");
         for (sim::Device* each : linked.devices) {
             QTRY_VERIFY(each->receivedLines().endsWith("P01TAS"));
             QCOMPARE(each->displayPage(0), 64);
@@ -82,8 +83,8 @@ private slots:
         waitOut();
         QCOMPARE(linked.prompts.boxes.size(), sent + 1);
         // The same wait does end in "No Connect" when an addressed line goes unanswered.
-        choose(list(window, "list1081"), 20);
-        press(window, "button1005");
+        choose(list(window, "slaveAddressList"), 20);
+        press(window, "ch1TopSetButton");
         waitOut();
         QCOMPARE(linked.prompts.boxes.last().text, "No Connect");
     }

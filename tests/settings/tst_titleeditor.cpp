@@ -1,6 +1,7 @@
 #include "DialogDriving.h"
 #include "protocol/ShiftJisText.h"
 #include "settings/TitleDialog.h"
+#include "support/ChosenDevice.h"
 #include "support/LinkedDevice.h"
 #include "support/RecordingChannels.h"
 
@@ -25,7 +26,8 @@ struct Bench {
     RecordingTcpChannel tcp;
     MessageBoxes boxes{prompts, state.dialogs};
     CommandSender sender{state, document, boxes, serial, tcp};
-    DialogContext context{state, document, boxes, sender};
+    TcpLink tcpLink{state.link};
+    DialogContext context{state, document, boxes, sender, tcpLink};
 };
 
 // Text as an input method hands it over once the operator confirms it.
@@ -104,7 +106,8 @@ private slots:
         QFETCH(QByteArray, kept);
         LinkedDevice linked;
         QCOMPARE(linked.start(LinkedDevice::Link::TcpClient), QString());
-        DialogContext context{linked.state, linked.document, linked.boxes, linked.sender};
+        DialogContext context{linked.state, linked.document, linked.boxes, linked.sender,
+                              linked.tcp};
         linked.document.titleTexts[index].assign(held);
         TitleDialog dialog(context);
         choose(list(dialog, "areaList"), index / 64);
@@ -194,12 +197,12 @@ private slots:
         AppState& state = bench.state;
         state.selectedArea = 2;
         state.selectedPage = 20;
-        state.link.selectedConnection = 3;
-        state.connectionTable[3].addressText.assign("192.168.10.3");
+        const auto device = connectChosenDevice(bench.tcpLink, state.link);
+        QVERIFY(device);
         bench.document.titleTexts[2 * 64 + 20].assign(ShiftJisText::encode("見出し").value());
         bench.document.titleTexts[63].assign(ShiftJisText::encode("終").value());
         TitleDialog dialog(bench.context);
-        QCOMPARE(dialog.windowTitle(), "タイトルの設定 192.168.10.3");
+        QCOMPARE(dialog.windowTitle(), "タイトルの設定 127.0.0.1");
         QCOMPARE(bench.document.documentModified, 1); // loading counts as a change
         const QComboBox* areas = list(dialog, "areaList");
         QCOMPARE(areas->currentIndex(), 2);
@@ -256,7 +259,8 @@ private slots:
         const bool stored = storage == TitleStorage::Stored;
         LinkedDevice linked;
         QCOMPARE(linked.start(LinkedDevice::Link::TcpClient), QString());
-        DialogContext context{linked.state, linked.document, linked.boxes, linked.sender};
+        DialogContext context{linked.state, linked.document, linked.boxes, linked.sender,
+                              linked.tcp};
         for (int index = 0; index < SettingsDocument::titleCount; index += 7)
             linked.document.titleTexts[index].assign(ShiftJisText::encode("題").value());
         TitleDialog dialog(context);
@@ -317,7 +321,8 @@ private slots:
     void walkStops() {
         LinkedDevice linked;
         QCOMPARE(linked.start(LinkedDevice::Link::TcpClient), QString());
-        DialogContext context{linked.state, linked.document, linked.boxes, linked.sender};
+        DialogContext context{linked.state, linked.document, linked.boxes, linked.sender,
+                              linked.tcp};
         sim::Device* device = linked.devices.first();
         TitleDialog dialog(context);
         TitleWalk& walk = dialog.walk();
@@ -370,7 +375,8 @@ private slots:
     void ticksNeverOverlapWhileABoxIsOpen() {
         LinkedDevice linked;
         QCOMPARE(linked.start(LinkedDevice::Link::TcpClient), QString());
-        DialogContext context{linked.state, linked.document, linked.boxes, linked.sender};
+        DialogContext context{linked.state, linked.document, linked.boxes, linked.sender,
+                              linked.tcp};
         int depth = 0;
         int deepest = 0;
         QList<int> stepsAtBoxes;

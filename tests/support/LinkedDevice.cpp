@@ -35,10 +35,9 @@ QString LinkedDevice::start(Link link, const QList<int>& rs485Addresses) {
         auto* clients = new sim::TcpDeviceClients(1, &simulator_);
         devices = {clients->device(0)};
         clients->connectToProgram(QStringLiteral("127.0.0.1"), tcp.listeningPort());
-        const auto& first = state.connectionTable[TcpLink::firstConnection];
-        if (!QTest::qWaitFor([&] { return first.inUse != 0; }))
+        if (!QTest::qWaitFor([&] { return tcp.connectionCount() != 0; }) ||
+            !tcp.chooseTarget(TcpLink::firstConnection))
             return QStringLiteral("the simulated device did not connect");
-        state.link.selectedConnection = TcpLink::firstConnection;
     } else {
 #ifdef ZEV_SIM_POSIX
         auto* bus = link == Link::Rs485 ? new sim::SerialDeviceBus(rs485Addresses, &simulator_)
@@ -57,6 +56,5 @@ QString LinkedDevice::start(Link link, const QList<int>& rs485Addresses) {
         return QStringLiteral("no simulated serial line on this platform");
 #endif
     }
-    state.tcpConnected = 1; // as the connection dialogs mark a completed connect
     return {};
 }

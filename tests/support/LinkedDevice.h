@@ -30,7 +30,7 @@ public:
     RecordingPrompts prompts;
     MessageBoxes boxes{prompts, state.dialogs};
     QTemporaryDir configFolder;
-    TcpLink tcp{state};
+    TcpLink tcp{state.link};
     SerialLink serial{state, ConfigFolder(configFolder.path())};
     CommandSender sender{state, document, boxes, serial, tcp};
     QStringList linkErrors;      // what the links reported, in order

@@ -37,8 +37,10 @@ public:
         sends.append(bytes);
         return sendSucceeds;
     }
+    bool tcpConnected() const override { return connected; }
     void discardPartialLine() override {}
 
     QList<QByteArray> sends;
     bool sendSucceeds = true;
+    bool connected = false;
 };

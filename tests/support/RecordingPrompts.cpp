@@ -48,7 +48,5 @@ void RecordingPrompts::clear() {
     answers.clear();
     paths.clear();
     unexpected = 0;
-    openMilliseconds = 0;
-    whileShown = nullptr;
     mostOpenAtOnce = 0;
 }

@@ -27,6 +27,7 @@ public:
 
     // The texts of the recorded boxes, in order.
     QStringList texts() const;
+    // Forgets what was recorded and scripted; how boxes stay open is kept.
     void clear();
 
     QList<MessageBoxRequest> boxes;

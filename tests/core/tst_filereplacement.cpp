@@ -1,0 +1,87 @@
+#include "core/FileReplacement.h"
+
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+#include <QTest>
+
+namespace {
+
+QByteArray fileBytes(const QString& path) {
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<missing>");
+}
+
+void writeFile(const QString& path, const QByteArray& bytes) {
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size());
+}
+
+bool save(const QString& path, const QByteArray& bytes) {
+    return replaceFile(path,
+                       [&bytes](QIODevice& file) { return file.write(bytes) == bytes.size(); });
+}
+
+} // namespace
+
+class FileReplacementTest : public QObject {
+    Q_OBJECT
+
+    std::unique_ptr<QTemporaryDir> folder_;
+    QString path(const QString& name) const { return folder_->filePath(name); }
+    QStringList files() const {
+        return QDir(folder_->path()).entryList(QDir::Files | QDir::System | QDir::Hidden);
+    }
+
+private slots:
+    void init() { folder_ = std::make_unique<QTemporaryDir>(); }
+
+    // What a killed save left is found by its name and reused by the next save of the file,
+    // and removed at start-up; files of other names, the user's, are never touched.
+    void leftoverOfAKilledSaveIsReused() {
+        writeFile(path("doc.dat"), "old");
+        writeFile(path("doc.dat.zev530tq-new"), "half of a save");
+        writeFile(path("doc.dat.backup"), "the user's");
+        QVERIFY(save(path("doc.dat"), "new"));
+        QCOMPARE(fileBytes(path("doc.dat")), "new");
+        QCOMPARE(files(), QStringList({"doc.dat", "doc.dat.backup"}));
+
+        writeFile(path("zev530tq.ini.zev530tq-new"), "half of a save");
+        removeLeftoverReplacement(path("zev530tq.ini"));
+        removeLeftoverReplacement(path("doc.dat"));
+        QCOMPARE(files(), QStringList({"doc.dat", "doc.dat.backup"}));
+        QCOMPARE(fileBytes(path("doc.dat.backup")), "the user's");
+    }
+
+    // A link planted under the leftover's name is not followed; a save that fails keeps the old
+    // file; a file reached through a link is replaced where the link points, and keeps its
+    // permissions.
+    void savesNeverDestroyAnotherFile() {
+        writeFile(path("victim"), "keep");
+        writeFile(path("doc.dat"), "old");
+        QVERIFY(QFile::link(path("victim"), path("doc.dat.zev530tq-new")));
+        QVERIFY(save(path("doc.dat"), "new"));
+        QCOMPARE(fileBytes(path("victim")), "keep");
+
+        QVERIFY(!replaceFile(path("doc.dat"), [](QIODevice& file) {
+            file.write("half");
+            return false;
+        }));
+        QCOMPARE(fileBytes(path("doc.dat")), "new");
+        QCOMPARE(files(), QStringList({"doc.dat", "victim"}));
+
+        QVERIFY(QDir(folder_->path()).mkdir("real"));
+        writeFile(path("real/doc.dat"), "old");
+        const auto permissions = QFile::ReadOwner | QFile::WriteOwner | QFile::ReadGroup;
+        QVERIFY(QFile::setPermissions(path("real/doc.dat"), permissions));
+        QVERIFY(QFile::link(path("real/doc.dat"), path("link.dat")));
+        QVERIFY(save(path("link.dat"), "new"));
+        QVERIFY(QFileInfo(path("link.dat")).isSymLink());
+        QCOMPARE(fileBytes(path("real/doc.dat")), "new");
+        const auto forUs = QFile::ReadUser | QFile::WriteUser | QFile::ExeUser; // the same again
+        QCOMPARE(QFile::permissions(path("real/doc.dat")) & ~forUs, permissions);
+    }
+};
+
+QTEST_GUILESS_MAIN(FileReplacementTest)
+#include "tst_filereplacement.moc"

@@ -1,0 +1,387 @@
+#include "DialogDriving.h"
+#include "app/Program.h"
+#include "document/DatFile.h"
+#include "document/DocumentReset.h"
+#include "protocol/JisConversion.h"
+#include "settings/ReadBackDialog.h"
+#include "settings/SendAllDialog.h"
+#include "support/LinkedDevice.h"
+
+#include <QApplication>
+#include <QBuffer>
+#include <QDeadlineTimer>
+#include <QLineEdit>
+#include <QProgressBar>
+#include <QTimer>
+
+// Send All and the read-back against the simulated device, driven tick by tick: the test takes
+// the run's timer over and gives every tick itself.
+
+using Link = LinkedDevice::Link;
+Q_DECLARE_METATYPE(LinkedDevice::Link)
+
+namespace {
+
+// Runs the event loop until done() holds; false after five seconds.
+bool settle(const std::function<bool()>& done) {
+    const QDeadlineTimer deadline(5000);
+    QTimer wake;
+    wake.start(20);
+    while (!done() && !deadline.hasExpired())
+        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
+    return done();
+}
+
+// The program waits for the answer to a line it sent, or has yet to act on one that came.
+bool awaiting(LinkedDevice& linked) {
+    return linked.sender.isAwaitingTcpReply() || linked.sender.exchange().replyPending != 0 ||
+           linked.sender.hasLinesToInterpret();
+}
+
+// The device has answered `lines` lines and the program has taken every answer.
+bool answered(LinkedDevice& linked, qsizetype lines) {
+    return linked.devices.last()->sentReplies().size() == lines && !awaiting(linked);
+}
+
+QByteArray sjis(std::initializer_list<int> codes) {
+    QByteArray text;
+    for (int code : codes)
+        text.append(char(code >> 8)).append(char(code & 0xFF));
+    return text;
+}
+
+// Every field away from its start value. Titles of up to fourteen kanji, some empty, and in
+// every area one of NEC special characters, IBM extensions in their NEC-selected codes, a
+// full-width space inside and the last code of level 2. The levels last read back differ from
+// the ones chosen in the level dialog, which are the ones sent.
+void fillAwayFromDefaults(SettingsDocument& document) {
+    for (int index = 0; index < SettingsDocument::titleCount; ++index) {
+        const int area = index / SettingsDocument::pageCount;
+        const int page = index % SettingsDocument::pageCount;
+        document.titleDisplayOn[area][page] = index % 3 != 0;
+        document.autoSwitchTimes[area][page] = (index * 7 + 3) % 100;
+        for (int at = 0; at <= index % 14 && index % 37 != 0; ++at) {
+            const int jis = (0x30 + (index + at) % 0x20) * 256 + 0x21 + (index * 7 + at) % 94;
+            document.titleTexts[index].append(char(jisToSjis(jis) >> 8));
+            document.titleTexts[index].append(char(jisToSjis(jis) & 0xFF));
+        }
+    }
+    for (int area = 0; area < SettingsDocument::areaCount; ++area)
+        document.titleTexts[SettingsDocument::titleIndex(area, 1 + area * 20)].assign(
+            sjis({0x8754, 0x879C, 0xED40, 0x8140, 0xEEEF, 0xEEFC, 0xEAA4, 0x8260 + area}));
+    document.titleTexts[SettingsDocument::titleCount - 1].assign(sjis({0x88A0}).repeated(14));
+    document.startupPage = {64, 12, 63, 1};
+    document.displayPage = {5, 64, 33, 63};
+    document.displayPosition = {0, 15, 3, 12};
+    document.whiteLevel = 2;
+    document.edgeLevel = 2;
+    document.selectedWhiteLevel = 3;
+    document.selectedEdgeLevel = 0;
+}
+
+QByteArray datFile(const SettingsDocument& document) {
+    QBuffer file;
+    file.open(QIODevice::WriteOnly);
+    return writeDatFile(file, document) ? file.data() : QByteArray();
+}
+
+// What the operator sees: the percentage, the bar, whether Close can be used.
+QString shown(QDialog& dialog) {
+    return dialog.findChild<QLineEdit*>("percentageEdit")->text() + "|" +
+           QString::number(dialog.findChild<QProgressBar*>("progressBar")->value()) +
+           (dialog.findChild<QPushButton*>("closeButton")->isEnabled() ? "|Close" : "");
+}
+QTimer* runTimer(QDialog& dialog) {
+    return dialog.findChild<QTimer*>("runTimer");
+}
+const char* startButton(int number) {
+    return number == SendAllDialog::number ? "sendButton" : "readButton";
+}
+
+std::unique_ptr<TransferDialog> openTransfer(int number, DialogContext& context) {
+    if (number == SendAllDialog::number)
+        return std::make_unique<SendAllDialog>(context);
+    return std::make_unique<ReadBackDialog>(context);
+}
+
+// Presses the start button and takes the timer over: from here on the test gives every tick.
+void startRun(TransferDialog& dialog, int number) {
+    press(dialog, startButton(number));
+    runTimer(dialog)->blockSignals(true);
+}
+
+// Gives ticks from..to, each answered before the next; the number of lines sent, or -1.
+qsizetype giveTicks(TransferDialog& dialog, LinkedDevice& linked, int from, int to) {
+    const qsizetype before = linked.devices.last()->sentReplies().size();
+    qsizetype sent = 0;
+    for (int tick = from; tick <= to; ++tick) {
+        dialog.tick();
+        sent += awaiting(linked) ? 1 : 0;
+        if (!settle([&] { return answered(linked, before + sent); }))
+            return -1;
+    }
+    return sent;
+}
+
+} // namespace
+
+class TransfersTest : public QObject {
+    Q_OBJECT
+private slots:
+    void roundTrip_data() {
+        QTest::addColumn<Link>("link");
+        QTest::newRow("TCP") << Link::TcpClient;
+#ifdef ZEV_SIM_POSIX
+        QTest::newRow("RS-485") << Link::Rs485;
+#endif
+    }
+
+    // The whole document goes to a fresh device and comes back into a new document field by
+    // field, the levels apart: Send All sends the chosen ones, the read-back stores the
+    // device's. On RS-485 only the chosen device takes part. The answer to the last line of
+    // each run is still taken after the dialog has ended itself.
+    void roundTrip() {
+        QFETCH(Link, link);
+        LinkedDevice linked;
+        QCOMPARE(linked.start(link, {3, 7}), QString());
+        DialogContext context{linked.state, linked.document, linked.boxes, linked.sender,
+                              linked.tcp};
+        sim::Device* device = linked.devices.last();
+        fillAwayFromDefaults(linked.document);
+        const auto pushed = std::make_unique<SettingsDocument>(linked.document);
+
+        const auto openAndStart = [&](int number) {
+            auto opened = openTransfer(number, context);
+            if (link == Link::Rs485)
+                choose(list(*opened, "slaveAddressList"), 7);
+            startRun(*opened, number);
+            return opened;
+        };
+        auto dialog = openAndStart(SendAllDialog::number);
+        QTimer* timer = runTimer(*dialog);
+        QVERIFY(timer->isActive() && !timer->isSingleShot());
+        QCOMPARE(timer->timerType(), Qt::PreciseTimer);
+        QCOMPARE(timer->interval(), 600);
+        const std::tuple<int, int, int, const char*> ticks[] = {
+            {1, 1, 600, "0|1"},         {2, 3, 600, "1|3"},         {4, 256, 600, "91|256"},
+            {257, 257, 1200, "91|257"}, {258, 261, 1200, "93|261"}, {262, 262, 1200, "93|262"},
+            {263, 279, 1200, "99|279"}};
+        qsizetype lines = 0;
+        for (const auto& [from, to, interval, percentage] : ticks) {
+            lines += giveTicks(*dialog, linked, from, to);
+            QCOMPARE(timer->interval(), interval);
+            QCOMPARE(shown(*dialog), percentage);
+        }
+        QCOMPARE(lines, 277); // the two pauses send nothing
+        dialog->tick();
+        QCOMPARE(dialog->result(), 2);
+        QCOMPARE(shown(*dialog), "   |0|Close");
+        QVERIFY(!timer->isActive() && linked.prompts.boxes.isEmpty());
+        QCOMPARE(linked.sender.exchange().sequenceStep, 0);
+        dialog.reset();
+        QVERIFY(settle([&] { return answered(linked, 278); }));
+        QCOMPARE(linked.prompts.texts(),
+                 QStringList{link == Link::Rs485 ? "Success" : "Socket ＯＫ"});
+        QStringList heads; // titles by area and page, times and flags by area
+        for (const QByteArray& line : device->receivedLines())
+            heads << QString::fromLatin1(line.left(line.size() <= 10   ? 10
+                                                   : line.size() == 63 ? 7
+                                                                       : 6));
+        QCOMPARE(heads.mid(0, 2) + heads.mid(254),
+                 QString("CT01T01 CT01T02 CT02B63 CT02B64 AST01T AST01B AST02T AST02B CTD01T "
+                         "CTD01B CTD02T CTD02B CWL3 CEL0 SUS01TAS SUS01B13 SUS02T64 SUS02B02 "
+                         "CTDPO01T00 CTDPO01B15 CTDPO02T03 CTDPO02B12 P01T06 P01BAS P02T34 P02B64")
+                     .split(' '));
+        QVERIFY(linked.devices.size() == 1 || linked.devices.first()->receivedLines().isEmpty());
+
+        const QByteArray pushedFile = datFile(*pushed);
+        resetDocument(linked.document, linked.state);
+        linked.sender.resetExchange();
+        device->clearRecords();
+        linked.prompts.clear();
+        dialog = openAndStart(ReadBackDialog::number);
+        QCOMPARE(runTimer(*dialog)->interval(), 400);
+        QCOMPARE(runTimer(*dialog)->timerType(), Qt::PreciseTimer);
+        QCOMPARE(giveTicks(*dialog, linked, 1, 1), 1);
+        QCOMPARE(shown(*dialog), "0|1");
+        QCOMPARE(giveTicks(*dialog, linked, 2, 22), 21);
+        QCOMPARE(giveTicks(*dialog, linked, 23, 29), 0);
+        QCOMPARE(shown(*dialog), "10|29");
+        QCOMPARE(giveTicks(*dialog, linked, 30, 284), 255);
+        QCOMPARE(shown(*dialog), "99|284");
+        dialog->tick();
+        QCOMPARE(dialog->result(), 2);
+        QCOMPARE(shown(*dialog), "   |0|Close");
+        dialog.reset();
+        QVERIFY(linked.prompts.boxes.isEmpty());
+        QVERIFY(settle([&] { return answered(linked, 278); }));
+        QCOMPARE(linked.prompts.texts(), QStringList{"Read ＯＫ"});
+        QCOMPARE(device->receivedLines().mid(0, 23).join(' ') + ' ' +
+                     device->receivedLines().last(),
+                 "RAST01B RAST01T RAST02B RAST02T RCTD01B RCTD01T RCTD02B RCTD02T RCTDPO01B "
+                 "RCTDPO01T RCTDPO02B RCTDPO02T RCEL RCWL RSUS01B RSUS01T RSUS02B RSUS02T RP01B "
+                 "RP01T RP02B RP02T RCT01T01 RCT02B64");
+
+        const SettingsDocument& readBack = linked.document;
+        QCOMPARE(readBack.titleDisplayOn, pushed->titleDisplayOn);
+        QCOMPARE(readBack.autoSwitchTimes, pushed->autoSwitchTimes);
+        QCOMPARE(readBack.startupPage, pushed->startupPage);
+        QCOMPARE(readBack.displayPage, pushed->displayPage);
+        QCOMPARE(readBack.displayPosition, pushed->displayPosition);
+        for (int index = 0; index < SettingsDocument::titleCount; ++index)
+            QVERIFY2(readBack.titleTexts[index] == pushed->titleTexts[index].view(),
+                     qPrintable(QString::number(index)));
+        QCOMPARE(QList<int>({readBack.whiteLevel, readBack.edgeLevel}), QList<int>({3, 0}));
+        auto levelsAside = std::make_unique<SettingsDocument>(readBack);
+        levelsAside->whiteLevel = pushed->whiteLevel;
+        levelsAside->edgeLevel = pushed->edgeLevel;
+        QCOMPARE(datFile(*levelsAside), pushedFile);
+    }
+
+    void runsStopAndRefuse_data() {
+        QTest::addColumn<int>("number");
+        QTest::addColumn<QString>("caption");
+        QTest::addColumn<int>("refusedTick");
+        QTest::addColumn<QString>("stopped");
+        QTest::addColumn<QByteArray>("firstLine");
+        QTest::newRow("send all") << SendAllDialog::number << "全項目の設定" << 4 << "1|4|Close"
+                                  << "CT01T01" + QByteArray("2121").repeated(14);
+        QTest::newRow("read back") << ReadBackDialog::number << "設定項目の読み込み" << 40
+                                   << "13|40|Close" << QByteArray("RAST01B");
+    }
+
+    // An unconnected TCP link refuses to start. A second press, Esc and the close box do
+    // nothing while a run goes on. An error reply stops the run at the next tick with the
+    // dialog open, the percentage, the bar and what was read kept; a new press starts from the
+    // first step. A failure left from a line sent before the run does not stop it.
+    void runsStopAndRefuse() {
+        QFETCH(int, number);
+        QFETCH(QString, caption);
+        QFETCH(int, refusedTick);
+        QFETCH(QString, stopped);
+        QFETCH(QByteArray, firstLine);
+        LinkedDevice linked;
+        DialogContext context{linked.state, linked.document, linked.boxes, linked.sender,
+                              linked.tcp};
+        linked.state.link.interfaceKind = InterfaceKind::Tcp;
+        auto dialog = openTransfer(number, context);
+        dialog->show();
+        QVERIFY(dialog->windowTitle().startsWith(caption.trimmed()));
+        QVERIFY(!list(*dialog, "slaveAddressList")->isEnabled());
+        press(*dialog, startButton(number));
+        QCOMPARE(linked.prompts.texts(), QStringList{"Socket が接続されていません"});
+        QCOMPARE(linked.sender.exchange().sequenceStep, 0);
+        QVERIFY(!runTimer(*dialog)->isActive());
+
+        QCOMPARE(linked.start(Link::TcpClient), QString());
+        sim::Device* device = linked.devices.first();
+        device->respond("CT01T10" + QByteArray("3021").repeated(14) + "\r\n");
+        device->refuseNext(1, "E3");
+        linked.sender.send("P01T01\r\n");
+        QVERIFY(settle([&] { return linked.sender.exchange().exchangeFailed == 1; }));
+        startRun(*dialog, number);
+        QCOMPARE(giveTicks(*dialog, linked, 1, 1), 1);
+        QCOMPARE(device->receivedLines().last(), firstLine);
+        press(*dialog, startButton(number));
+        QTest::keyClick(dialog.get(), Qt::Key_Escape);
+        dialog->close();
+        QVERIFY(dialog->isVisible() && runTimer(*dialog)->isActive());
+        QCOMPARE(linked.sender.exchange().sequenceStep, 2);
+
+        giveTicks(*dialog, linked, 2, refusedTick - 1);
+        device->refuseNext(1, "E3");
+        giveTicks(*dialog, linked, refusedTick, refusedTick + 1);
+        QCOMPARE(linked.prompts.texts().mid(1), QStringList({"Socket Command", "Socket Command"}));
+        QCOMPARE(shown(*dialog), stopped);
+        QVERIFY(dialog->isVisible() && !runTimer(*dialog)->isActive());
+        QCOMPARE(linked.sender.exchange().sequenceStep, 0);
+        QCOMPARE(linked.sender.exchange().exchangeFailed, 0);
+        if (number == ReadBackDialog::number) {
+            QCOMPARE(linked.document.titleTexts[9].toByteArray(), sjis({0x889F}).repeated(14));
+            QVERIFY(linked.document.titleTexts[10].isEmpty());
+        }
+        startRun(*dialog, number);
+        QCOMPARE(giveTicks(*dialog, linked, 1, 1), 1);
+        QCOMPARE(device->receivedLines().last(), firstLine);
+    }
+
+    // Boxes opened inside a tick. A title that cannot be encoded ends Send All after the titles
+    // before it, closes the dialog and names the reason; nothing follows while its box is open
+    // and the event loop runs. A failed send's box runs the event loop for seconds while the
+    // read-back's timer fires on; those ticks are dropped, so steps never overlap, and the read
+    // stops at the first tick after the box has closed.
+    void boxesInsideATick() {
+        LinkedDevice linked;
+        QCOMPARE(linked.start(Link::TcpClient), QString());
+        DialogContext context{linked.state, linked.document, linked.boxes, linked.sender,
+                              linked.tcp};
+        sim::Device* device = linked.devices.first();
+        int spins = 2; // the first box of each dialog
+        linked.prompts.whileShown = [&spins](const MessageBoxRequest&) {
+            if (spins-- > 0)
+                QTest::qWait(2000);
+        };
+        linked.document.titleTexts[5].assign(sjis({0x8260}) + "B");
+        SendAllDialog sendAll(context);
+        startRun(sendAll, SendAllDialog::number);
+        QCOMPARE(giveTicks(sendAll, linked, 1, 5), 5);
+        runTimer(sendAll)->blockSignals(false);
+        sendAll.tick();
+        QCOMPARE(linked.prompts.texts(),
+                 QStringList{"ＪＩＳ第１水準,第２水準以外の字が選択されてます"});
+        QCOMPARE(linked.prompts.boxes.first().caption, "Error");
+        QCOMPARE(sendAll.result(), 2);
+        QCOMPARE(shown(sendAll), "   |0|Close");
+        QCOMPARE(linked.sender.exchange().sequenceStep, 0);
+        QCOMPARE(device->receivedLines().size(), 5);
+
+        device->clearRecords();
+        linked.prompts.clear();
+        ReadBackDialog readBack(context);
+        startRun(readBack, ReadBackDialog::number);
+        device->closeAfterNextReply();
+        readBack.tick();
+        QVERIFY(settle([&] { return !linked.tcp.hasClientSocket(); }));
+        int ticksWhileShown = 0;
+        QObject::connect(runTimer(readBack), &QTimer::timeout, &readBack,
+                         [&] { ticksWhileShown += int(linked.prompts.boxes.size()); });
+        runTimer(readBack)->blockSignals(false);
+        readBack.tick();
+        QVERIFY(ticksWhileShown >= 3);
+        QCOMPARE(linked.sender.exchange().sequenceStep, 3);
+        QVERIFY(settle([&] { return linked.sender.exchange().sequenceStep == 0; }));
+        QCOMPARE(shown(readBack), "0|2|Close");
+        QCOMPARE(readBack.result(), 0);
+        QCOMPARE(linked.prompts.boxes.size(), 1);
+        QCOMPARE(device->receivedLines(), QList<QByteArray>{"RAST01B"});
+    }
+
+    // Send All from its menu item; the read-back from its menu item and from ten right-clicks
+    // in the window's corner.
+    void menuAndCornerOpenTheDialogs() {
+        QTemporaryDir folder;
+        RecordingPrompts prompts;
+        Program program(prompts, ConfigFolder(folder.path()));
+        program.start();
+        QStringList opened;
+        const auto closeOnceOpen = [&opened] {
+            QTimer::singleShot(0, [&opened] {
+                QWidget* dialog = QApplication::activeModalWidget();
+                opened << (dialog ? dialog->metaObject()->className() : "none");
+                if (dialog)
+                    dialog->close();
+            });
+        };
+        closeOnceOpen();
+        program.window().menuItem(MenuItem::SendAll)->trigger();
+        closeOnceOpen();
+        program.window().menuItem(MenuItem::ReadBack)->trigger();
+        closeOnceOpen();
+        for (int click = 0; click < MainWindow::cornerClicksToOpen; ++click)
+            program.window().countCornerClick({0, 0});
+        QCOMPARE(opened, QStringList({"SendAllDialog", "ReadBackDialog", "ReadBackDialog"}));
+    }
+};
+
+QTEST_MAIN(TransfersTest)
+#include "tst_transfers.moc"
