@@ -1,7 +1,7 @@
 #include "app/CommandLine.h"
 #include "app/QtOperatorPrompts.h"
 #include "app/Startup.h"
-#include "app/TrafficLogFile.h"
+#include "core/TrafficLogFile.h"
 #include "link/ConfigFolder.h"
 #include "protocol/ShiftJisText.h"
 

@@ -1,6 +1,6 @@
 #include "ctl/Zevctl.h"
 
-#include "app/TrafficLogFile.h"
+#include "core/TrafficLogFile.h"
 #include "core/FileReplacement.h"
 #include "ctl/CtlCommands.h"
 #include "ctl/DeviceArguments.h"

@@ -5,6 +5,8 @@
 namespace {
 
 template <typename... Handlers> struct Overloaded : Handlers... { using Handlers::operator()...; };
+// Spelled out for compilers without deduction for aggregates (clang 14).
+template <typename... Handlers> Overloaded(Handlers...) -> Overloaded<Handlers...>;
 
 } // namespace
 

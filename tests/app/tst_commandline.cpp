@@ -1,5 +1,5 @@
 #include "app/CommandLine.h"
-#include "app/TrafficLogFile.h"
+#include "core/TrafficLogFile.h"
 
 #include <QFile>
 #include <QLoggingCategory>

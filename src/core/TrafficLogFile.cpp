@@ -1,4 +1,4 @@
-#include "app/TrafficLogFile.h"
+#include "core/TrafficLogFile.h"
 
 #include <QDateTime>
 #include <QFile>
