@@ -5,6 +5,7 @@
 #include "link/TrafficLog.h"
 #include "protocol/CommandSender.h"
 #include "protocol/MessageBoxes.h"
+#include "support/ChosenDevice.h"
 #include "support/RecordingPrompts.h"
 
 #include <QFile>
@@ -74,23 +75,13 @@ struct Bench {
             state.link.hostCount = 1;
             state.link.portNumberText.assign(QByteArray::number(listener.serverPort()));
             QSignalSpy connected(&tcp, &TcpLink::clientConnected);
-            if (!tcp.connectToDevice() || !connected.wait() ||
-                !QTest::qWaitFor([this] { return listener.hasPendingConnections(); }))
-                return QStringLiteral("no connection");
-            peer.reset(listener.nextPendingConnection());
-            peer->setParent(nullptr);
+            if (tcp.connectToDevice() && connected.wait() &&
+                QTest::qWaitFor([this] { return listener.hasPendingConnections(); }))
+                peer.reset(listener.nextPendingConnection());
         } else {
-            state.link.tcpRole = TcpRole::Server;
-            state.link.portNumberText.assign("");
-            if (!tcp.startListening())
-                return QStringLiteral("cannot listen");
-            peer = std::make_unique<QTcpSocket>();
-            peer->connectToHost(QHostAddress::LocalHost, tcp.listeningPort());
-            if (!QTest::qWaitFor([this] { return tcp.connectionCount() != 0; }) ||
-                !tcp.chooseTarget(TcpLink::firstConnection))
-                return QStringLiteral("no connection");
+            peer = connectChosenDevice(tcp, state.link);
         }
-        return {};
+        return peer ? QString() : QStringLiteral("no connection");
     }
 
     // The device sends; a pseudo-terminal takes what it has room for as the program reads.
