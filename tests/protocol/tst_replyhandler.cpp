@@ -78,10 +78,8 @@ private slots:
         row(S, "E0", "Error: Framing Error");
         row(S, "E1", "Error: Parity Error");
         row(S, "E2", "Error: Over run Error");
-        row(S, "E3", "Error: Command Error");
         row(T, "E0", "Error: Socket Framing");
         row(T, "E2", "Error: Socket Over run");
-        row(T, "E3", "Error: Socket Command");
         row(T, "E9", "", BoxIcon::None);
     }
 
@@ -133,17 +131,8 @@ private slots:
             QTest::newRow(name) << reply + "\r\n" << change;
         };
         const QByteArray glyph = QByteArray("0123456789ABCDEF").repeated(36);
-        row("AST", "AST02B" + QByteArray("42").repeated(64),
-            [](auto& d, auto&) { d.autoSwitchTimes[3].fill(42); });
-        row("CTD", "CTD02T" + QByteArray("NX").repeated(32), [](auto& d, auto&) {
-            for (int page = 0; page < 64; ++page)
-                d.titleDisplayOn[2][page] = page % 2 ? 0 : 1;
-        });
-        row("CTDPO", "CTDPO01B12", [](auto& d, auto&) { d.displayPosition[1] = 12; });
         row("CTDPO X is the top line", "CTDPO02X07",
             [](auto& d, auto&) { d.displayPosition[2] = 7; });
-        row("CEL", "CEL3", [](auto& d, auto&) { d.edgeLevel = 3; });
-        row("CWL", "CWL2", [](auto& d, auto&) { d.whiteLevel = 2; });
         row("SUS auto", "SUS01BA", [](auto& d, auto&) { d.startupPage[1] = 64; });
         row("P0 page", "P02B64", [](auto& d, auto&) { d.displayPage[3] = 63; });
         row("CT all spaces is empty", titleReply("CT01T01", ""),
