@@ -1,7 +1,8 @@
 #pragma once
 
+#include "settings/TransferPacer.h"
+
 #include <QObject>
-#include <QTimer>
 
 class QProgressBar;
 class QWidget;
@@ -21,8 +22,6 @@ public:
 
     AreaTransfer(DialogContext& context, SendArea send, int intervalMs, QProgressBar& progress,
                  QWidget& closeButton, QObject* parent = nullptr);
-    // A dialog that goes away mid-transfer must not leave the other transfers locked out.
-    ~AreaTransfer() override;
 
     // Refuses with "Socket が接続されていません" on an unconnected TCP link; does nothing while
     // any transfer runs.
@@ -30,17 +29,17 @@ public:
 
     // One step. A tick that comes while an earlier one is still inside a message box (which
     // runs the event loop) is ignored.
-    void tick();
+    void tick() { pacer_.tick(); }
 
-    bool isRunning() const { return timer_.isActive(); }
+    bool isRunning() const { return pacer_.isRunning(); }
 
 private:
+    void step(int sequenceStep);
     void finish();
 
     DialogContext& context_;
     SendArea send_;
     QProgressBar& progress_;
     QWidget& closeButton_;
-    QTimer timer_;
-    bool ticking_ = false;
+    TransferPacer pacer_;
 };

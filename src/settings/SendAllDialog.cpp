@@ -49,7 +49,7 @@ bool SendAllDialog::runStep(int sequenceStep) {
     if (step < SettingsDocument::titleCount)
         return sendTitle(context(), TitleStorage::Stored, step).isSendable();
     if (step == firstPause || step == secondPause) {
-        pacer().start(settingInterval);
+        pacer().setInterval(settingInterval);
         return true;
     }
     if (step == whiteLevelStep)

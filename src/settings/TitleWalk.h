@@ -1,9 +1,9 @@
 #pragma once
 
 #include "settings/TitleCommands.h"
+#include "settings/TransferPacer.h"
 
 #include <QObject>
-#include <QTimer>
 
 struct DialogContext;
 
@@ -24,7 +24,6 @@ public:
     };
 
     explicit TitleWalk(DialogContext& context, QObject* parent = nullptr);
-    ~TitleWalk() override;
 
     // "全設定" and "NM全設定": false when the link is not ready (the operator is told) or a
     // transfer already runs. The first title goes out one interval after the start.
@@ -32,11 +31,11 @@ public:
 
     // One step of the walk, called by the timer; tests call it directly. A tick that comes while
     // an earlier one still runs (a message box holds it in a nested event loop) is ignored.
-    void tick();
+    void tick() { pacer_.tick(); }
 
-    bool isRunning() const { return timer_.isActive(); }
+    bool isRunning() const { return pacer_.isRunning(); }
     TitleStorage storage() const { return storage_; }
-    QTimer& timer() { return timer_; }
+    QTimer& timer() { return pacer_.timer(); }
 
 signals:
     // A title went out; percent is the walk's progress, 0 to 100.
@@ -44,10 +43,10 @@ signals:
     void ended(TitleWalk::Ending ending);
 
 private:
+    void step(int sequenceStep);
     void end(Ending ending);
 
     DialogContext& context_;
     TitleStorage storage_ = TitleStorage::Stored;
-    QTimer timer_;
-    bool ticking_ = false;
+    TransferPacer pacer_;
 };

@@ -19,8 +19,6 @@ struct DialogContext;
 class TransferDialog : public QDialog {
     Q_OBJECT
 public:
-    ~TransferDialog() override;
-
     // One tick of the run's timer; tests call it directly.
     void tick() { pacer_.tick(); }
 
@@ -57,8 +55,7 @@ protected:
 
 private:
     void start();
-    void step();
-    void stop();
+    void step(int sequenceStep);
     void finish();
 
     DialogContext& context_;

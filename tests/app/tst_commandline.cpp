@@ -20,23 +20,16 @@ private slots:
         QTest::addColumn<QString>("textContains");
         QTest::addColumn<QString>("trafficLog");
         using A = CommandLine::Action;
-        QTest::newRow("none") << QStringList{} << int(A::Run) << ""
-                              << "";
-        QTest::newRow("help") << QStringList{"--help"} << int(A::ShowHelp) << "Usage: zev530tq"
-                              << "";
-        QTest::newRow("-h") << QStringList{"-h"} << int(A::ShowHelp) << "--traffic-log"
-                            << "";
-        QTest::newRow("version") << QStringList{"--version"} << int(A::ShowVersion) << "zev530tq 1."
-                                 << "";
-        QTest::newRow("log") << QStringList{"--traffic-log", "t.log"} << int(A::Run) << ""
-                             << "t.log";
-        QTest::newRow("log without file")
-            << QStringList{"--traffic-log"} << int(A::Refuse) << "Missing value"
-            << "";
-        QTest::newRow("unknown") << QStringList{"--bogus"} << int(A::Refuse) << "bogus"
-                                 << "";
-        QTest::newRow("stray") << QStringList{"file.dat"} << int(A::Refuse) << "file.dat"
-                               << "";
+        const auto row = [](const char* name, const QStringList& arguments, A action,
+                            const char* textContains, const char* trafficLog = "") {
+            QTest::newRow(name) << arguments << int(action) << textContains << trafficLog;
+        };
+        row("none", {}, A::Run, "");
+        row("help", {"--help"}, A::ShowHelp, "--traffic-log");
+        row("version", {"--version"}, A::ShowVersion, "zev530tq 1.");
+        row("log", {"--traffic-log", "t.log"}, A::Run, "", "t.log");
+        row("log without file", {"--traffic-log"}, A::Refuse, "Missing value");
+        row("stray", {"file.dat"}, A::Refuse, "file.dat");
     }
 
     void arguments() {

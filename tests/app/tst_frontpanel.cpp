@@ -26,14 +26,10 @@ private slots:
         QTest::addColumn<QColor>("colour");
         const QColor face(255, 255, 204), black(0, 0, 0), dark(34, 34, 34);
         QTest::newRow("face bottom-right") << QPoint(629, 131) << face;
-        QTest::newRow("below face") << QPoint(300, 132) << QColor(Qt::white);
         QTest::newRow("switch small block") << QPoint(486, 60) << black;
-        QTest::newRow("switch body last") << QPoint(575, 113) << black;
         QTest::newRow("switch frame bar") << QPoint(516, 80) << dark;
         QTest::newRow("last key's last") << QPoint(299, 98) << dark;
-        QTest::newRow("right foot last") << QPoint(569, 149) << dark;
         QTest::newRow("top rule start") << QPoint(12, 24) << QColor(80, 80, 80);
-        QTest::newRow("top rule gap") << QPoint(515, 24) << face;
         QTest::newRow("green line") << QPoint(508, 85) << QColor(0, 255, 0);
     }
 

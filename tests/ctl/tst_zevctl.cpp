@@ -10,7 +10,6 @@
 #include "sim/SerialDeviceBus.h"
 #endif
 
-#include <QBuffer>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -46,22 +45,15 @@ quint16 freePort() {
     return probe.serverPort();
 }
 
-QByteArray titleLineOf(const QString& title, const char* head) {
-    QByteArray line(head);
-    const QByteArray bytes = *ShiftJisText::encode(title);
-    for (qsizetype at = 0; at < 28; at += 2) {
-        if (at >= bytes.size()) {
-            line += "2121";
-            continue;
-        }
-        // Shift-JIS to JIS X 0208, the inverse of the title editor's conversion, for checking.
-        int high = quint8(bytes[at]);
-        int low = quint8(bytes[at + 1]);
-        high = (high >= 0xE0 ? high - 0xB0 : high - 0x70) * 2 - (low < 0x9F ? 1 : 0);
-        low = low < 0x9F ? (low > 0x7F ? low - 0x20 : low - 0x1F) : low - 0x7E;
-        line += QByteArray::number(high * 256 + low, 16).toUpper();
-    }
-    return line;
+void writeFile(const QString& path, const QByteArray& bytes) {
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size());
+}
+
+QString writeDocument(const QTemporaryDir& folder, const SettingsDocument& document) {
+    const QString dat = folder.filePath(QStringLiteral("show.dat"));
+    QFile out(dat);
+    return out.open(QIODevice::WriteOnly) && writeDatFile(out, document) ? dat : QString();
 }
 
 } // namespace
@@ -81,50 +73,40 @@ private slots:
     void titlesImportRefusesUnsendableTitles();
 };
 
+// Each command's line byte for byte; a refusal (E3, MENU) is reported with its meaning.
 void TestZevctl::commandsReachTheDeviceOverTcp_data() {
     QTest::addColumn<QStringList>("arguments");
     QTest::addColumn<QByteArray>("line");
-    QTest::addColumn<QByteArray>("refusal"); // what the device answers instead of carrying it out
-    QTest::addColumn<int>("exitCode");
+    QTest::addColumn<QByteArray>("refusal");
     QTest::addColumn<QString>("report");
     const QString ok = QStringLiteral("ok GO: Socket ＯＫ");
-    QTest::newRow("page") << QStringList{"page", "2B", "10"} << QByteArray("P02B10") << QByteArray()
-                          << 0 << ok;
-    QTest::newRow("page auto") << QStringList{"page", "0", "auto"} << QByteArray("P01TAS")
-                               << QByteArray() << 0 << ok;
-    QTest::newRow("startup page") << QStringList{"startup-page", "2t", "64"}
-                                  << QByteArray("SUS02T64") << QByteArray() << 0 << ok;
-    QTest::newRow("white level") << QStringList{"level", "white", "3"} << QByteArray("CWL3")
-                                 << QByteArray() << 0 << ok;
-    QTest::newRow("edge level") << QStringList{"level", "edge", "0"} << QByteArray("CEL0")
-                                << QByteArray() << 0 << ok;
-    QTest::newRow("position") << QStringList{"position", "1B", "15"} << QByteArray("CTDPO01B15")
-                              << QByteArray() << 0 << ok;
-    QTest::newRow("address") << QStringList{"address", "31"} << QByteArray("SA31") << QByteArray()
-                             << 0 << ok;
-    QTest::newRow("title stored") << QStringList{"title", "1T", "3",
-                                                 QStringLiteral("本日のニュース")}
-                                  << titleLineOf(QStringLiteral("本日のニュース"), "CT01T03")
-                                  << QByteArray() << 0 << ok;
-    QTest::newRow("title not stored")
-        << QStringList{"title", "2B", "64", QStringLiteral("天気"), "--no-store"}
-        << titleLineOf(QStringLiteral("天気"), "CN02B64") << QByteArray() << 0 << ok;
-    QTest::newRow("raw line") << QStringList{"send", "CWL2"} << QByteArray("CWL2") << QByteArray()
-                              << 0 << ok;
-    QTest::newRow("command error")
-        << QStringList{"page", "1T", "1"} << QByteArray("P01T01") << QByteArray("E3") << 1
-        << QStringLiteral("device error E3 (command error): Socket Command");
-    QTest::newRow("menu")
-        << QStringList{"level", "edge", "2"} << QByteArray("CEL2") << QByteArray("MENU") << 1
-        << QStringLiteral(
-               "device error MENU (refused: the device shows its menu): Socket Menu Display");
+    const auto row = [&](const char* name, const QStringList& arguments, const QByteArray& line,
+                         const QByteArray& refusal = {}, const QString& report = {}) {
+        QTest::newRow(name) << arguments << line << refusal << (refusal.isEmpty() ? ok : report);
+    };
+    row("page", {"page", "2B", "10"}, "P02B10");
+    row("page auto", {"page", "0", "auto"}, "P01TAS");
+    row("startup page", {"startup-page", "2t", "64"}, "SUS02T64");
+    row("white level", {"level", "white", "3"}, "CWL3");
+    row("edge level", {"level", "edge", "0"}, "CEL0");
+    row("position", {"position", "1B", "15"}, "CTDPO01B15");
+    row("address", {"address", "31"}, "SA31");
+    row("title stored", {"title", "1T", "3", QStringLiteral("本日のニュース")},
+        "CT01T034B5C467C244E254B2565213C2539" + QByteArray("2121").repeated(7));
+    row("title not stored", {"title", "2B", "64", QStringLiteral("天気"), "--no-store"},
+        "CN02B6445373524" + QByteArray("2121").repeated(12));
+    row("raw line", {"send", "CWL2"}, "CWL2");
+    row("command error", {"page", "1T", "1"}, "P01T01", "E3",
+        QStringLiteral("device error E3 (command error): Socket Command"));
+    row("menu", {"level", "edge", "2"}, "CEL2", "MENU",
+        QStringLiteral(
+            "device error MENU (refused: the device shows its menu): Socket Menu Display"));
 }
 
 void TestZevctl::commandsReachTheDeviceOverTcp() {
     QFETCH(QStringList, arguments);
     QFETCH(QByteArray, line);
     QFETCH(QByteArray, refusal);
-    QFETCH(int, exitCode);
     QFETCH(QString, report);
     sim::TcpDeviceServer server;
     QVERIFY(server.listen());
@@ -132,12 +114,9 @@ void TestZevctl::commandsReachTheDeviceOverTcp() {
         server.device()->refuseNext(1, refusal);
     const QString device = QStringLiteral("127.0.0.1:%1").arg(server.serverPort());
     const Ran ran = zevctl(QStringList{"--tcp", device} + arguments);
-    QCOMPARE(int(ran.code), exitCode);
+    QCOMPARE(int(ran.code), refusal.isEmpty() ? 0 : 1);
     QCOMPARE(server.device()->receivedLines(), QList<QByteArray>{line});
     QCOMPARE(ran.out + ran.err, device + QStringLiteral(": ") + report + QLatin1Char('\n'));
-    if (arguments[0] == QLatin1String("page") && refusal.isEmpty())
-        QCOMPARE(server.device()->displayPage(arguments[1] == QLatin1String("2B") ? 3 : 0),
-                 arguments[2] == QLatin1String("auto") ? 64 : 9);
 }
 
 void TestZevctl::serverRoleReachesEveryTarget() {
@@ -153,10 +132,10 @@ void TestZevctl::serverRoleReachesEveryTarget() {
     const QJsonObject report = QJsonDocument::fromJson(ran.out.toUtf8()).object();
     QCOMPARE(report.value("line").toString(), QStringLiteral("P01B07"));
     QCOMPARE(report.value("devices").toArray().size(), 3);
-    for (const QJsonValue each : report.value("devices").toArray())
-        QCOMPARE(each.toObject().value("reply").toString(), QStringLiteral("GO"));
-    for (int index = 0; index < 3; ++index)
+    for (int index = 0; index < 3; ++index) {
+        QCOMPARE(report.value("devices")[index].toObject().value("reply").toString(), "GO");
         QCOMPARE(clients.device(index)->receivedLines(), QList<QByteArray>{"P01B07"});
+    }
     QFile traffic(log);
     QVERIFY(traffic.open(QIODevice::ReadOnly));
     const QByteArray logged = traffic.readAll();
@@ -186,7 +165,6 @@ void TestZevctl::rs485ReachesTheAddressedDevice() {
     QCOMPARE(int(ran.code), 0);
     QVERIFY2(ran.out.endsWith(QStringLiteral(": ok GO: Success\n")), qPrintable(ran.out));
     QCOMPARE(bus.device(1)->receivedLines(), QList<QByteArray>{"CTDPO02T03"});
-    QCOMPARE(bus.device(1)->sentReplies(), QList<QByteArray>{"05GO\r\n"});
     QVERIFY(bus.device(0)->receivedLines().isEmpty());
 
     // A broadcast reaches both and waits for no reply.
@@ -194,43 +172,29 @@ void TestZevctl::rs485ReachesTheAddressedDevice() {
     QCOMPARE(int(ran.code), 0);
     QTRY_COMPARE(bus.device(0)->receivedLines(), QList<QByteArray>{"SUS01TAS"});
     QCOMPARE(bus.device(1)->receivedLines().last(), QByteArray("SUS01TAS"));
-    QCOMPARE(bus.device(0)->startupPage(0), 64);
 #else
     QSKIP("no simulated serial line on this platform");
 #endif
 }
 
+// One row per rule; none of them reaches the link.
 void TestZevctl::badInputChangesNothing_data() {
     QTest::addColumn<QStringList>("arguments");
     QTest::addColumn<QString>("message");
-    QTest::newRow("area") << QStringList{"page", "3T", "1"} << QStringLiteral("bad area \"3T\"");
-    QTest::newRow("page") << QStringList{"page", "1T", "65"} << QStringLiteral("bad page \"65\"");
-    QTest::newRow("auto title page")
-        << QStringList{"title", "1T", "auto", "天気"} << QStringLiteral("bad page \"auto\"");
-    QTest::newRow("level kind") << QStringList{"level", "grey", "1"}
-                                << QStringLiteral("bad level \"grey\"");
-    QTest::newRow("level value") << QStringList{"level", "edge", "4"}
-                                 << QStringLiteral("bad level value \"4\"");
-    QTest::newRow("position") << QStringList{"position", "1T", "16"}
-                              << QStringLiteral("bad position \"16\"");
-    QTest::newRow("address") << QStringList{"address", "32"}
-                             << QStringLiteral("bad address \"32\"");
-    QTest::newRow("half-width title")
-        << QStringList{"title", "1T", "1", "ABC"} << QStringLiteral("半角文字は送れません");
-    QTest::newRow("long title") << QStringList{"title", "1T", "1", QString(15, QChar(0x3042))}
-                                << QStringLiteral("28バイトを超えています");
-    QTest::newRow("no Shift-JIS") << QStringList{"title", "1T", "1", QStringLiteral("😀")}
-                                  << QStringLiteral("no Shift-JIS form");
-    QTest::newRow("control in line")
-        << QStringList{"send", "P01\tT01"} << QStringLiteral("printable ASCII");
-    QTest::newRow("missing argument")
-        << QStringList{"page", "1T"} << QStringLiteral("usage: zevctl page AREA PAGE|auto");
-    QTest::newRow("unknown command")
-        << QStringList{"reboot"} << QStringLiteral("unknown command \"reboot\"");
-    QTest::newRow("unknown option")
-        << QStringList{"--fast", "page", "1T", "1"} << QStringLiteral("Unknown option 'fast'");
-    QTest::newRow("two links") << QStringList{"--listen", "9004", "page", "1T", "1"}
-                               << QStringLiteral("choose one of");
+    const auto row = [](const char* name, const QStringList& arguments, const QString& message) {
+        QTest::newRow(name) << arguments << message;
+    };
+    row("area", {"page", "3T", "1"}, QStringLiteral("bad area \"3T\""));
+    row("page", {"page", "1T", "65"}, QStringLiteral("bad page \"65\""));
+    row("auto title page", {"title", "1T", "auto", "天気"}, QStringLiteral("bad page \"auto\""));
+    row("level value", {"level", "edge", "4"}, QStringLiteral("bad level value \"4\""));
+    row("half-width title", {"title", "1T", "1", "ABC"}, QStringLiteral("半角文字は送れません"));
+    row("no Shift-JIS", {"title", "1T", "1", QStringLiteral("😀")},
+        QStringLiteral("no Shift-JIS form"));
+    row("control in line", {"send", "P01\tT01"}, QStringLiteral("printable ASCII"));
+    row("missing argument", {"page", "1T"}, QStringLiteral("usage: zevctl page AREA PAGE|auto"));
+    row("unknown command", {"reboot"}, QStringLiteral("unknown command \"reboot\""));
+    row("two links", {"--listen", "9004", "page", "1T", "1"}, QStringLiteral("choose one of"));
 }
 
 void TestZevctl::badInputChangesNothing() {
@@ -252,7 +216,8 @@ void TestZevctl::noAnswerEndsTheWait() {
     QCOMPARE(int(ran.code), 3);
     QVERIFY2(ran.err.contains(QStringLiteral("cannot connect")), qPrintable(ran.err));
 
-    // A device that says nothing: the program's reply waits, their ends driven here.
+    // A device that says nothing: the program's reply wait, its end driven here; the next
+    // exchange goes on as usual. (The serial wait's ticks: tst_commandsender.)
     sim::TcpDeviceServer server;
     QVERIFY(server.listen());
     server.device()->ignoreNext(1);
@@ -264,32 +229,10 @@ void TestZevctl::noAnswerEndsTheWait() {
     choice.port = QString::number(server.serverPort());
     QCOMPARE(tcp.open(choice), QString());
     QTimer::singleShot(0, &tcp, [&] { tcp.sender().expireTcpReplyWait(); });
-    ExchangeResult result = tcp.exchange("P01T01\r\n");
+    const ExchangeResult result = tcp.exchange("P01T01\r\n");
     QCOMPARE(result.outcome, Outcome::NoAnswer);
     QCOMPARE(result.messages, QStringList{QStringLiteral("Answer が､きません")});
     QCOMPARE(tcp.exchange("P01T02\r\n").reply, QByteArray("GO"));
-#ifdef ZEV_SIM_POSIX
-    sim::SerialDeviceBus bus({0});
-    QVERIFY(bus.open() && bus.linkSlave(folder.filePath(QStringLiteral("COM1"))));
-    bus.device()->ignoreNext(1);
-    DeviceSession serial{ConfigFolder(folder.path())};
-    choice = LinkChoice{};
-    choice.kind = LinkKind::Serial;
-    choice.rs485Mode = Rs485Mode::Rs485;
-    QCOMPARE(serial.open(choice), QString());
-    int ticks = 0;
-    QTimer ticker;
-    QObject::connect(&ticker, &QTimer::timeout, &serial, [&] {
-        ++ticks;
-        serial.sender().checkReplyTimeout();
-    });
-    ticker.start(0);
-    result = serial.exchange("CWL1\r\n");
-    ticker.stop();
-    QCOMPARE(result.outcome, Outcome::NoAnswer);
-    QCOMPARE(result.messages, QStringList{QStringLiteral("No Connect")});
-    QCOMPARE(ticks, 7);
-#endif
 }
 
 void TestZevctl::settingsFileChoosesTheLink() {
@@ -311,73 +254,54 @@ void TestZevctl::settingsFileChoosesTheLink() {
 
 void TestZevctl::titlesRoundTripKeepsTheRestOfTheFile() {
     QTemporaryDir folder;
-    const QString dat = folder.filePath(QStringLiteral("show.dat"));
     auto document = std::make_unique<SettingsDocument>();
     document->titleTexts[0].assign(*ShiftJisText::encode(QStringLiteral("朝のニュース")));
     document->titleTexts[200].assign(*ShiftJisText::encode(QStringLiteral("天気予報")));
     document->autoSwitchTimes[1][5] = 42;
-    document->displayPosition[3] = 12;
-    QFile out(dat);
-    QVERIFY(out.open(QIODevice::WriteOnly) && writeDatFile(out, *document));
-    out.close();
+    const QString dat = writeDocument(folder, *document);
     QFile in(dat);
     QVERIFY(in.open(QIODevice::ReadOnly));
-    const QByteArray before = in.readAll();
+    QList<QByteArray> expected = in.readAll().split('\n');
     in.close();
 
     Ran ran = zevctl({"titles", "export", dat});
-    QCOMPARE(int(ran.code), 0);
     QStringList lines = ran.out.split(QLatin1Char('\n'), Qt::SkipEmptyParts);
     QCOMPARE(lines.size(), 256);
     QCOMPARE(lines[0], QStringLiteral("1T\t1\t朝のニュース"));
     QCOMPARE(lines[200], QStringLiteral("2B\t9\t天気予報"));
     lines[200] = QStringLiteral("2B\t9\t雨のち晴れ");
     const QString tsv = folder.filePath(QStringLiteral("titles.tsv"));
-    QFile table(tsv);
-    QVERIFY(table.open(QIODevice::WriteOnly));
-    table.write(lines.join(QLatin1Char('\n')).toUtf8());
-    table.close();
+    writeFile(tsv, lines.join(QLatin1Char('\n')).toUtf8());
 
-    ran = zevctl({"titles", "import", dat, tsv});
-    QCOMPARE(int(ran.code), 0);
+    QCOMPARE(int(zevctl({"titles", "import", dat, tsv}).code), 0);
     QVERIFY(in.open(QIODevice::ReadOnly));
-    const QList<QByteArray> after = in.readAll().split('\n');
-    QList<QByteArray> expected = before.split('\n');
     const qsizetype changed = expected.indexOf(QByteArray("\x93\x56\x8B\x43\x97\x5C\x95\xF1\r"));
     QVERIFY(changed > 0);
     expected[changed] = ShiftJisText::encode(QStringLiteral("雨のち晴れ"))->append('\r');
-    QCOMPARE(after, expected);
+    QCOMPARE(in.readAll().split('\n'), expected);
 }
 
+// Every unsendable title is named and nothing is written, unless told to skip them; a malformed
+// table or a missing file changes nothing either.
 void TestZevctl::titlesImportRefusesUnsendableTitles() {
     QTemporaryDir folder;
-    const QString dat = folder.filePath(QStringLiteral("show.dat"));
-    auto document = std::make_unique<SettingsDocument>();
-    QFile out(dat);
-    QVERIFY(out.open(QIODevice::WriteOnly) && writeDatFile(out, *document));
-    out.close();
+    const QString dat = writeDocument(folder, *std::make_unique<SettingsDocument>());
     const QString tsv = folder.filePath(QStringLiteral("titles.tsv"));
-    QFile table(tsv);
-    QVERIFY(table.open(QIODevice::WriteOnly));
-    table.write(QStringLiteral("1T\t1\t晴れ\n1B\t2\t晴れA\n2T\t3\t").toUtf8() +
-                QString(15, QChar(0x3042)).toUtf8() + "\n");
-    table.close();
-
+    writeFile(tsv, QStringLiteral("1T\t1\t晴れ\n1B\t2\t晴れA\n2T\t3\t%1\n")
+                       .arg(QString(15, QChar(0x3042)))
+                       .toUtf8());
+    const auto firstTitles = [&] { return zevctl({"titles", "export", dat}).out.left(12); };
     Ran ran = zevctl({"titles", "import", dat, tsv});
     QCOMPARE(int(ran.code), 2);
     QVERIFY2(ran.err.contains(QStringLiteral("1B page 2: 3文字目「A」")), qPrintable(ran.err));
     QVERIFY2(ran.err.contains(QStringLiteral("2T page 3: 28バイトを超えています")),
              qPrintable(ran.err));
-    QVERIFY(zevctl({"titles", "export", dat}).out.startsWith(QStringLiteral("1T\t1\t\n")));
+    QCOMPARE(firstTitles(), QStringLiteral("1T\t1\t\n1T\t2\t\n"));
 
-    ran = zevctl({"titles", "import", dat, tsv, "--skip-bad"});
-    QCOMPARE(int(ran.code), 0);
-    QVERIFY(
-        zevctl({"titles", "export", dat}).out.startsWith(QStringLiteral("1T\t1\t晴れ\n1T\t2\t\n")));
+    QCOMPARE(int(zevctl({"titles", "import", dat, tsv, "--skip-bad"}).code), 0);
+    QCOMPARE(firstTitles(), QStringLiteral("1T\t1\t晴れ\n1T\t2"));
 
-    QVERIFY(table.open(QIODevice::WriteOnly));
-    table.write("1T\t65\tx\n");
-    table.close();
+    writeFile(tsv, "1T\t65\tx\n");
     ran = zevctl({"titles", "import", dat, tsv});
     QCOMPARE(int(ran.code), 2);
     QVERIFY2(ran.err.contains(QStringLiteral("line 1: expected area")), qPrintable(ran.err));

@@ -17,9 +17,7 @@ void SimExecutableTest::helpAndBadOption() {
     QVERIFY(sim.waitForFinished(5000));
     QCOMPARE(sim.exitCode(), 0);
     const QByteArray help = sim.readAllStandardOutput();
-    QVERIFY(help.contains("\n  zev530tq-sim --listen 9004\n"));
     QVERIFY(help.contains("\n  zev530tq-sim --connect 127.0.0.1:9004 --devices 3\n"));
-    QVERIFY(help.contains("\n  zev530tq-sim --serial /tmp/zev530tq-com1 --rs485 0,5\n"));
 
     sim.start(QStringLiteral(ZEV_SIM_EXECUTABLE), {"--serial", "/tmp/x", "--rs485", "4,4"});
     QVERIFY(sim.waitForFinished(5000));
