@@ -34,19 +34,15 @@ private slots:
         row("register, blank", glyphRegistrationLine(0, sampleOf(blank)),
             "GR01" + blank.first(576) + "\r\n");
         row("register 28", glyphRegistrationLine(27, sampleOf(drawn)), "GR28" + digits + "\r\n");
-        row("register 9", glyphRegistrationLine(8, sampleOf(blank)).first(4), "GR09");
-        row("register 10", glyphRegistrationLine(9, sampleOf(blank)).first(4), "GR10");
         row("register, damaged", glyphRegistrationLine(40, sampleOf(blank)).first(4), "GR28");
         row("insert, first entries", glyphInsertLine(0, 0, 0, 0), "G01C01T01I01\r\n");
         row("insert, last entries", glyphInsertLine(27, 3, 63, 13), "G28C02B64I14\r\n");
-        row("insert 5", glyphInsertLine(4, 1, 11, 2), "G05C01B12I03\r\n");
         row("insert, damaged", glyphInsertLine(-1, 7, 99, 20), "G01C02B64I14\r\n");
         const std::pair<const char*, const char*> reads[] = {
-            {"01", "BA65"},       {"09", "BA6D"},    {"26", "BA7E"},       {"27", "BB21"},
-            {"28", "BB22"},       {"AB", "2121"},    {"\x82\xA0", "2422"}, // あ
-            {"\xFA\x40", "7C71"}, // IBM ⅰ as NEC-selected
-            {"00", "refused"},    {"29", "refused"}, {"99", "refused"},    {"0A", "refused"},
-            {"", "refused"},
+            {"01", "BA65"},       {"26", "BA7E"},       {"27", "BB21"},    {"28", "BB22"},
+            {"AB", "2121"},       {"\x82\xA0", "2422"}, // あ
+            {"\xFA\x40", "7C71"},                       // IBM ⅰ as NEC-selected
+            {"00", "refused"},    {"29", "refused"},    {"0A", "refused"}, {"", "refused"},
         };
         for (const auto& [text, code] : reads) {
             const GlyphReadRequest request = glyphReadRequest(text);

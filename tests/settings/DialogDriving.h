@@ -6,6 +6,8 @@
 #include "settings/DisplayPageDialog.h"
 #include "settings/DisplayPositionDialog.h"
 #include "settings/StartupPageDialog.h"
+#include "support/LinkedDevice.h"
+#include "support/RecordingChannels.h"
 
 #include <QComboBox>
 #include <QPushButton>
@@ -13,6 +15,25 @@
 #include <memory>
 
 // Opening the setting dialogs by number and working them as the operator does.
+
+// The program side of a dialog, with links that record what is written; the serial link is
+// always ready.
+struct DialogBench {
+    AppState state;
+    SettingsDocument document;
+    RecordingPrompts prompts;
+    RecordingSerialChannel serial;
+    RecordingTcpChannel tcp;
+    MessageBoxes boxes{prompts, state.dialogs};
+    CommandSender sender{state, document, boxes, serial, tcp};
+    TcpLink tcpLink{state.link};
+    DialogContext context{state, document, boxes, sender, tcpLink};
+};
+
+// The program side joined to the simulated device, as a dialog works with it.
+inline DialogContext contextOf(LinkedDevice& linked) {
+    return {linked.state, linked.document, linked.boxes, linked.sender, linked.tcp};
+}
 
 inline std::unique_ptr<QDialog> openDialog(int number, DialogContext& context) {
     using Dialog = std::unique_ptr<QDialog>;

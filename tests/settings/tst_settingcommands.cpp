@@ -11,50 +11,34 @@
 class SettingCommandsTest : public QObject {
     Q_OBJECT
 private slots:
-    void composedLine_data();
-    void composedLine();
+    void composedLine_data() {
+        QTest::addColumn<QByteArray>("composed");
+        QTest::addColumn<QByteArray>("line");
+        const auto row = [](const char* line, const QByteArray& composed,
+                            const char* name = nullptr) {
+            QTest::newRow(name ? name : line) << composed << QByteArray(line) + "\r\n";
+        };
+
+        row("P01T01", displayPageLine(0, 0));
+        row("P02BAS", displayPageLine(3, 64));
+        row("P01TAS", displayPageLine(0, 65), "page above AUTO");
+        row("SUS01T01", startupPageLine(0, 0));
+        row("SUS02BAS", startupPageLine(3, 64));
+        row("CWL0", whiteLevelLine(0));
+        row("CEL3", edgeLevelLine(3));
+        row("CTDPO01T07", displayPositionLine(0, 7));
+        row("CTDPO01B15", displayPositionLine(1, 15));
+        row("SA05", deviceAddressLine(5));
+        row("SA32", deviceAddressLine(32));
+        // Counts as Broadcast, as it does for the RS-485 prefix.
+        row("SA32", deviceAddressLine(-1), "address below 0");
+    }
+    void composedLine() {
+        QFETCH(QByteArray, composed);
+        QFETCH(QByteArray, line);
+        QCOMPARE(composed, line);
+    }
 };
-
-void SettingCommandsTest::composedLine_data() {
-    QTest::addColumn<QByteArray>("composed");
-    QTest::addColumn<QByteArray>("line");
-    const auto row = [](const char* line, const QByteArray& composed, const char* name = nullptr) {
-        QTest::newRow(name ? name : line) << composed << QByteArray(line) + "\r\n";
-    };
-
-    row("P01T01", displayPageLine(0, 0));
-    row("P01B10", displayPageLine(1, 9));
-    row("P02T64", displayPageLine(2, 63));
-    row("P02BAS", displayPageLine(3, 64));
-    row("P01TAS", displayPageLine(0, 65), "page above AUTO");
-
-    row("SUS01T01", startupPageLine(0, 0));
-    row("SUS02BAS", startupPageLine(3, 64));
-    row("SUS01B33", startupPageLine(1, 32));
-
-    row("CWL0", whiteLevelLine(0));
-    row("CWL3", whiteLevelLine(3));
-    row("CEL0", edgeLevelLine(0));
-    row("CEL3", edgeLevelLine(3));
-
-    row("CTDPO01T07", displayPositionLine(0, 7));
-    row("CTDPO02B07", displayPositionLine(3, 7));
-    row("CTDPO01T00", displayPositionLine(0, 0));
-    row("CTDPO01B15", displayPositionLine(1, 15));
-
-    row("SA05", deviceAddressLine(5));
-    row("SA31", deviceAddressLine(31));
-    row("SA00", deviceAddressLine(0));
-    row("SA32", deviceAddressLine(32));
-    // Counts as Broadcast, as it does for the RS-485 prefix.
-    row("SA32", deviceAddressLine(-1), "address below 0");
-}
-
-void SettingCommandsTest::composedLine() {
-    QFETCH(QByteArray, composed);
-    QFETCH(QByteArray, line);
-    QCOMPARE(composed, line);
-}
 
 QTEST_APPLESS_MAIN(SettingCommandsTest)
 #include "tst_settingcommands.moc"

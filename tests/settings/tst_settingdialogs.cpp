@@ -1,28 +1,7 @@
 #include "DialogDriving.h"
-#include "core/AppState.h"
-#include "document/SettingsDocument.h"
-#include "link/TcpLink.h"
-#include "protocol/CommandSender.h"
-#include "protocol/MessageBoxes.h"
-#include "protocol/ReplyHandler.h"
 #include "support/ChosenDevice.h"
-#include "support/RecordingChannels.h"
-#include "support/RecordingPrompts.h"
 
 namespace {
-
-// The program side of one dialog, with links that record what is written.
-struct Bench {
-    AppState state;
-    SettingsDocument document;
-    RecordingPrompts prompts;
-    RecordingSerialChannel serial;
-    RecordingTcpChannel tcp;
-    MessageBoxes boxes{prompts, state.dialogs};
-    CommandSender sender{state, document, boxes, serial, tcp};
-    TcpLink tcpLink{state.link};
-    DialogContext context{state, document, boxes, sender, tcpLink};
-};
 
 // The links that decide whether the "Slave Address" list is enabled; Tcp has RS-485 mode set.
 enum { Rs232c, Rs485, Tcp };
@@ -31,10 +10,10 @@ enum { Rs232c, Rs485, Tcp };
 
 class SettingDialogsTest : public QObject {
     Q_OBJECT
-    std::unique_ptr<Bench> bench;
+    std::unique_ptr<DialogBench> bench;
 
 private slots:
-    void init() { bench = std::make_unique<Bench>(); }
+    void init() { bench = std::make_unique<DialogBench>(); }
 
     void commonSetUp_data() {
         QTest::addColumn<int>("dialog");
