@@ -2,9 +2,6 @@
 #include "glyphs/GlyphEditorDialog.h"
 #include "glyphs/GlyphInsertDialog.h"
 
-#include <QEventLoop>
-#include <QTimer>
-
 // The glyph dialogs against the simulated device over every kind of link: a drawn glyph is
 // registered and read back dot for dot, and inserted into a title.
 
@@ -33,13 +30,7 @@ private slots:
         LinkedDevice linked;
         QCOMPARE(linked.start(link, {4}), QString());
         linked.state.link.slaveAddress = 4;
-        if (boxMilliseconds > 0) {
-            linked.prompts.whileShown = [boxMilliseconds](const MessageBoxRequest&) {
-                QEventLoop loop;
-                QTimer::singleShot(boxMilliseconds, &loop, &QEventLoop::quit);
-                loop.exec();
-            };
-        }
+        linked.prompts.openMilliseconds = boxMilliseconds;
         DialogContext context = contextOf(linked);
         sim::Device* device = linked.devices.last();
         const bool serial = link == Link::Rs232c || link == Link::Rs485;

@@ -19,16 +19,12 @@ private slots:
             QTest::newRow(name ? name : line) << composed << QByteArray(line) + "\r\n";
         };
 
-        row("P01T01", displayPageLine(0, 0));
         row("P02BAS", displayPageLine(3, 64));
         row("P01TAS", displayPageLine(0, 65), "page above AUTO");
-        row("SUS01T01", startupPageLine(0, 0));
         row("SUS02BAS", startupPageLine(3, 64));
         row("CWL0", whiteLevelLine(0));
         row("CEL3", edgeLevelLine(3));
-        row("CTDPO01T07", displayPositionLine(0, 7));
         row("CTDPO01B15", displayPositionLine(1, 15));
-        row("SA05", deviceAddressLine(5));
         row("SA32", deviceAddressLine(32));
         // Counts as Broadcast, as it does for the RS-485 prefix.
         row("SA32", deviceAddressLine(-1), "address below 0");
