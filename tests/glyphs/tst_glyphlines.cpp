@@ -36,9 +36,7 @@ private slots:
         row("insert, last entries", glyphInsertLine(27, 3, 63, 13), "G28C02B64I14\r\n");
         row("insert, damaged", glyphInsertLine(-1, 7, 99, 20), "G01C02B64I14\r\n");
         const std::pair<const char*, const char*> reads[] = {
-            {"26", "BA7E"},       {"27", "BB21"},    {"AB", "2121"},
-            {"\xFA\x40", "7C71"}, // IBM ⅰ as NEC-selected
-            {"00", "refused"},    {"29", "refused"}, {"", "refused"},
+            {"26", "BA7E"}, {"27", "BB21"}, {"AB", "2121"}, {"00", "refused"}, {"29", "refused"},
         };
         for (const auto& [text, code] : reads) {
             const GlyphReadRequest request = glyphReadRequest(text);

@@ -1,7 +1,9 @@
 #include "DialogDriving.h"
+#include "settings/DeviceAddressCommands.h"
+#include "settings/DisplayPageCommands.h"
 
-// The setting dialogs against the simulated device over a TCP and a serial link: what the
-// operator chooses reaches the device, and the device's answer reaches the operator.
+// The small setting dialogs: the lines they compose, what the operator chooses reaching the
+// simulated device over a TCP and a serial link, and the device's answer reaching the operator.
 
 using Link = LinkedDevice::Link;
 Q_DECLARE_METATYPE(LinkedDevice::Link)
@@ -9,6 +11,21 @@ Q_DECLARE_METATYPE(LinkedDevice::Link)
 class SettingsOverLinksTest : public QObject {
     Q_OBJECT
 private slots:
+    // Values only a damaged document holds go as the nearest one; an address below 0 counts as
+    // Broadcast, as it does for the RS-485 prefix.
+    void composedLine_data() {
+        QTest::addColumn<QByteArray>("composed");
+        QTest::addColumn<QByteArray>("line");
+        QTest::newRow("page above AUTO") << displayPageLine(0, 65) << QByteArray("P01TAS\r\n");
+        QTest::newRow("broadcast") << deviceAddressLine(32) << QByteArray("SA32\r\n");
+        QTest::newRow("address below 0") << deviceAddressLine(-1) << QByteArray("SA32\r\n");
+    }
+    void composedLine() {
+        QFETCH(QByteArray, composed);
+        QFETCH(QByteArray, line);
+        QCOMPARE(composed, line);
+    }
+
     void choicesReachTheDevice_data() {
         QTest::addColumn<Link>("link");
         QTest::newRow("TCP") << Link::TcpClient;
@@ -81,6 +98,38 @@ private slots:
         press(window, "ch1TopSetButton");
         waitOut();
         QCOMPARE(linked.prompts.boxes.last().text, "No Connect");
+    }
+
+    // A list shows its field (nothing when out of range); only the operator's choice goes into
+    // the document, into the field of its own area.
+    void listsHoldOnlyTheOperatorsChoice() {
+        DialogBench bench;
+        bench.document.startupPage[2] = 70; // only a damaged document holds it
+        const std::pair<int, int> dialogs[] = {{109, 0}, {110, -1}, {116, 7}}; // ch.2 Top shows
+        for (const auto& [dialog, shown] : dialogs) {
+            auto window = openDialog(dialog, bench.context);
+            QCOMPARE(list(*window, "ch2TopList")->currentIndex(), shown);
+            choose(list(*window, "ch2BottomList"), dialog - 105);
+            list(*window, "ch1BottomList")->setCurrentIndex(3);
+            list(*window, "slaveAddressList")->setCurrentIndex(9);
+        }
+        QCOMPARE(bench.document.displayPage, (SettingsDocument::PerArea{0, 0, 0, 4}));
+        QCOMPARE(bench.document.startupPage, (SettingsDocument::PerArea{0, 0, 70, 5}));
+        QCOMPARE(bench.document.displayPosition, (SettingsDocument::PerArea{7, 7, 7, 11}));
+        QCOMPARE(bench.state.link.slaveAddress, 0);
+
+        // The level lists show the levels chosen, not the ones read back from the device.
+        bench.sender.replies().handleReply("CWL3\r\n", ReplyLink::Serial);
+        bench.sender.replies().handleReply("CEL0\r\n", ReplyLink::Serial);
+        CharacterLevelDialog window(bench.context);
+        QCOMPARE(list(window, "whiteLevelList")->currentText() +
+                     list(window, "edgeLevelList")->currentText(),
+                 "11");
+        press(window, "whiteLevelSetButton");
+        choose(list(window, "whiteLevelList"), 2);
+        QCOMPARE(bench.serial.writes, QList<QByteArray>{"CWL1\r\n"});
+        QCOMPARE(bench.document.whiteLevel, 3);
+        QCOMPARE(bench.document.selectedWhiteLevel, 2);
     }
 };
 

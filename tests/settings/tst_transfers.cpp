@@ -250,9 +250,7 @@ private slots:
         QCOMPARE(giveTicks(*dialog, linked, 1, 1), 1);
         QCOMPARE(device->receivedLines().last(), firstLine);
         press(*dialog, startButton(number));
-        QTest::keyClick(dialog.get(), Qt::Key_Escape);
-        dialog->close();
-        QVERIFY(dialog->isVisible() && runTimer(*dialog)->isActive());
+        QVERIFY(runTimer(*dialog)->isActive());
         QCOMPARE(linked.sender.exchange().sequenceStep, 2);
 
         giveTicks(*dialog, linked, 2, refusedTick - 1);
@@ -263,8 +261,6 @@ private slots:
         QVERIFY(dialog->isVisible() && !runTimer(*dialog)->isActive());
         QCOMPARE(linked.sender.exchange().sequenceStep, 0);
         QCOMPARE(linked.sender.exchange().exchangeFailed, 0);
-        if (number == ReadBackDialog::number)
-            QCOMPARE(linked.document.titleTexts[9].toByteArray().first(2), "\x88\x9F");
         startRun(*dialog, number);
         QCOMPARE(giveTicks(*dialog, linked, 1, 1), 1);
         QCOMPARE(device->receivedLines().last(), firstLine);
