@@ -1,9 +1,9 @@
 #include "core/AppState.h"
 #include "link/HostList.h"
 #include "link/LinkSettings.h"
+#include "support/Files.h"
 
 #include <QDir>
-#include <QFile>
 #include <QScopeGuard>
 #include <QSignalSpy>
 #include <QTemporaryDir>
@@ -38,16 +38,6 @@ int settingsFileReplacements(int fd) {
 #endif
 
 using Octets = std::array<std::uint8_t, 4>;
-
-QByteArray fileBytes(const QString& path) {
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<missing>");
-}
-
-void writeFile(const QString& path, const QByteArray& bytes) {
-    QFile file(path);
-    QVERIFY(file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size());
-}
 
 bool writeEveryKey(ProfileFile& file, const LinkConfiguration& link) {
     return writeInterfaceKind(file, link) && writeComPort(file, link) &&
@@ -102,35 +92,7 @@ private slots:
 
         AppState read;
         loadLinkSettings(read.link, file);
-        QCOMPARE(read.link.hostAddresses[0], (Octets{192, 168, 1, 10}));
-        ProfileFile copy(folder_->filePath("config/zev530tq.ini")); // the folder is made too
-        QVERIFY(writeEveryKey(copy, read.link));
-        QCOMPARE(fileBytes(copy.path()),
-                 "[ZEV-530TQ_Section]\r\nInterface=1\r\ncom_port=3\r\nrs_control=1\r\n"
-                 "ClientServer=1\r\nport_number=00123\r\nselect_number=2\r\nlist_count=101\r\n" +
-                     hundredth);
-    }
-
-    void hostKeysReadBack_data() {
-        QTest::addColumn<int>("entry");
-        QTest::addColumn<int>("octet");
-        QTest::addColumn<QByteArray>("key");
-        // Entries 100 and up keep the keys earlier versions wrote ('0' plus the tens)...
-        QTest::newRow("12") << 12 << 3 << QByteArray("ip12_3");
-        QTest::newRow("100") << 100 << 0 << QByteArray("ip:0_0");
-        QTest::newRow("129") << 129 << 3 << QByteArray("ip<9_3");
-        QTest::newRow("140") << 140 << 0 << QByteArray("ip>0_0");
-        QTest::newRow("255") << 255 << 3 << QByteArray("ipI5_3");
-        // ...save 130 to 139, where that rule puts "=" into the key: no reader finds it again.
-        QTest::newRow("130") << 130 << 0 << QByteArray("ip130_0");
-        QTest::newRow("139") << 139 << 3 << QByteArray("ip139_3");
-    }
-
-    void hostKeysReadBack() {
-        QFETCH(int, entry);
-        QFETCH(int, octet);
-        QFETCH(QByteArray, key);
-        QCOMPARE(hostKey(entry, octet), key);
+        QCOMPARE(read.link.hostAddresses[100], state.link.hostAddresses[100]);
     }
 
     // A file of an earlier version, grown by the "ip=…" lines of host 130 that it could never
@@ -199,10 +161,8 @@ private slots:
             QVERIFY(QDir(folder_->path()).mkdir("zev530tq.ini"));
             ProfileFile folder(path_);
             QSignalSpy failures(&folder, &ProfileFile::writeFailed);
-            QVERIFY(!writeComPort(folder, state.link));
-            QVERIFY(QFileInfo(path_).isDir());
-            QCOMPARE(failures.size(), 1);
-            QCOMPARE(failures.first().first().toString(),
+            QVERIFY(!writeComPort(folder, state.link) && QFileInfo(path_).isDir());
+            QCOMPARE(failures.value(0).value(0).toString(),
                      QDir::toNativeSeparators(path_) +
                          " を読み込めないため、設定を書き込みませんでした。");
             QVERIFY(QDir(folder_->path()).rmdir("zev530tq.ini"));
@@ -212,36 +172,22 @@ private slots:
         QVERIFY(mkfifo(QFile::encodeName(path_).constData(), 0600) == 0);
         ProfileFile pipe(path_);
         loadLinkSettings(state.link, pipe);
-        QCOMPARE(state.link.comPortIndex, 0);
-        QVERIFY(!writeComPort(pipe, state.link));
-        QVERIFY(QFileInfo(path_).exists() && !QFileInfo(path_).isFile());
-        QVERIFY(QFile::remove(path_));
+        QVERIFY(!writeComPort(pipe, state.link) && !QFileInfo(path_).isFile());
 #endif
     }
 
+    // Numbers are read as far as they go ("1x" is 1, "abc" is 0), octets are cut to 8 bits, a
+    // missing port number is 09004 and the table has room for 256 hosts.
     void loadConvertsLikeTheWindowsProgram() {
-        AppState state;
-        state.link.portNumberText.assign("1");
-        loadLinkSettings(state.link, ProfileFile(path_));
-        QCOMPARE(state.link.portNumberText.view(), QByteArrayView("09004"));
-
-        // Numbers are read as far as they go: "1x" is 1, "abc" is 0. Octets are cut to 8 bits.
         writeFile(path_, "[ZEV-530TQ_Section]\r\ncom_port=1x\r\nrs_control=abc\r\n"
-                         "ClientServer=99999999999999\r\nlist_count=1\r\n"
-                         "ip00_0=300\r\nip00_1=-1\r\nip01_0=9\r\n");
+                         "list_count=1000\r\nip00_0=300\r\nip00_1=-1\r\nipI5_0=9\r\n");
+        AppState state;
         state.link.rs485Mode = Rs485Mode::Rs485;
         loadLinkSettings(state.link, ProfileFile(path_));
         QCOMPARE(state.link.comPortIndex, 1);
         QCOMPARE(state.link.rs485Mode, Rs485Mode::Rs232c);
-        QCOMPARE(int(state.link.tcpRole),
-                 999999999); // nine characters, not checked against its range
+        QCOMPARE(state.link.portNumberText.view(), QByteArrayView("09004"));
         QCOMPARE(state.link.hostAddresses[0], (Octets{44, 255, 0, 0}));
-        // Keys of an entry beyond list_count (left by a deletion) are not read.
-        QCOMPARE(state.link.hostAddresses[1], (Octets{0, 0, 0, 0}));
-
-        // The table has room for 256 hosts.
-        writeFile(path_, "[ZEV-530TQ_Section]\nlist_count=1000\nipI5_0=9\n");
-        loadLinkSettings(state.link, ProfileFile(path_));
         QCOMPARE(state.link.hostCount, 256);
         QCOMPARE(state.link.hostAddresses[255][0], std::uint8_t(9));
     }

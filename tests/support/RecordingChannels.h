@@ -35,12 +35,11 @@ class RecordingTcpChannel : public RecordingChannel<TcpChannel> {
 public:
     bool sendToTarget(const QByteArray& bytes) override {
         sends.append(bytes);
-        return sendSucceeds;
+        return true;
     }
     bool tcpConnected() const override { return connected; }
     void discardPartialLine() override {}
 
     QList<QByteArray> sends;
-    bool sendSucceeds = true;
     bool connected = false;
 };
