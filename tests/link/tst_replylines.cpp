@@ -1,19 +1,9 @@
-#include "core/AppState.h"
-#include "document/SettingsDocument.h"
-#include "link/SerialLink.h"
-#include "link/TcpLink.h"
-#include "link/TrafficLog.h"
-#include "protocol/CommandSender.h"
-#include "protocol/MessageBoxes.h"
 #include "support/ChosenDevice.h"
 #include "support/LinkedDevice.h"
-#include "support/RecordingPrompts.h"
 
-#include <QFile>
+#include <QLoggingCategory>
 #include <QScopeGuard>
 #include <QSocketNotifier>
-#include <QTemporaryDir>
-#include <QTest>
 #include <fcntl.h>
 #include <pty.h>
 #include <termios.h>
@@ -39,9 +29,9 @@ void recordTraffic(QtMsgType, const QMessageLogContext& context, const QString& 
 
 } // namespace
 
-// The program's side with its real links and command sender, and the device's side: the far
-// end of a pseudo-terminal opened as COM4, or a socket chosen as the target of the server role.
-struct Bench {
+// The program's side with its real links and command sender, and the device played by the test:
+// the far end of a pseudo-terminal opened as COM4, or a socket chosen as the server's target.
+struct Bench : LinkedDevice {
     QString start(bool overSerial) {
         serialLink = overSerial;
         state.running = 1;
@@ -53,7 +43,7 @@ struct Bench {
         char name[256] = {};
         state.link.comPortIndex = 3;
         if (openpty(&terminal.master, &terminal.slave, name, nullptr, nullptr) != 0 ||
-            !QFile::link(QString::fromLocal8Bit(name), folder.filePath("COM4")))
+            !QFile::link(QString::fromLocal8Bit(name), configFolder.filePath("COM4")))
             return QStringLiteral("no pseudo-terminal");
         fcntl(terminal.master, F_SETFL, fcntl(terminal.master, F_GETFL) | O_NONBLOCK);
         writable = std::make_unique<QSocketNotifier>(terminal.master, QSocketNotifier::Write);
@@ -80,15 +70,7 @@ struct Bench {
     qint64 heldInput() const { return serialLink ? serial.heldInput() : tcp.heldInput(); }
 
     bool serialLink = false;
-    QTemporaryDir folder;
     PseudoTerminal terminal;
-    AppState state;
-    SettingsDocument document;
-    RecordingPrompts prompts;
-    MessageBoxes boxes{prompts, state.dialogs};
-    TcpLink tcp{state.link};
-    SerialLink serial{state, ConfigFolder(folder.path())};
-    CommandSender sender{state, document, boxes, serial, tcp};
     std::unique_ptr<QTcpSocket> peer;
     QByteArray unwritten;
     std::unique_ptr<QSocketNotifier> writable;

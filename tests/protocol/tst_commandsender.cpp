@@ -2,7 +2,6 @@
 #include "document/SettingsDocument.h"
 #include "protocol/CommandSender.h"
 #include "protocol/MessageBoxes.h"
-#include "protocol/ReplyHandler.h"
 #include "support/RecordingChannels.h"
 #include "support/RecordingPrompts.h"
 
@@ -31,37 +30,17 @@ private slots:
         sender = std::make_unique<CommandSender>(state, document, *boxes, serial, tcp);
     }
 
-    void framing_data() {
-        QTest::addColumn<int>("interfaceKind");
-        QTest::addColumn<int>("rs485Mode");
-        QTest::addColumn<int>("slaveAddress");
-        QTest::addColumn<QByteArray>("bytes");
-        QTest::addColumn<int>("replyPending"); // and so "No Connect" on the seventh tick
-        QTest::newRow("RS-232C") << 0 << 0 << 5 << QByteArray("CEL0\r\n") << 1;
-        QTest::newRow("RS-485 31") << 0 << 1 << 31 << QByteArray("31CEL0\r\n") << 1;
-        QTest::newRow("broadcast") << 0 << 1 << 32 << QByteArray("FFCEL0\r\n") << 0;
-        QTest::newRow("TCP") << 1 << 1 << 5 << QByteArray("CEL0\r\n") << 0;
-    }
-
-    void framing() {
-        QFETCH(int, interfaceKind);
-        QFETCH(int, rs485Mode);
-        QFETCH(int, slaveAddress);
-        QFETCH(QByteArray, bytes);
-        QFETCH(int, replyPending);
-        state.link.interfaceKind = InterfaceKind(interfaceKind);
-        state.link.rs485Mode = Rs485Mode(rs485Mode);
-        state.link.slaveAddress = slaveAddress;
-        tcp.connected = true;
+    // RS-232C carries no address (RS-485 prefixes and broadcasts: the settings over the
+    // links). An unanswered line ends in "No Connect" at the seventh tick, once.
+    void unansweredSerialLine() {
+        state.link.slaveAddress = 5;
         sender->send("CEL0\r\n");
-        QCOMPARE(interfaceKind ? tcp.sends : serial.writes, QList{bytes});
-        QCOMPARE(sender->isAwaitingTcpReply(), interfaceKind == 1);
-
+        QCOMPARE(serial.writes, QList<QByteArray>{"CEL0\r\n"});
         for (int tick = 1; tick <= 20; ++tick) {
             sender->checkReplyTimeout();
-            const bool noConnect = replyPending && tick >= 7; // and only once
-            QCOMPARE(prompts.texts(), noConnect ? QStringList{"No Connect"} : QStringList{});
+            QCOMPARE(prompts.boxes.size(), tick >= 7 ? 1 : 0);
         }
+        QCOMPARE(prompts.texts(), QStringList{"No Connect"});
     }
 
     // The 500 ms tick runs from the sender's construction: an unanswered serial line ends in
