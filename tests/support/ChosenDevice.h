@@ -19,17 +19,13 @@ inline std::unique_ptr<QTcpSocket> connectChosenDevice(TcpLink& tcp, LinkConfigu
     }
     auto device = std::make_unique<QTcpSocket>();
     device->connectToHost(QHostAddress::LocalHost, tcp.listeningPort());
-    const auto entryOfDevice = [&] {
-        for (int entry = TcpLink::firstConnection; entry <= TcpLink::lastConnection; ++entry) {
-            const Connection& connection = tcp.connectionTable()[std::size_t(entry)];
-            if (connection.inUse && device->state() == QAbstractSocket::ConnectedState &&
-                connection.socket->peerPort() == device->localPort())
-                return entry;
-        }
-        return 0;
+    int entry = 0;
+    const auto entryFound = [&] {
+        for (entry = TcpLink::lastConnection; entry >= TcpLink::firstConnection; --entry)
+            if (const Connection& connection = tcp.connectionTable()[std::size_t(entry)];
+                connection.inUse && connection.socket->peerPort() == device->localPort())
+                return device->state() == QAbstractSocket::ConnectedState;
+        return false;
     };
-    if (!QTest::qWaitFor([&] { return entryOfDevice() != 0; }) ||
-        !tcp.chooseTarget(entryOfDevice()))
-        return nullptr;
-    return device;
+    return QTest::qWaitFor(entryFound) && tcp.chooseTarget(entry) ? std::move(device) : nullptr;
 }

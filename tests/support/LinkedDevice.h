@@ -6,7 +6,6 @@
 #include "link/TcpLink.h"
 #include "protocol/CommandSender.h"
 #include "protocol/MessageBoxes.h"
-#include "protocol/ReplyHandler.h"
 #include "sim/Device.h"
 #include "sim/TcpDeviceClients.h"
 #include "sim/TcpDeviceServer.h"
@@ -33,7 +32,6 @@ public:
     TcpLink tcp{state.link};
     SerialLink serial{state, ConfigFolder(configFolder.path())};
     CommandSender sender{state, document, boxes, serial, tcp};
-    QStringList linkErrors;      // what the links reported, in order
     QList<sim::Device*> devices; // on RS-485, in the order of their addresses
 
 private:

@@ -18,20 +18,14 @@ void RecordingPrompts::showMessage(const MessageBoxRequest& box) {
 
 bool RecordingPrompts::askYesNo(QObject* owner, const QString& caption, const QString& text) {
     questions.append({owner, caption, text});
-    if (answers.isEmpty()) {
-        ++unexpected;
-        return false;
-    }
-    return answers.dequeue();
+    unexpected += answers.isEmpty();
+    return !answers.isEmpty() && answers.dequeue();
 }
 
 QString RecordingPrompts::chooseFile(const FileDialogRequest& dialog) {
     fileDialogs.append(dialog);
-    if (paths.isEmpty()) {
-        ++unexpected;
-        return {};
-    }
-    return paths.dequeue();
+    unexpected += paths.isEmpty();
+    return paths.isEmpty() ? QString() : paths.dequeue();
 }
 
 QStringList RecordingPrompts::texts() const {
@@ -47,6 +41,5 @@ void RecordingPrompts::clear() {
     fileDialogs.clear();
     answers.clear();
     paths.clear();
-    unexpected = 0;
-    mostOpenAtOnce = 0;
+    unexpected = mostOpenAtOnce = 0;
 }

@@ -6,10 +6,9 @@
 #include <QQueue>
 #include <functional>
 
-// The test stand-in for the operator: records every box, question and file dialog, and answers
-// questions and file dialogs from a script. An unscripted question is answered No and an
-// unscripted file dialog is cancelled; both are counted in unexpected so that tests notice.
-// A box may be kept open for a while, running a nested event loop as a real one does.
+// The operator's stand-in: records every box, question and file dialog and answers from a
+// script. An unscripted question is answered No and an unscripted file dialog cancelled, both
+// counted in unexpected. A box may stay open a while, spinning a nested event loop as a real one.
 class RecordingPrompts : public OperatorPrompts {
 public:
     struct Question {
@@ -24,11 +23,8 @@ public:
 
     void answerNext(bool yes) { answers.enqueue(yes); }
     void chooseNext(const QString& path) { paths.enqueue(path); } // "" cancels
-
-    // The texts of the recorded boxes, in order.
-    QStringList texts() const;
-    // Forgets what was recorded and scripted; how boxes stay open is kept.
-    void clear();
+    QStringList texts() const;                                    // of the boxes, in order
+    void clear(); // what was recorded and scripted; not how boxes stay open
 
     QList<MessageBoxRequest> boxes;
     QList<Question> questions;
@@ -37,13 +33,9 @@ public:
     QQueue<QString> paths;
     int unexpected = 0;
 
-    // Runs while a box is open, after it is recorded: a test can spin a nested event loop here,
-    // as a real box does while the operator reads it, or act while the box is open.
+    // Runs while a box is open (a test may act here), then the box stays open openMilliseconds.
     std::function<void(const MessageBoxRequest&)> whileShown;
-    // Each box stays open this long after whileShown, spinning the event loop (0: it closes at
-    // once).
     int openMilliseconds = 0;
-    // The most boxes that were open at one time.
     int mostOpenAtOnce = 0;
     bool isOpen() const { return open_ > 0; }
 
