@@ -14,33 +14,24 @@ class CommandLineTest : public QObject {
     Q_OBJECT
 
 private slots:
-    void arguments_data() {
-        QTest::addColumn<QStringList>("arguments");
-        QTest::addColumn<int>("action");
-        QTest::addColumn<QString>("textContains");
-        QTest::addColumn<QString>("trafficLog");
-        using A = CommandLine::Action;
-        const auto row = [](const char* name, const QStringList& arguments, A action,
-                            const char* textContains, const char* trafficLog = "") {
-            QTest::newRow(name) << arguments << int(action) << textContains << trafficLog;
-        };
-        row("none", {}, A::Run, "");
-        row("help", {"--help"}, A::ShowHelp, "--traffic-log");
-        row("version", {"--version"}, A::ShowVersion, "zev530tq 1.");
-        row("log", {"--traffic-log", "t.log"}, A::Run, "", "t.log");
-        row("log without file", {"--traffic-log"}, A::Refuse, "Missing value");
-        row("stray", {"file.dat"}, A::Refuse, "file.dat");
-    }
-
     void arguments() {
-        QFETCH(QStringList, arguments);
-        QFETCH(int, action);
-        QFETCH(QString, textContains);
-        QFETCH(QString, trafficLog);
-        const CommandLine line = parseCommandLine(arguments);
-        QCOMPARE(int(line.action), action);
-        QVERIFY2(line.text.contains(textContains), qPrintable(line.text));
-        QCOMPARE(line.trafficLogPath, trafficLog);
+        using A = CommandLine::Action;
+        const struct {
+            QStringList arguments;
+            A action;
+            const char* textContains;
+            const char* trafficLog;
+        } cases[] = {{{"--help"}, A::ShowHelp, "--traffic-log", ""},
+                     {{"--version"}, A::ShowVersion, "zev530tq 1.", ""},
+                     {{"--traffic-log", "t.log"}, A::Run, "", "t.log"},
+                     {{"--traffic-log"}, A::Refuse, "Missing value", ""},
+                     {{"file.dat"}, A::Refuse, "file.dat", ""}};
+        for (const auto& [arguments, action, textContains, trafficLog] : cases) {
+            const CommandLine line = parseCommandLine(arguments);
+            QCOMPARE(line.action, action);
+            QVERIFY2(line.text.contains(textContains), qPrintable(line.text));
+            QCOMPARE(line.trafficLogPath, trafficLog);
+        }
     }
 
     // The category is off by default; the file switches it on and takes only its messages.

@@ -21,20 +21,16 @@ void ChoiceDialogsTest::choicesWrittenAtOnceAndLockedWhileConnected() {
         const char* list;
         int chosen;
     } choices[] = {{105, "interfaceList", 0}, {107, "comPortList", 2}, {132, "roleList", 1}};
-    QStringList captions;
     QList<QByteArray> written;
     for (const auto& choice : choices) {
         QTimer::singleShot(0, [&] {
             QWidget* opened = QApplication::activeModalWidget();
-            captions << opened->windowTitle();
             emit opened->findChild<QComboBox*>(choice.list)->activated(choice.chosen);
             written << bench.settingsText().mid(section.size());
             opened->close();
         });
         bench.program.window().openDialog(choice.dialog);
     }
-    QCOMPARE(captions, QStringList({"インターフェイスの設定", "シリアル通信の設定",
-                                    "クライアント/サーバー"}));
     QCOMPARE(written, QList<QByteArray>({"Interface=0\r\n", "Interface=0\r\ncom_port=2\r\n",
                                          "Interface=0\r\ncom_port=2\r\nClientServer=1\r\n"}));
     QCOMPARE(bench.program.window().windowTitle(), "ZEV-530 Server Program");

