@@ -1,56 +1,21 @@
 #include "ctl/DeviceSession.h"
 
 #include "ctl/DeviceArguments.h"
+#include "link/ConnectionChannel.h"
 
+#include <QEventLoop>
 #include <QHostAddress>
-
-namespace {
-
-constexpr int drainCheckMs = 10; // how often the wait looks whether the line has sent it all
-
-struct ReplyCode {
-    const char* code;
-    const char* meaning;
-};
-
-// The refusals and errors a device answers with, and what they mean to the operator.
-constexpr ReplyCode refusals[] = {
-    {"GN", "refused: mode difference or automatic switching"},
-    {"MENU", "refused: the device shows its menu"},
-    {"E0", "framing error"},
-    {"E1", "parity error"},
-    {"E2", "overrun error"},
-    {"E3", "command error"},
-};
-
-} // namespace
-
-ExchangeResult classifyReply(const QByteArray& reply) {
-    ExchangeResult result;
-    result.reply = reply;
-    result.outcome = Outcome::Ok;
-    for (const auto& refusal : refusals) {
-        if (reply.startsWith(refusal.code)) {
-            result.outcome = Outcome::DeviceError;
-            result.meaning = QString::fromLatin1(refusal.meaning);
-        }
-    }
-    return result;
-}
+#include <QTimer>
+#include <algorithm>
 
 DeviceSession::DeviceSession(const ConfigFolder& folder, QObject* parent)
-    : QObject(parent), folder_(folder), serial_(state, folder_),
-      sender_(state, document, boxes, serial_, tcp_) {
+    : QObject(parent), folder_(folder), serial_(state, folder_) {
     state.running = 1;
     showFailuresOf(serial_, boxes);
     showFailuresOf(tcp_, boxes);
-    connect(&sender_.replies(), &ReplyHandler::replyHandled, this,
-            [this](const QByteArray& line) { replyHandled(line); });
-    messages.onMessage = [this] { endWaitWhenOver(); };
-    drainTimer_.setTimerType(Qt::PreciseTimer);
-    drainTimer_.setInterval(drainCheckMs);
-    connect(&drainTimer_, &QTimer::timeout, this, &DeviceSession::endWaitWhenOver);
 }
+
+DeviceSession::~DeviceSession() = default;
 
 QString DeviceSession::open(const LinkChoice& choice) {
     if (choice.kind != LinkKind::Settings) {
@@ -71,9 +36,8 @@ QString DeviceSession::open(const LinkChoice& choice) {
 
 QString DeviceSession::openSerial() {
     serial_.openSerialPort();
-    selectedName_ = serial_.devicePath();
     if (serial_.isOpen() && messages.texts().isEmpty()) {
-        targets_ = {Target{selectedName_, 0}};
+        addDevice(serial_.devicePath());
         return {};
     }
     return QStringLiteral("cannot open the serial port %1: %2")
@@ -101,7 +65,7 @@ QString DeviceSession::connectTcp(const LinkChoice& choice) {
     QTimer::singleShot(choice.waitSeconds * 1000, &loop, &QEventLoop::quit);
     if (tcp_.connectToDevice() && messages.texts().isEmpty())
         loop.exec();
-    messages.onMessage = [this] { endWaitWhenOver(); };
+    messages.onMessage = nullptr;
     if (!connected) {
         const QString why = messages.texts().isEmpty()
                                 ? QStringLiteral("no answer")
@@ -109,17 +73,18 @@ QString DeviceSession::connectTcp(const LinkChoice& choice) {
         return QStringLiteral("cannot connect to the device: %1").arg(why);
     }
     const auto& host = state.link.hostAddresses[std::size_t(state.link.selectedConnection)];
-    selectedName_ = QStringLiteral("%1.%2.%3.%4:%5")
-                        .arg(host[0])
-                        .arg(host[1])
-                        .arg(host[2])
-                        .arg(host[3])
-                        .arg(portFromText(state.link.portNumberText.view()));
-    targets_ = {Target{selectedName_, 0}};
+    addDevice(QStringLiteral("%1.%2.%3.%4:%5")
+                  .arg(host[0])
+                  .arg(host[1])
+                  .arg(host[2])
+                  .arg(host[3])
+                  .arg(portFromText(state.link.portNumberText.view())));
     return {};
 }
 
 QString DeviceSession::listen(const LinkChoice& choice) {
+    // No device is the link's own target: each has a channel of its own.
+    state.link.selectedConnection = -1;
     if (!tcp_.startListening())
         return QStringLiteral("cannot listen: %1").arg(messages.texts().join(QStringLiteral(", ")));
     QEventLoop loop;
@@ -133,7 +98,6 @@ QString DeviceSession::listen(const LinkChoice& choice) {
     if (tcp_.connectionCount() == 0)
         return QStringLiteral("no device connected within %1 s").arg(choice.waitSeconds);
 
-    targets_.clear();
     missingTargets_.clear();
     auto nameOf = [this](int entry) {
         return QStringLiteral("%1 %2").arg(entry).arg(
@@ -145,7 +109,7 @@ QString DeviceSession::listen(const LinkChoice& choice) {
     if (choice.targets.isEmpty()) {
         for (int entry = TcpLink::firstConnection; entry <= TcpLink::lastConnection; ++entry) {
             if (inUse(entry))
-                targets_.append(Target{nameOf(entry), entry});
+                addDevice(nameOf(entry), entry);
         }
     }
     for (const QString& wanted : choice.targets) {
@@ -159,78 +123,31 @@ QString DeviceSession::listen(const LinkChoice& choice) {
                 found = entry;
         }
         if (found)
-            targets_.append(Target{nameOf(found), found});
+            addDevice(nameOf(found), found);
         else
             missingTargets_.append(wanted);
     }
     return {};
 }
 
-QList<DeviceSession::Target> DeviceSession::targets() const {
-    return targets_;
+void DeviceSession::addDevice(const QString& name, int connection) {
+    devices_.push_back(std::make_unique<TargetDevice>(
+        name, connection, state.link, serial_, tcp_,
+        connection == 0 ? nullptr : tcp_.openConnectionChannel(connection)));
 }
 
-void DeviceSession::select(const Target& target) {
-    selectedName_ = target.name;
-    // As the server dialog chooses a device; one that has left meanwhile is no target, and the
-    // command fails rather than reach another device.
-    if (state.link.isTcp() && state.link.isServer()) {
-        state.link.selectedConnection = target.connection;
-        tcp_.chooseTarget(target.connection);
-    }
-}
-
-ExchangeResult DeviceSession::exchange(const QByteArray& line) {
-    messages.clear();
-    reply_.reset();
+void DeviceSession::waitForDevices() {
+    const auto allSettled = [this] {
+        return std::all_of(devices_.begin(), devices_.end(),
+                           [](const auto& device) { return device->isSettled(); });
+    };
     QEventLoop loop;
-    wait_ = &loop;
-    if (!state.link.isTcp())
-        drainTimer_.start();
-    sender_.send(line);
-    if (!reply_ && isWaiting())
-        loop.exec();
-    wait_ = nullptr;
-    drainTimer_.stop();
-
-    ExchangeResult result;
-    if (reply_ && reply_->isEmpty()) {
-        result.outcome = Outcome::DeviceError;
-        result.meaning = QStringLiteral("a line too long to be a reply");
-    } else if (reply_) {
-        QByteArray reply = *reply_;
-        while (reply.endsWith('\n') || reply.endsWith('\r'))
-            reply.chop(1);
-        result = classifyReply(reply);
-    } else if (!state.link.isTcp() && state.link.isRs485() &&
-               state.link.slaveAddress >= LinkConfiguration::broadcastAddress) {
-        result.outcome = Outcome::Ok; // a broadcast is never answered
+    for (const auto& device : devices_) {
+        connect(device.get(), &TargetDevice::settled, &loop, [&] {
+            if (allSettled())
+                loop.quit();
+        });
     }
-    result.messages = messages.texts();
-    return result;
-}
-
-void DeviceSession::replyHandled(QByteArray line) {
-    if (!wait_ || reply_)
-        return;
-    if (!state.link.isTcp() && state.link.isRs485())
-        line = line.mid(2); // the answering device's address
-    reply_ = line;
-    wait_->quit();
-}
-
-void DeviceSession::endWaitWhenOver() {
-    if (wait_ && !isWaiting())
-        wait_->quit();
-}
-
-bool DeviceSession::isWaiting() const {
-    // A line that has arrived ends the sender's wait before it is interpreted.
-    if (sender_.hasLinesToInterpret())
-        return true;
-    if (state.link.isTcp())
-        return sender_.isAwaitingTcpReply();
-    // A broadcast gets no reply, but zevctl must not close the port before the line has left:
-    // the serial link's own write time-out bounds this wait.
-    return sender_.exchange().replyPending != 0 || serial_.pendingOutput() > 0;
+    if (!allSettled())
+        loop.exec();
 }

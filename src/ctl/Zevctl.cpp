@@ -1,20 +1,20 @@
 #include "ctl/Zevctl.h"
 
-#include "core/TrafficLogFile.h"
 #include "core/FileReplacement.h"
+#include "core/TrafficLogFile.h"
 #include "ctl/CtlCommands.h"
 #include "ctl/DeviceArguments.h"
+#include "ctl/DeviceReports.h"
 #include "ctl/DeviceSession.h"
+#include "ctl/DocumentRuns.h"
 #include "ctl/TitleTable.h"
 #include "document/DatFile.h"
+#include "glyphs/GlyphFile.h"
 #include "link/LinkSettings.h"
 
 #include <QCommandLineParser>
 #include <QFile>
 #include <QFileInfo>
-#include <QJsonArray>
-#include <QJsonDocument>
-#include <QJsonObject>
 #include <QTemporaryDir>
 #include <memory>
 
@@ -24,7 +24,10 @@ struct Run {
     QCommandLineParser parser;
     QTextStream& out;
     QTextStream& err;
+    const ZevctlSetup& setup;
     bool json = false;
+
+    ReportStreams streams() const { return {out, err, json}; }
 };
 
 const QCommandLineOption serialOption(QStringLiteral("serial"),
@@ -73,6 +76,10 @@ const QCommandLineOption
     skipBadOption(QStringLiteral("skip-bad"),
                   QStringLiteral("titles import: leave out titles that cannot be sent."));
 const QCommandLineOption
+    positionOption(QStringLiteral("position"),
+                   QStringLiteral("insert-glyph: the character position, 1-14 (1)."),
+                   QStringLiteral("P"));
+const QCommandLineOption
     helpOption(QStringList{QStringLiteral("h"), QStringLiteral("help")},
                QStringLiteral("Help, also for a command: zevctl page --help."));
 
@@ -93,18 +100,6 @@ void printHelp(Run& run, const CtlCommand* command) {
         run.out << "  " << each.name << ' ' << each.arguments << "\n";
     run.out << "\nExit codes: 0 ok, 1 device error, 2 bad usage or input, 3 link failure or no "
                "answer.\n";
-}
-
-QString outcomeWord(Outcome outcome) {
-    switch (outcome) {
-    case Outcome::Ok:
-        return QStringLiteral("ok");
-    case Outcome::DeviceError:
-        return QStringLiteral("device error");
-    case Outcome::NoAnswer:
-        break;
-    }
-    return QStringLiteral("no answer");
 }
 
 std::optional<LinkChoice> linkChoice(Run& run, QString& error) {
@@ -176,14 +171,18 @@ std::optional<LinkChoice> linkChoice(Run& run, QString& error) {
     return choice;
 }
 
-ExitCode runDeviceCommand(Run& run, const CtlCommand& command, const QByteArray& line) {
+// The session with its devices, the link up; nothing when it did not come up (the reason on
+// err, the exit code in failure).
+std::unique_ptr<DeviceSession> openSession(Run& run, QTemporaryDir& portFolder, ExitCode& failure) {
     QString error;
     const auto choice = linkChoice(run, error);
-    if (!choice)
-        return usage(run, error);
-
+    failure = ExitCode::BadInput;
+    if (!choice) {
+        usage(run, error);
+        return nullptr;
+    }
+    failure = ExitCode::LinkFailure;
     // The serial link finds its port under the name COM1 in its configuration folder.
-    QTemporaryDir portFolder;
     QString folder = run.parser.isSet(configOption) ? run.parser.value(configOption)
                                                     : ConfigFolder::standard().path();
     if (choice->kind != LinkKind::Settings)
@@ -193,7 +192,7 @@ ExitCode runDeviceCommand(Run& run, const CtlCommand& command, const QByteArray&
         if (!QFileInfo::exists(path) ||
             !QFile::link(path, portFolder.filePath(QStringLiteral("COM1")))) {
             run.err << "zevctl: cannot open the serial port " << path << "\n";
-            return ExitCode::LinkFailure;
+            return nullptr;
         }
     }
     auto session = std::make_unique<DeviceSession>(ConfigFolder(folder));
@@ -204,71 +203,71 @@ ExitCode runDeviceCommand(Run& run, const CtlCommand& command, const QByteArray&
     const QString linkError = session->open(*choice);
     if (!linkError.isEmpty()) {
         run.err << "zevctl: " << linkError << "\n";
-        return ExitCode::LinkFailure;
+        return nullptr;
     }
-
-    ExitCode exitCode = ExitCode::Ok;
-    QJsonArray devices;
-    for (const QString& missing : session->missingTargets()) {
-        exitCode = ExitCode::LinkFailure;
-        run.err << missing << ": not connected\n";
-        devices.append(QJsonObject{{QStringLiteral("device"), missing},
-                                   {QStringLiteral("result"), QStringLiteral("not connected")}});
-    }
-    for (const DeviceSession::Target& target : session->targets()) {
-        session->select(target);
-        const ExchangeResult result = session->exchange(line);
-        if (result.outcome == Outcome::NoAnswer)
-            exitCode = ExitCode::LinkFailure;
-        else if (result.outcome == Outcome::DeviceError && exitCode == ExitCode::Ok)
-            exitCode = ExitCode::DeviceError;
-        const QString reply = QString::fromLatin1(result.reply);
-        devices.append(
-            QJsonObject{{QStringLiteral("device"), target.name},
-                        {QStringLiteral("result"), outcomeWord(result.outcome)},
-                        {QStringLiteral("reply"), reply},
-                        {QStringLiteral("meaning"), result.meaning},
-                        {QStringLiteral("messages"), QJsonArray::fromStringList(result.messages)}});
-        if (run.json)
-            continue;
-        QTextStream& stream = result.outcome == Outcome::Ok ? run.out : run.err;
-        stream << target.name << ": " << outcomeWord(result.outcome);
-        if (!reply.isEmpty())
-            stream << ' ' << reply;
-        if (!result.meaning.isEmpty())
-            stream << " (" << result.meaning << ')';
-        if (!result.messages.isEmpty())
-            stream << ": " << result.messages.join(QStringLiteral(", "));
-        stream << "\n";
-    }
-    if (run.json) {
-        QByteArray sent = line;
-        sent.chop(2);
-        const QJsonObject report{{QStringLiteral("command"), command.name},
-                                 {QStringLiteral("line"), QString::fromLatin1(sent)},
-                                 {QStringLiteral("devices"), devices},
-                                 {QStringLiteral("exitCode"), int(exitCode)}};
-        run.out << QJsonDocument(report).toJson(QJsonDocument::Indented);
-    }
-    return exitCode;
+    return session;
 }
 
-std::optional<SettingsDocument> readDocument(Run& run, const QString& path) {
-    QFile file(path);
-    SettingsDocument document;
-    if (!file.open(QIODevice::ReadOnly) || !readDatFile(file, document)) {
-        run.err << "zevctl: cannot read the settings file " << path << ": "
-                << (file.isOpen() ? QStringLiteral("not a settings file") : file.errorString())
-                << "\n";
-        return std::nullopt;
+// The glyph that a device answered a glyph read with, into its file (one per device when there
+// are several).
+void saveGlyphRead(const QString& path, TargetDevice& device, bool several,
+                   ExchangeResult& result) {
+    if (result.outcome != Outcome::Ok || !result.reply.startsWith("FBM"))
+        return;
+    const QString target = devicePath(path, device.connection, several);
+    QString whyNot;
+    if (replaceFile(
+            target, [&](QIODevice& file) { return writeGlyphFile(file, device.state.glyphSample); },
+            &whyNot)) {
+        result.details.append(QStringLiteral("saved %1").arg(target));
+    } else {
+        result.outcome = Outcome::DeviceError;
+        result.details.append(QStringLiteral("cannot write %1: %2").arg(target, whyNot));
     }
-    return document;
+}
+
+// One line to every device at once; each waits for its own reply.
+ExitCode runDeviceCommand(Run& run, const CtlCommand& command, const ComposedLine& composed) {
+    QTemporaryDir portFolder;
+    ExitCode failure = ExitCode::Ok;
+    const auto session = openSession(run, portFolder, failure);
+    if (!session)
+        return failure;
+    for (const auto& device : session->devices())
+        device->startExchange(composed.line, composed.readsGlyph);
+    session->waitForDevices();
+
+    QList<DeviceReport> reports;
+    for (const auto& device : session->devices()) {
+        ExchangeResult result = device->result();
+        if (composed.readsGlyph)
+            saveGlyphRead(composed.glyphFile, *device, session->devices().size() > 1, result);
+        reports.append(DeviceReport{device->name, result});
+    }
+    QByteArray sent = composed.line;
+    sent.chop(2);
+    return reportDevices(run.streams(),
+                         QJsonObject{{QStringLiteral("command"), command.name},
+                                     {QStringLiteral("line"), QString::fromLatin1(sent)}},
+                         reports, session->missingTargets());
+}
+
+ExitCode runDocumentCommand(Run& run, const CtlCommand& command, const QString& path) {
+    const auto prepared = prepareDocumentRun(command.action, path, run.err);
+    if (!prepared)
+        return ExitCode::BadInput;
+    QTemporaryDir portFolder;
+    ExitCode failure = ExitCode::Ok;
+    const auto session = openSession(run, portFolder, failure);
+    if (!session)
+        return failure;
+    return runDocument(*prepared, command.name, *session, run.streams(), run.setup);
 }
 
 ExitCode runTitles(Run& run, const QStringList& arguments) {
     const QString action = arguments.value(0);
     if (action == QLatin1String("export") && arguments.size() == 2) {
-        const auto document = readDocument(run, arguments[1]);
+        const auto document = readDocument(arguments[1], run.err);
         if (!document)
             return ExitCode::BadInput;
         run.out << QString::fromUtf8(exportTitles(*document));
@@ -277,7 +276,7 @@ ExitCode runTitles(Run& run, const QStringList& arguments) {
     if (action != QLatin1String("import") || arguments.size() != 3)
         return usage(run,
                      QStringLiteral("titles export FILE.dat | titles import FILE.dat TITLES.tsv"));
-    auto document = readDocument(run, arguments[1]);
+    auto document = readDocument(arguments[1], run.err);
     if (!document)
         return ExitCode::BadInput;
     QFile table(arguments[2]);
@@ -306,13 +305,15 @@ ExitCode runTitles(Run& run, const QStringList& arguments) {
 
 } // namespace
 
-ExitCode runZevctl(const QStringList& arguments, QTextStream& out, QTextStream& err) {
-    Run run{{}, out, err};
+ExitCode runZevctl(const QStringList& arguments, QTextStream& out, QTextStream& err,
+                   const ZevctlSetup& setup) {
+    Run run{{}, out, err, setup};
     run.parser.setApplicationDescription(
         QStringLiteral("Drives ZEV-530TQ title generators from the command line."));
     run.parser.addOptions({serialOption, rs485Option, broadcastOption, tcpOption, listenOption,
                            devicesOption, waitOption, targetOption, configOption, jsonOption,
-                           trafficOption, noStoreOption, skipBadOption, helpOption});
+                           trafficOption, noStoreOption, skipBadOption, positionOption,
+                           helpOption});
     run.parser.addPositionalArgument(QStringLiteral("command"), QStringLiteral("What to do."));
     if (!run.parser.parse(arguments))
         return usage(run, run.parser.errorText());
@@ -334,15 +335,18 @@ ExitCode runZevctl(const QStringList& arguments, QTextStream& out, QTextStream& 
     TrafficLogFile trafficLog;
     if (run.parser.isSet(trafficOption) && !trafficLog.open(run.parser.value(trafficOption)))
         return usage(run, trafficLog.errorText());
-    if (!command->compose)
+    if (command->action == CtlAction::Titles)
         return runTitles(run, positional);
     if (positional.size() != command->argumentCount) {
         return usage(run, QStringLiteral("usage: zevctl %1 %2 (example: %3)")
                               .arg(command->name, command->arguments, command->example));
     }
+    if (command->action != CtlAction::SendLine)
+        return runDocumentCommand(run, *command, positional[0]);
     const ComposedLine composed = command->compose(
-        positional, CtlOptions{run.parser.isSet(noStoreOption), run.parser.isSet(skipBadOption)});
+        positional, CtlOptions{run.parser.isSet(noStoreOption), run.parser.isSet(skipBadOption),
+                               run.parser.value(positionOption)});
     if (!composed.error.isEmpty())
         return usage(run, composed.error);
-    return runDeviceCommand(run, *command, composed.line);
+    return runDeviceCommand(run, *command, composed);
 }

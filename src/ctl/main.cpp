@@ -1,3 +1,4 @@
+#include "ctl/StandardError.h"
 #include "ctl/Zevctl.h"
 
 #include <QCoreApplication>
@@ -8,5 +9,7 @@ int main(int argc, char* argv[]) {
     QCoreApplication::setApplicationName(QStringLiteral("zevctl"));
     QTextStream out(stdout);
     QTextStream err(stderr);
-    return int(runZevctl(QCoreApplication::arguments(), out, err));
+    ZevctlSetup setup;
+    setup.progressBar = standardErrorIsTerminal();
+    return int(runZevctl(QCoreApplication::arguments(), out, err, setup));
 }

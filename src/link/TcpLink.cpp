@@ -1,6 +1,7 @@
 #include "link/TcpLink.h"
 
 #include "core/LinkConfiguration.h"
+#include "link/ConnectionChannel.h"
 #include "link/TrafficLog.h"
 
 #include <QHostAddress>
@@ -194,6 +195,7 @@ void TcpLink::closeConnection(QTcpSocket* socket) {
         return;
     }
     discardSocket(socket, this);
+    channels_.remove(socket);
     const int entry = findConnection(socket);
     if (entry < firstConnection)
         return;
@@ -225,6 +227,7 @@ void TcpLink::resetConnectionTable() {
             discardSocket(connection.socket, this);
         connection = Connection{};
     }
+    channels_.clear();
     connectionTable_[0].inUse = 1;
     setTcpConnected(false);
     emit connectionsChanged();
@@ -236,6 +239,16 @@ int TcpLink::findConnection(const QTcpSocket* socket) const {
         return entry.socket == socket;
     });
     return found == table.end() ? 0 : int(found - table.begin());
+}
+
+std::unique_ptr<ConnectionChannel> TcpLink::openConnectionChannel(int entry) {
+    if (entry < firstConnection || entry > lastConnection ||
+        connectionTable_[std::size_t(entry)].inUse == 0)
+        return nullptr;
+    QTcpSocket* socket = connectionTable_[std::size_t(entry)].socket;
+    auto channel = std::make_unique<ConnectionChannel>(socket, trafficName(*socket));
+    channels_.insert(socket, channel.get());
+    return channel;
 }
 
 bool TcpLink::sendToTarget(const QByteArray& bytes) {
@@ -315,7 +328,10 @@ void TcpLink::watchSocket(QTcpSocket* socket) {
 
 void TcpLink::readReceived(QTcpSocket* socket) {
     if (socket != targetSocket()) {
-        socket->readAll(); // a device that is not the target has nothing to say to us
+        if (ConnectionChannel* channel = channels_.value(socket))
+            channel->readReceived();
+        else
+            socket->readAll(); // a device that is not the target has nothing to say to us
         return;
     }
     // No more than the held lines leave room for; the rest waits in the socket and the system.

@@ -6,10 +6,14 @@
 
 #include <QAbstractSocket>
 #include <QByteArrayView>
+#include <QHash>
+#include <QPointer>
 #include <array>
+#include <memory>
 #include <optional>
 
 struct LinkConfiguration;
+class ConnectionChannel;
 class QTcpServer;
 class QTcpSocket;
 
@@ -74,6 +78,11 @@ public:
     // The lowest entry 0 to 96 that holds the socket; 0 when none does.
     int findConnection(const QTcpSocket* socket) const;
 
+    // Server role: a channel of its own for the device of the entry, which then gets its lines
+    // whether or not it is the target; nothing when the entry holds no device. The channel
+    // belongs to the caller; the link forgets it when it goes or the device leaves.
+    std::unique_ptr<ConnectionChannel> openConnectionChannel(int entry);
+
     bool sendToTarget(const QByteArray& bytes) override;
     std::optional<QByteArray> takeLine() override;
     void discardPartialLine() override;
@@ -124,5 +133,6 @@ private:
     QTcpServer* server_ = nullptr;
     QTcpSocket* client_ = nullptr;
     bool connecting_ = false; // inside connectToDevice: errors are its own to report
+    QHash<const QTcpSocket*, QPointer<ConnectionChannel>> channels_;
     ReplyLineAssembler assembler_;
 };

@@ -81,6 +81,7 @@ void CommandSender::checkReplyTimeout() {
     if (ticks > 5) {
         exchange_.replyPending = 0;
         exchange_.replyWaitTicks = 0;
+        exchange_.glyphReadPending = 0; // no answer is coming that would end the glyph read
         boxes_.showStopError(QStringLiteral("No Connect"));
     }
 }
@@ -88,6 +89,7 @@ void CommandSender::checkReplyTimeout() {
 void CommandSender::expireTcpReplyWait() {
     tcpReplyTimer_.stop();
     tcp_.discardPartialLine();
+    exchange_.glyphReadPending = 0; // no answer is coming that would end the glyph read
     if (state_.running == 0)
         return; // the program is ending; nobody is waiting for the answer
     exchange_.exchangeFailed = 1;

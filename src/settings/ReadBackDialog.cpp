@@ -1,12 +1,9 @@
 #include "settings/ReadBackDialog.h"
 
-#include "protocol/CommandSender.h"
-#include "settings/DialogContext.h"
-#include "settings/ReadBackCommands.h"
 #include "ui_ReadBackDialog.h"
 
 ReadBackDialog::ReadBackDialog(DialogContext& context, QWidget* parent)
-    : TransferDialog(context, {readBackStepCount, readBackStepCount + 1, interval, {}}, parent),
+    : TransferDialog(context, TransferKind::ReadBack, parent),
       form_(std::make_unique<Ui::ReadBackDialog>()) {
     form_->setupUi(this);
     setUp({form_->readButton, form_->percentageEdit, form_->progressBar, form_->slaveAddressList,
@@ -15,10 +12,3 @@ ReadBackDialog::ReadBackDialog(DialogContext& context, QWidget* parent)
 }
 
 ReadBackDialog::~ReadBackDialog() = default;
-
-bool ReadBackDialog::runStep(int step) {
-    const QByteArray request = readBackRequest(step);
-    if (!request.isEmpty())
-        context().sender.send(request);
-    return true;
-}

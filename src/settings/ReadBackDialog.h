@@ -9,19 +9,15 @@ class ReadBackDialog;
 }
 
 // The maintenance read-back: reads every setting and all 256 titles from the device into the
-// document, one request every 400 ms. The reply handler stores what comes back and shows
+// document (TransferRun's read-back). The reply handler stores what comes back and shows
 // "Read ＯＫ" when the last title has been stored.
 class ReadBackDialog : public TransferDialog {
     Q_OBJECT
 public:
     static constexpr int number = 118;
-    static constexpr int interval = 400;
 
     ReadBackDialog(DialogContext& context, QWidget* parent = nullptr);
     ~ReadBackDialog() override;
-
-protected:
-    bool runStep(int step) override;
 
 private:
     std::unique_ptr<Ui::ReadBackDialog> form_;

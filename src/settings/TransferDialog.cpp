@@ -5,19 +5,17 @@
 #include "protocol/MessageBoxes.h"
 #include "settings/DialogContext.h"
 #include "settings/DialogSetup.h"
+#include "settings/TitleCommands.h"
 
 #include <QComboBox>
 #include <QLineEdit>
 #include <QProgressBar>
 #include <QPushButton>
 
-TransferDialog::TransferDialog(DialogContext& context, const Run& run, QWidget* parent)
-    : QDialog(parent), context_(context), run_(run),
-      pacer_(
-          context, QStringLiteral("runTimer"), [this](int sequenceStep) { step(sequenceStep); },
-          this) {
-    // Back to idle with the dialog open; the percentage and the bar stay where they were.
-    connect(&pacer_, &TransferPacer::failed, this, [this] { controls_.close->setEnabled(true); });
+TransferDialog::TransferDialog(DialogContext& context, TransferKind kind, QWidget* parent)
+    : QDialog(parent), context_(context), run_(context, kind, this) {
+    connect(&run_, &TransferRun::stepped, this, &TransferDialog::showStep);
+    connect(&run_, &TransferRun::ended, this, &TransferDialog::finish);
 }
 
 void TransferDialog::setUp(const Controls& controls, const QString& connectionCaption) {
@@ -30,30 +28,28 @@ void TransferDialog::setUp(const Controls& controls, const QString& connectionCa
 }
 
 void TransferDialog::reject() {
-    if (!pacer_.isRunning())
+    if (!run_.isRunning())
         done(2);
 }
 
 void TransferDialog::start() {
-    if (pacer_.begin(run_.interval))
+    if (run_.start())
         controls_.close->setEnabled(false);
 }
 
-void TransferDialog::step(int sequenceStep) {
-    const bool carriedOut = runStep(sequenceStep);
-    controls_.percentage->setText(QString::number(sequenceStep * 100 / run_.percentageBase));
+void TransferDialog::showStep(int sequenceStep) {
+    controls_.percentage->setText(QString::number(sequenceStep * 100 / run_.percentageBase()));
     controls_.progress->setValue(controls_.progress->value() + 1);
-    context_.sender.setSequenceStep(sequenceStep + 1);
-    if (sequenceStep >= run_.stepCount || !carriedOut)
-        finish();
-    if (!carriedOut)
-        context_.boxes.showError(run_.failureText);
 }
 
-void TransferDialog::finish() {
-    pacer_.end();
+void TransferDialog::finish(TransferRun::Ending ending) {
     controls_.close->setEnabled(true);
+    // A failed run leaves the dialog open, the percentage and the bar where they were.
+    if (ending == TransferRun::Ending::Failed)
+        return;
     controls_.percentage->setText(QStringLiteral("   "));
     controls_.progress->setValue(0);
     done(2);
+    if (ending == TransferRun::Ending::Refused)
+        context_.boxes.showError(titleRefusedMessage);
 }

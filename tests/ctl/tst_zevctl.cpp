@@ -1,7 +1,10 @@
 #include "ctl/DeviceSession.h"
+#include "ctl/ProgressBar.h"
 #include "ctl/Zevctl.h"
 #include "document/DatFile.h"
+#include "glyphs/GlyphFile.h"
 #include "link/LinkSettings.h"
+#include "protocol/JisConversion.h"
 #include "protocol/ShiftJisText.h"
 #include "sim/Device.h"
 #include "sim/TcpDeviceClients.h"
@@ -10,6 +13,7 @@
 #include "sim/SerialDeviceBus.h"
 #endif
 
+#include <QDir>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -27,13 +31,40 @@ struct Ran {
     QString err;
 };
 
-Ran zevctl(const QStringList& arguments) {
+// Takes a device's run over: its timer silenced, the next tick as soon as the answer to the line
+// before has been acted on (or its wait has ended otherwise, which a slow check catches), so that
+// a run of 280 steps takes no longer than its answers.
+class TickDriver : public QObject {
+public:
+    explicit TickDriver(TargetDevice& device) : QObject(device.run()), device_(device) {
+        device.run()->findChild<QTimer*>("runTimer")->blockSignals(true);
+        connect(&device.sender.replies(), &ReplyHandler::replyHandled, this, &TickDriver::next,
+                Qt::QueuedConnection);
+        connect(&check_, &QTimer::timeout, this, &TickDriver::next);
+        check_.start(20);
+        QMetaObject::invokeMethod(this, &TickDriver::next, Qt::QueuedConnection);
+    }
+    void next() {
+        while (device_.run()->isRunning() && !device_.isWaiting())
+            device_.run()->tick();
+    }
+
+private:
+    TargetDevice& device_;
+    QTimer check_;
+};
+
+ZevctlSetup drivenTicks(bool progressBar = false) {
+    return ZevctlSetup{progressBar, [](TargetDevice& device) { new TickDriver(device); }};
+}
+
+Ran zevctl(const QStringList& arguments, const ZevctlSetup& setup = drivenTicks()) {
     QString out;
     QString err;
     QTextStream outStream(&out);
     QTextStream errStream(&err);
     const ExitCode code =
-        runZevctl(QStringList{QStringLiteral("zevctl")} + arguments, outStream, errStream);
+        runZevctl(QStringList{QStringLiteral("zevctl")} + arguments, outStream, errStream, setup);
     outStream.flush();
     errStream.flush();
     return {code, out, err};
@@ -50,10 +81,47 @@ void writeFile(const QString& path, const QByteArray& bytes) {
     QVERIFY(file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size());
 }
 
-QString writeDocument(const QTemporaryDir& folder, const SettingsDocument& document) {
-    const QString dat = folder.filePath(QStringLiteral("show.dat"));
+QString writeDocument(const QTemporaryDir& folder, const SettingsDocument& document,
+                      const QString& name = QStringLiteral("show.dat")) {
+    const QString dat = folder.filePath(name);
     QFile out(dat);
     return out.open(QIODevice::WriteOnly) && writeDatFile(out, document) ? dat : QString();
+}
+
+QByteArray readFile(const QString& path) {
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+// A glyph whose digits run through 0 to F.
+GlyphSample patternGlyph() {
+    GlyphSample sample = AppState::filledGlyphSample();
+    for (int digit = 0; digit < AppState::glyphDigitCount; ++digit)
+        sample[std::size_t(digit)] = "0123456789ABCDEF"[digit % 16];
+    return sample;
+}
+
+// Every kind of field away from its start value; titles of kanji without trailing spaces, so
+// that what is read back is the same file.
+std::unique_ptr<SettingsDocument> showDocument() {
+    auto document = std::make_unique<SettingsDocument>();
+    for (int index = 0; index < SettingsDocument::titleCount; ++index) {
+        const int area = index / SettingsDocument::pageCount;
+        const int page = index % SettingsDocument::pageCount;
+        document->titleDisplayOn[area][page] = index % 3 != 0;
+        document->autoSwitchTimes[area][page] = (index * 7 + 3) % 100;
+        for (int at = 0; at <= index % 14 && index % 5 != 0; ++at) {
+            const int sjis = jisToSjis(0x3021 + (index * 5 + at) % 94);
+            document->titleTexts[std::size_t(index)].append(char(sjis >> 8));
+            document->titleTexts[std::size_t(index)].append(char(sjis & 0xFF));
+        }
+    }
+    document->startupPage = {64, 12, 63, 1};
+    document->displayPage = {5, 64, 33, 63};
+    document->displayPosition = {0, 15, 3, 12};
+    document->whiteLevel = 3;
+    document->edgeLevel = 0;
+    return document;
 }
 
 } // namespace
@@ -70,6 +138,11 @@ private slots:
     void settingsFileChoosesTheLink();
     void titlesRoundTripKeepsTheRestOfTheFile();
     void titlesImportRefusesUnsendableTitles();
+    void glyphRoundTrip();
+    void sendAllThenVerify_data();
+    void sendAllThenVerify();
+    void devicesRunInParallel();
+    void progressLine();
 };
 
 // Each command's line byte for byte; a refusal (E3, MENU) is reported with its meaning.
@@ -93,6 +166,14 @@ void TestZevctl::commandsReachTheDeviceOverTcp_data() {
     row("title not stored", {"title", "2B", "64", QStringLiteral("天気"), "--no-store"},
         "CN02B6445373524" + QByteArray("2121").repeated(12));
     row("raw line", {"send", "CWL2"}, "CWL2");
+    row("display off", {"display", "1T", "1", "off"}, "CTD01T01OF");
+    row("display on", {"display", "2B", "64", "ON"}, "CTD02B64ON");
+    row("switch time", {"switch-time", "1B", "9", "99"}, "AST01B0999");
+    row("insert glyph", {"insert-glyph", "1B", "12", "5", "--position", "3"}, "G05C01B12I03");
+    row("insert glyph first place", {"insert-glyph", "2B", "64", "28"}, "G28C02B64I01");
+    const GlyphSample glyph = patternGlyph();
+    row("glyph register", {"glyph-register", "9", "GLYPH"},
+        "GR09" + QByteArray(glyph.data(), AppState::glyphDigitCount));
     row("command error", {"page", "1T", "1"}, "P01T01", "E3",
         QStringLiteral("device error E3 (command error): Socket Command"));
     row("menu", {"level", "edge", "2"}, "CEL2", "MENU",
@@ -105,6 +186,11 @@ void TestZevctl::commandsReachTheDeviceOverTcp() {
     QFETCH(QByteArray, line);
     QFETCH(QByteArray, refusal);
     QFETCH(QString, report);
+    QTemporaryDir folder;
+    QFile glyphFile(folder.filePath(QStringLiteral("glyph.txt")));
+    QVERIFY(glyphFile.open(QIODevice::WriteOnly) && writeGlyphFile(glyphFile, patternGlyph()));
+    glyphFile.close();
+    arguments.replaceInStrings(QStringLiteral("GLYPH"), glyphFile.fileName());
     sim::TcpDeviceServer server;
     QVERIFY(server.listen());
     if (!refusal.isEmpty())
@@ -158,6 +244,13 @@ void TestZevctl::badInputChangesNothing() {
         {{"title", "1T", "1", "ABC"}, "半角文字は送れません"},
         {{"title", "1T", "1", "😀"}, "no Shift-JIS form"},
         {{"send", "P01\tT01"}, "printable ASCII"},
+        {{"switch-time", "1T", "1", "100"}, "bad seconds \"100\""},
+        {{"display", "1T", "auto", "on"}, "bad page \"auto\""},
+        {{"insert-glyph", "1T", "1", "29"}, "bad glyph number \"29\""},
+        {{"insert-glyph", "1T", "1", "2", "--position", "15"}, "bad --position \"15\""},
+        {{"glyph-read", "29", "out.txt"}, "外字登録番号"},
+        {{"glyph-register", "1", "/nonexistent/glyph.txt"}, "cannot read the glyph file"},
+        {{"send-all", "/nonexistent/show.dat"}, "cannot read the settings file"},
         {{"reboot"}, "unknown command \"reboot\""},
         {{"--listen", "9004", "page", "1T", "1"}, "choose one of"}};
     for (const auto& [arguments, message] : cases) {
@@ -173,22 +266,32 @@ void TestZevctl::badInputChangesNothing() {
 
 void TestZevctl::noAnswerEndsTheWait() {
     // A device that says nothing: the program's reply wait, its end driven here; the next
-    // exchange goes on as usual. (The serial wait's ticks: tst_commandsender.)
+    // exchange goes on as usual, also a glyph read after one that got no answer. (The serial
+    // wait's ticks: tst_commandsender.)
     sim::TcpDeviceServer server;
     QVERIFY(server.listen());
-    server.device()->ignoreNext(1);
+    server.device()->ignoreNext(2);
     QTemporaryDir folder;
-    DeviceSession tcp{ConfigFolder(folder.path())};
+    DeviceSession session{ConfigFolder(folder.path())};
     LinkChoice choice;
     choice.kind = LinkKind::TcpClient;
     choice.host = QStringLiteral("127.0.0.1");
     choice.port = QString::number(server.serverPort());
-    QCOMPARE(tcp.open(choice), QString());
-    QTimer::singleShot(0, &tcp, [&] { tcp.sender().expireTcpReplyWait(); });
-    const ExchangeResult result = tcp.exchange("P01T01\r\n");
+    QCOMPARE(session.open(choice), QString());
+    TargetDevice& device = *session.devices().front();
+    const auto exchange = [&](const QByteArray& line, bool readsGlyph, bool answered) {
+        if (!answered)
+            QTimer::singleShot(0, &device, [&] { device.sender.expireTcpReplyWait(); });
+        device.startExchange(line, readsGlyph);
+        session.waitForDevices();
+        return device.result();
+    };
+    const ExchangeResult result = exchange("P01T01\r\n", false, false);
     QCOMPARE(result.outcome, Outcome::NoAnswer);
     QCOMPARE(result.messages, QStringList{QStringLiteral("Answer が､きません")});
-    QCOMPARE(tcp.exchange("P01T02\r\n").reply, QByteArray("GO"));
+    QCOMPARE(exchange("RFBMBA65\r\n", true, false).outcome, Outcome::NoAnswer);
+    QCOMPARE(device.sender.exchange().glyphReadPending, 0);
+    QVERIFY(exchange("RFBMBA65\r\n", true, true).reply.startsWith("FBMBA65"));
 }
 
 void TestZevctl::settingsFileChoosesTheLink() {
@@ -255,6 +358,129 @@ void TestZevctl::titlesImportRefusesUnsendableTitles() {
 
     QCOMPARE(int(zevctl({"titles", "import", dat, tsv, "--skip-bad"}).code), 0);
     QCOMPARE(firstTitles(), QStringLiteral("1T\t1\t晴れ\n1T\t2"));
+}
+
+// A glyph file goes to the device and comes back the same from a read of its number.
+void TestZevctl::glyphRoundTrip() {
+    sim::TcpDeviceServer server;
+    QVERIFY(server.listen());
+    QTemporaryDir folder;
+    const QString sent = folder.filePath(QStringLiteral("sent.txt"));
+    const QString read = folder.filePath(QStringLiteral("read.txt"));
+    QFile file(sent);
+    QVERIFY(file.open(QIODevice::WriteOnly) && writeGlyphFile(file, patternGlyph()));
+    file.close();
+    const QStringList device{"--tcp", QStringLiteral("127.0.0.1:%1").arg(server.serverPort())};
+    QCOMPARE(int(zevctl(device + QStringList{"glyph-register", "27", sent}).code), 0);
+    const Ran ran = zevctl(device + QStringList{"glyph-read", "27", read});
+    QCOMPARE(int(ran.code), 0);
+    QVERIFY2(ran.out.endsWith(QStringLiteral("saved %1\n").arg(read)), qPrintable(ran.out));
+    QCOMPARE(server.device()->receivedLines().last(), QByteArray("RFBMBB21"));
+    QCOMPARE(readFile(read), readFile(sent));
+}
+
+// The whole document goes out at the program's steps, comes back the same (as a field check and
+// as the file a read-back writes), and a field changed on the device is named.
+void TestZevctl::sendAllThenVerify_data() {
+    QTest::addColumn<bool>("rs485");
+    QTest::newRow("TCP") << false;
+#ifdef ZEV_SIM_POSIX
+    QTest::newRow("RS-485") << true;
+#endif
+}
+
+void TestZevctl::sendAllThenVerify() {
+    QFETCH(bool, rs485);
+    QTemporaryDir folder;
+    const auto document = showDocument();
+    const QString dat = writeDocument(folder, *document);
+    const QString readBack = folder.filePath(QStringLiteral("device.dat"));
+    sim::TcpDeviceServer server;
+    QStringList link;
+    sim::Device* device = server.device();
+#ifdef ZEV_SIM_POSIX
+    sim::SerialDeviceBus bus({0, 5});
+    if (rs485) {
+        const QString path = folder.filePath(QStringLiteral("line"));
+        QVERIFY(bus.open() && bus.linkSlave(path));
+        link = QStringList{"--serial", path, "--rs485", "5"};
+        device = bus.device(1);
+    }
+#endif
+    if (!rs485) {
+        QVERIFY(server.listen());
+        link = QStringList{"--tcp", QStringLiteral("127.0.0.1:%1").arg(server.serverPort())};
+    }
+
+    Ran ran = zevctl(link + QStringList{"send-all", dat});
+    QCOMPARE(int(ran.code), 0);
+    const QList<QByteArray>& lines = device->receivedLines();
+    QCOMPARE(lines.size(), 278);
+    QCOMPARE(lines[0], "CT01T01" + QByteArray("2121").repeated(14));
+    QCOMPARE(lines[261], "CTD01B" + QByteArray("NNF").repeated(22).left(64));
+    QCOMPARE(lines.mid(264, 2), (QList<QByteArray>{"CWL3", "CEL0"}));
+    QCOMPARE(lines.last(), QByteArray("P02B64"));
+
+    ran = zevctl(link + QStringList{"verify", dat}, drivenTicks(true));
+    QVERIFY2(ran.code == ExitCode::Ok, qPrintable(ran.err));
+    QVERIFY2(ran.err.contains(QStringLiteral("100 %")), qPrintable(ran.err));
+    QCOMPARE(int(zevctl(link + QStringList{"read-back", readBack}).code), 0);
+    QCOMPARE(readFile(readBack), readFile(dat));
+
+    device->respond("CTDPO01B03\r\n");
+    device->respond("CT02T05" + QByteArray("3021").repeated(14) + "\r\n");
+    ran = zevctl(link + QStringList{"--json", "verify", dat});
+    QCOMPARE(int(ran.code), 1);
+    const QJsonObject report = QJsonDocument::fromJson(ran.out.toUtf8()).object();
+    const QJsonObject only = report.value("devices")[0].toObject();
+    QCOMPARE(only.value("result").toString(), "differs");
+    QCOMPARE(
+        only.value("details").toArray().toVariantList(),
+        (QVariantList{QStringLiteral("1B position: 15 in the file, 3 on the device"),
+                      QStringLiteral("2T page 5 title: 「%1」 in the file, 「%2」 on the device")
+                          .arg(ShiftJisText::decode(document->titleTexts[132].view()),
+                               QString(14, QChar(0x4E9C)))}));
+#ifdef ZEV_SIM_POSIX
+    if (rs485)
+        QVERIFY(bus.device(0)->receivedLines().isEmpty());
+#endif
+}
+
+// Three devices in the server role, each on its own connection at its own pace: one reads back
+// whole, one refuses a line, one drops off the network; each gets its own summary.
+void TestZevctl::devicesRunInParallel() {
+    const quint16 port = freePort();
+    sim::TcpDeviceClients clients(3);
+    clients.setReconnectInterval(20);
+    clients.connectToProgram(QStringLiteral("127.0.0.1"), port);
+    clients.device(1)->refuseNext(1, "E2");
+    connect(clients.device(2), &sim::Device::lineReceived, this, [&] {
+        if (clients.device(2)->receivedLines().size() == 40)
+            clients.disconnectDevice(2);
+    });
+    QTemporaryDir folder;
+    const QString dat = folder.filePath(QStringLiteral("fleet.dat"));
+    const Ran ran = zevctl({"--listen", QString::number(port), "--devices", "3", "read-back", dat});
+    QCOMPARE(int(ran.code), 3);
+    QCOMPARE(clients.device(0)->receivedLines().size(), 278);
+    QCOMPARE(clients.device(1)->receivedLines(), QList<QByteArray>{"RAST01B"});
+    QCOMPARE(clients.device(2)->receivedLines().size(), 40);
+    QVERIFY2(ran.out.count(QStringLiteral(": ok: Read ＯＫ\n  saved ")) == 1,
+             qPrintable(ran.out + ran.err));
+    QCOMPARE(ran.err.count(QStringLiteral(": device error E2 (overrun error): Socket Over run\n")),
+             1);
+    QCOMPARE(ran.err.count(QStringLiteral(": disconnected: ")), 1);
+    QCOMPARE(QDir(folder.path()).entryList({"fleet-*.dat"}).size(), 1);
+}
+
+// The time left follows the pace so far; nothing is promised before the first step.
+void TestZevctl::progressLine() {
+    QCOMPARE(progressText(0, 280, 400),
+             QStringLiteral("[..............................]   0 %  0:00 elapsed  -:-- left"));
+    QCOMPARE(progressText(140, 280, 91000),
+             QStringLiteral("[###############...............]  50 %  1:31 elapsed  1:31 left"));
+    QCOMPARE(progressText(285, 285, 114000),
+             QStringLiteral("[##############################] 100 %  1:54 elapsed  0:00 left"));
 }
 
 QTEST_GUILESS_MAIN(TestZevctl)

@@ -1,0 +1,8 @@
+#include "ctl/StandardError.h"
+
+#include <io.h>
+#include <stdio.h>
+
+bool standardErrorIsTerminal() {
+    return _isatty(_fileno(stderr)) != 0;
+}

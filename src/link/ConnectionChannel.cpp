@@ -1,0 +1,39 @@
+#include "link/ConnectionChannel.h"
+
+#include "link/TrafficLog.h"
+
+#include <QTcpSocket>
+
+ConnectionChannel::ConnectionChannel(QTcpSocket* socket, const QString& trafficName,
+                                     QObject* parent)
+    : TcpChannel(parent), socket_(socket), trafficName_(trafficName) {
+    connect(socket, &QTcpSocket::disconnected, this, &ConnectionChannel::closed);
+}
+
+bool ConnectionChannel::isOpen() const {
+    return socket_ && socket_->state() == QAbstractSocket::ConnectedState;
+}
+
+bool ConnectionChannel::sendToTarget(const QByteArray& bytes) {
+    if (!isOpen())
+        return false;
+    logTraffic(trafficName_, TrafficDirection::Sent, bytes);
+    return socket_->write(bytes) == bytes.size();
+}
+
+std::optional<QByteArray> ConnectionChannel::takeLine() {
+    auto line = assembler_.takeLine();
+    if (line && socket_)
+        readReceived(); // what the socket held back while the lines were not taken
+    return line;
+}
+
+void ConnectionChannel::readReceived() {
+    if (!socket_)
+        return;
+    const QList<QByteArray> lines = assembler_.readFrom(*socket_);
+    for (const QByteArray& line : lines)
+        logTraffic(trafficName_, TrafficDirection::Received, line);
+    if (!lines.isEmpty())
+        emit lineReceived();
+}
