@@ -5,6 +5,15 @@
 
 namespace {
 
+constexpr qsizetype longestReplyShown = 40;
+
+// A data reply as long as a glyph is cut short in the text report; JSON carries it whole.
+QString shortened(const QString& reply) {
+    if (reply.size() <= longestReplyShown)
+        return reply;
+    return QStringLiteral("%1… (%2 characters)").arg(reply.left(16)).arg(reply.size());
+}
+
 QString outcomeWord(Outcome outcome) {
     switch (outcome) {
     case Outcome::Ok:
@@ -63,7 +72,7 @@ ExitCode reportDevices(const ReportStreams& streams, QJsonObject header,
         QTextStream& stream = result.outcome == Outcome::Ok ? streams.out : streams.err;
         stream << report.device << ": " << outcomeWord(result.outcome);
         if (!reply.isEmpty())
-            stream << ' ' << reply;
+            stream << ' ' << shortened(reply);
         if (!result.meaning.isEmpty())
             stream << " (" << result.meaning << ')';
         if (!result.messages.isEmpty())

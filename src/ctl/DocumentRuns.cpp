@@ -40,7 +40,7 @@ QString devicePath(const QString& path, int connection, bool several) {
                              .arg(info.baseName())
                              .arg(connection)
                              .arg(suffix.isEmpty() ? QString() : QLatin1Char('.') + suffix);
-    return info.dir().filePath(name);
+    return info.path() == QLatin1String(".") ? name : info.dir().filePath(name);
 }
 
 std::optional<SettingsDocument> readDocument(const QString& path, QTextStream& err) {

@@ -10,7 +10,15 @@ here=$(cd "$(dirname "$0")" && pwd)
 work=$(mktemp -d)
 sim=
 trap '[ -z "$sim" ] || kill $sim 2>/dev/null; rm -rf "$work"' EXIT
-cp "$here/../fuzz/corpus/fuzz_dat_file/full-titles.dat" "$work/show.dat"
+# A new document with fourteen kanji in every title.
+cp "$here/../fuzz/corpus/fuzz_dat_file/new-document.dat" "$work/show.dat"
+python3 -c 'def kanji(n):  # the nth kanji of JIS level 1
+    return bytes([0xB0 + n // 94 % 31, 0xA1 + n % 94]).decode("euc_jp")
+for i in range(256):
+    print("%d%s\t%d\t%s" % (i // 128 + 1, "TB"[i // 64 % 2], i % 64 + 1,
+                            "".join(kanji(i * 14 + k) for k in range(14))))' \
+    > "$work/titles.tsv"
+"$build/src/ctl/zevctl" titles import "$work/show.dat" "$work/titles.tsv" --skip-bad
 
 # The simulated devices stay up between the runs and connect again to each new zevctl.
 simulate() { # DEVICES
