@@ -105,6 +105,7 @@ MainWindow::MainWindow(AppState& state, SettingsDocument& document, MessageBoxes
     : state_(state), boxes_(boxes), tcp_(tcp), files_(document, state, sender, boxes, *this),
       panel_(new FrontPanelView(document, this)) {
     state_.running = 1;
+    state_.dialogs.mainWindow = this;
     // A title bar with the system menu and the close box; the size is fixed, so no minimise or
     // maximise box.
     setWindowFlags(Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |

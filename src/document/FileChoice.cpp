@@ -4,6 +4,7 @@
 #include "protocol/MessageBoxes.h"
 
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <QStandardPaths>
 
@@ -31,4 +32,14 @@ std::optional<QString> saveAsPath(const QString& chosen, const QString& extensio
                        .arg(QDir::toNativeSeparators(completed))))
         return std::nullopt;
     return completed;
+}
+
+QString openChosenFile(QFile& file) {
+    if (!QFileInfo(file.fileName()).isFile())
+        return QStringLiteral("通常のファイルではありません。");
+    return file.open(QIODevice::ReadOnly) ? QString() : file.errorString();
+}
+
+QString fileFailureDetail(const QString& path, const QString& reason) {
+    return QDir::toNativeSeparators(path) + QLatin1Char('\n') + reason;
 }

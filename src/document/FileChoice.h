@@ -6,6 +6,7 @@
 #include <optional>
 
 class MessageBoxes;
+class QFile;
 
 // Choosing the files that the program reads and writes: settings files and glyph files.
 
@@ -20,3 +21,10 @@ QString chooseDataFile(OperatorPrompts& prompts, QObject* owner, FileDialogMode 
 // which is replaced only when the operator says so. Nothing when the operator says No.
 std::optional<QString> saveAsPath(const QString& chosen, const QString& extension,
                                   MessageBoxes& boxes);
+
+// Opens the chosen file for reading. Only a regular file can be one of ours: a device or a pipe
+// could keep us reading. Why it cannot be read, for the operator, or "" when it is open.
+QString openChosenFile(QFile& file);
+
+// The detail of a box about a file: its path, and on the next line why.
+QString fileFailureDetail(const QString& path, const QString& reason);
