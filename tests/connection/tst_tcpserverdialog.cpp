@@ -2,8 +2,10 @@
 #include "connection/TcpServerDialog.h"
 #include "sim/Device.h"
 #include "sim/TcpDeviceClients.h"
+#include "support/ChosenDevice.h"
 
 #include <QLineEdit>
+#include <QTcpServer>
 #include <QTcpSocket>
 
 // The server role, with simulated devices connecting to the program on 127.0.0.1.
@@ -73,6 +75,7 @@ void TcpServerDialogTest::threeDevicesChooseSendAndStop() {
     QTRY_COMPARE(clientList()->count(), 1);
     QCOMPARE(bench.state.link.selectedConnection, -1);
     QCOMPARE(edit("targetEdit")->text().trimmed(), QString());
+    QVERIFY(!bench.tcp.tcpConnected());
 
     // Stop releases everything, the chosen device too.
     doubleClickRow(clientList(), 0);
@@ -82,6 +85,35 @@ void TcpServerDialogTest::threeDevicesChooseSendAndStop() {
     QCOMPARE(clientList()->count(), 0);
     QVERIFY(!bench.tcp.isListening());
     QTRY_COMPARE(devices.connectedCount(), 0);
+
+    // The port can be changed at once. One that another program holds is refused, saying so,
+    // over the dialog.
+    auto* startButton = dialog->findChild<QPushButton*>("startButton");
+    auto* stopButton = dialog->findChild<QPushButton*>("stopButton");
+    QVERIFY(edit("portEdit")->isEnabled() && startButton->isEnabled() && !stopButton->isEnabled());
+    QTcpServer otherProgram;
+    QVERIFY(otherProgram.listen(QHostAddress::AnyIPv4));
+    edit("portEdit")->setText(QString::number(otherProgram.serverPort()));
+    bench.prompts.clear();
+    QTest::mouseClick(startButton, Qt::LeftButton);
+    QCOMPARE(bench.prompts.texts(), QStringList{"Bindできません"});
+    QCOMPARE(bench.prompts.boxes.first().owner, dialog.get());
+    QCOMPARE(bench.prompts.boxes.first().detail,
+             QString("ポート %1 は他のプログラムが使っています。").arg(otherProgram.serverPort()));
+    QVERIFY(startButton->isEnabled() && !bench.tcp.isListening());
+
+    // While listening the stop stays at hand, also when the last device has left; the chosen
+    // device leaving frees the exit.
+    edit("portEdit")->clear();
+    QTest::mouseClick(startButton, Qt::LeftButton);
+    QVERIFY(!edit("portEdit")->isEnabled() && stopButton->isEnabled());
+    const auto device = connectChosenDevice(bench.tcp, bench.state.link);
+    QVERIFY(device && bench.tcp.tcpConnected());
+    device->disconnectFromHost();
+    QTRY_COMPARE(clientList()->count(), 0);
+    QVERIFY(stopButton->isEnabled() && !bench.tcp.tcpConnected());
+    QTest::mouseClick(stopButton, Qt::LeftButton);
+    QVERIFY(edit("portEdit")->isEnabled());
     QVERIFY(bench.program.window().requestExit());
 }
 
