@@ -11,9 +11,12 @@
 QString chooseDataFile(OperatorPrompts& prompts, QObject* owner, FileDialogMode mode,
                        const QString& pattern, const QString& currentPath) {
     FileDialogRequest dialog;
-    dialog.directory = currentPath.isEmpty()
-                           ? QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation)
-                           : QFileInfo(currentPath).absolutePath();
+    // A documents folder that does not exist would open the dialog one level up, with its name
+    // filled in as the file to open.
+    const QString documents = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
+    dialog.directory = !currentPath.isEmpty()         ? QFileInfo(currentPath).absolutePath()
+                       : QFileInfo(documents).isDir() ? documents
+                                                      : QDir::homePath();
     dialog.owner = owner;
     dialog.mode = mode;
     dialog.title = mode == FileDialogMode::Open ? QStringLiteral("ファイルのオープン")

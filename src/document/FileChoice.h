@@ -12,7 +12,8 @@ class QFile;
 
 // Shows the open or save dialog, owned by owner, with the filters "データ(pattern)" (selected)
 // and "すべて(*.*)", starting in the folder of the current file, else in the user's documents
-// folder; the chosen path, or "" when the operator cancelled.
+// folder, else (without one) in the home folder; the chosen path, or "" when the operator
+// cancelled.
 QString chooseDataFile(OperatorPrompts& prompts, QObject* owner, FileDialogMode mode,
                        const QString& pattern, const QString& currentPath);
 
