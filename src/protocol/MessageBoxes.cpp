@@ -34,14 +34,6 @@ void MessageBoxes::showSuccess(const QString& text) {
     show(successCaption, text, BoxIcon::None, BoxBeep::Question);
 }
 
-void MessageBoxes::showDialogSuccess(const QString& text) {
-    showSuccess(text);
-}
-
-void MessageBoxes::showDialogError(const QString& text, const QString& detail) {
-    showStopError(text, detail);
-}
-
 void MessageBoxes::showSettingDone() {
     show(QStringLiteral("設定完了"), QStringLiteral("Success"), BoxIcon::None, BoxBeep::Simple);
 }
@@ -56,7 +48,7 @@ void MessageBoxes::showLinkFailure(LineChannel::Failure failure, const QString& 
         show(programCaption, text, BoxIcon::Stop, BoxBeep::None, detail);
         break;
     case LineChannel::Failure::SocketEvent:
-        showDialogError(text, detail);
+        showStopError(text, detail);
         break;
     }
 }

@@ -18,14 +18,10 @@ public:
     void showStopError(const QString& text, const QString& detail = {});
     // Caption "Success", no icon.
     void showSuccess(const QString& text);
-    // Caption "Success", raised by a dialog's own action.
-    void showDialogSuccess(const QString& text);
-    // Caption "Error", stop icon, raised by a dialog's own action.
-    void showDialogError(const QString& text, const QString& detail = {});
     // The serial link's "GO" box: caption "設定完了", text "Success", the simple beep.
     void showSettingDone();
     // A failure a link reports: a step of opening the serial port as showError; a step of the
-    // TCP link with caption "ZEV-530TQ" and stop icon; a socket event as showDialogError.
+    // TCP link with caption "ZEV-530TQ" and stop icon; a socket event as showStopError.
     void showLinkFailure(LineChannel::Failure failure, const QString& text,
                          const QString& detail = {});
     // A Yes/No question with caption "ZEV-530TQ".
