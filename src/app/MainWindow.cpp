@@ -17,6 +17,8 @@
 #include "settings/DisplayFlagDialog.h"
 #include "settings/DisplayPageDialog.h"
 #include "settings/DisplayPositionDialog.h"
+#include "settings/ReadBackDialog.h"
+#include "settings/SendAllDialog.h"
 #include "settings/StartupPageDialog.h"
 #include "settings/SwitchTimeDialog.h"
 #include "settings/TitleDialog.h"
@@ -28,11 +30,6 @@
 #include <QScreen>
 
 namespace {
-
-// The dialogs that the menu opens but that are not built yet; every other dialog's number is
-// its class's own.
-constexpr int sendAllDialog = 106;
-constexpr int readBackDialog = 118;
 
 // The menu "IDM_MENU": popups, items and separators, in order.
 struct MenuEntry {
@@ -57,7 +54,7 @@ struct Popup {
     std::initializer_list<MenuEntry> entries;
 };
 
-const Popup menu[] = {
+const Popup menuLayout[] = {
     {"ファイル",
      {item(MenuItem::NewDocument, "newDocumentAction", "新規作成"),
       item(MenuItem::OpenDocument, "openDocumentAction", "開く"),
@@ -81,11 +78,11 @@ const Popup menu[] = {
       item(MenuItem::GlyphRegistration, "glyphRegistrationAction", "外字登録",
            GlyphEditorDialog::number),
       item(MenuItem::GlyphInsertion, "glyphInsertionAction", "外字挿入", GlyphInsertDialog::number),
-      separator, item(MenuItem::SendAll, "sendAllAction", "全項目の設定", sendAllDialog),
+      separator, item(MenuItem::SendAll, "sendAllAction", "全項目の設定", SendAllDialog::number),
       item(MenuItem::SlaveAddress, "slaveAddressAction", "機器のスレーブアドレス",
            DeviceAddressDialog::number),
       subMenu("メンテナンス"),
-      item(MenuItem::ReadBack, "readBackAction", "設定項目の読み込み", readBackDialog),
+      item(MenuItem::ReadBack, "readBackAction", "設定項目の読み込み", ReadBackDialog::number),
       subMenuEnd}},
     {"インターフェイス",
      {item(MenuItem::Interface, "interfaceAction", "インターフェイスの設定",
@@ -105,6 +102,7 @@ MainWindow::MainWindow(AppState& state, SettingsDocument& document, MessageBoxes
     : state_(state), boxes_(boxes), tcp_(tcp), files_(document, state, sender, boxes, *this),
       panel_(new FrontPanelView(document, this)) {
     state_.running = 1;
+    state_.dialogs.mainWindow = this;
     // A title bar with the system menu and the close box; the size is fixed, so no minimise or
     // maximise box.
     setWindowFlags(Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
@@ -121,7 +119,7 @@ MainWindow::MainWindow(AppState& state, SettingsDocument& document, MessageBoxes
 
 void MainWindow::buildMenu() {
     menuBar()->setObjectName(QStringLiteral("IDM_MENU"));
-    for (const Popup& popup : menu) {
+    for (const Popup& popup : menuLayout) {
         QMenu* top = menuBar()->addMenu(QString::fromUtf8(popup.title));
         watchMenu(top);
         QMenu* current = top;
@@ -225,7 +223,7 @@ void MainWindow::countCornerClick(QPoint panelPosition) {
         state_.dialogs.cornerClickCount = 0;
     if (state_.dialogs.cornerClickCount >= cornerClicksToOpen) {
         state_.dialogs.cornerClickCount = 0;
-        openDialog(readBackDialog);
+        openDialog(ReadBackDialog::number);
     }
 }
 

@@ -82,7 +82,7 @@ void Program::registerDialogs() {
     window_.setDialog(GlyphInsertDialog::number,
                       [this](QWidget* owner) { GlyphInsertDialog(context_, owner).exec(); });
     window_.setDialog(InterfaceDialog::number, [this](QWidget* owner) {
-        InterfaceDialog(state_, settingsFile_, tcp_, owner).exec();
+        InterfaceDialog(state_, settingsFile_, tcp_, serial_, owner).exec();
     });
     window_.setDialog(SerialSettingsDialog::number, [this](QWidget* owner) {
         SerialSettingsDialog(state_, settingsFile_, owner).exec();

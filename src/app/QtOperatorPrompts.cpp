@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <QFileDialog>
 #include <QMessageBox>
+#include <QPointer>
 
 namespace {
 
@@ -27,18 +28,24 @@ QMessageBox::Icon messageBoxIcon(BoxIcon icon) {
 void QtOperatorPrompts::showMessage(const MessageBoxRequest& box) {
     if (box.beep != BoxBeep::None)
         QApplication::beep();
-    QMessageBox message(messageBoxIcon(box.icon), box.caption, box.text, QMessageBox::Ok,
-                        ownerWidget(box.owner));
+    // On the heap: should the owner go while the box is open, it takes the box with it.
+    const QPointer message = new QMessageBox(messageBoxIcon(box.icon), box.caption, box.text,
+                                             QMessageBox::Ok, ownerWidget(box.owner));
+    message->setInformativeText(box.detail);
     // Like the boxes the operators know: nothing else in the program takes input meanwhile.
-    message.setWindowModality(Qt::ApplicationModal);
-    message.exec();
+    message->setWindowModality(Qt::ApplicationModal);
+    message->exec();
+    delete message;
 }
 
 bool QtOperatorPrompts::askYesNo(QObject* owner, const QString& caption, const QString& text) {
-    QMessageBox question(QMessageBox::Question, caption, text, QMessageBox::Yes | QMessageBox::No,
-                         ownerWidget(owner));
-    question.setWindowModality(Qt::ApplicationModal);
-    return question.exec() == QMessageBox::Yes;
+    const QPointer question =
+        new QMessageBox(QMessageBox::Question, caption, text, QMessageBox::Yes | QMessageBox::No,
+                        ownerWidget(owner));
+    question->setWindowModality(Qt::ApplicationModal);
+    const bool yes = question->exec() == QMessageBox::Yes;
+    delete question;
+    return yes;
 }
 
 QString QtOperatorPrompts::chooseFile(const FileDialogRequest& dialog) {

@@ -8,9 +8,12 @@
 int runProgram(OperatorPrompts& prompts, const ConfigFolder& folder) {
     SingleInstance instance;
     if (!instance.acquire()) {
-        prompts.showMessage({nullptr, QStringLiteral("ZEV-530TQ"),
-                             QStringLiteral("２重に起動はできません"), BoxIcon::None,
-                             BoxBeep::None});
+        prompts.showMessage({nullptr,
+                             QStringLiteral("ZEV-530TQ"),
+                             QStringLiteral("２重に起動はできません"),
+                             BoxIcon::None,
+                             BoxBeep::None,
+                             {}});
         return 0;
     }
     Program program(prompts, folder);

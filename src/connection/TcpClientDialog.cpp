@@ -63,7 +63,7 @@ void TcpClientDialog::done(int result) {
 
 void TcpClientDialog::addHost() {
     if (!hosts_.add(form_->hostAddressEdit->address())) {
-        boxes_.showDialogError(hostListFullText);
+        boxes_.showStopError(hostListFullText);
         return;
     }
     const int host = state_.link.hostCount - 1;
@@ -88,7 +88,7 @@ void TcpClientDialog::chooseHost(int row) {
 void TcpClientDialog::connectToHost() {
     // The chosen host is connected, not the address typed into the address box.
     if (!hosts_.isListed(state_.link.selectedConnection)) {
-        boxes_.showDialogError(noHostChosenText);
+        boxes_.showStopError(noHostChosenText);
         return;
     }
     tcp_.connectToDevice();

@@ -43,18 +43,25 @@ void TcpServerDialog::done(int result) {
 }
 
 void TcpServerDialog::startListening() {
-    if (!tcp_.startListening())
-        return;
-    form_->startButton->setEnabled(false);
-    form_->stopButton->setEnabled(true);
+    if (tcp_.startListening())
+        showListening();
 }
 
 void TcpServerDialog::stopListening() {
     tcp_.stopServer();
-    form_->startButton->setEnabled(true);
-    form_->stopButton->setEnabled(false);
+    showListening();
     form_->targetEdit->setText(QString(16, u' '));
     form_->clientList->clear();
+}
+
+// The buttons follow the listening itself, not the devices connected: the operator can always
+// stop a server that listens (also after its last device has left), and the port can be changed
+// whenever it does not.
+void TcpServerDialog::showListening() {
+    const bool listening = tcp_.isListening();
+    form_->startButton->setEnabled(!listening);
+    form_->stopButton->setEnabled(listening);
+    form_->portEdit->setEnabled(!listening);
 }
 
 void TcpServerDialog::chooseRow(int row) {
@@ -76,12 +83,7 @@ void TcpServerDialog::refreshClientList() {
         auto* item = new QListWidgetItem(addressText(connection), &list);
         item->setData(entryRole, entry);
     }
-    if (list.count() > 0) {
-        form_->startButton->setEnabled(false);
-        form_->portEdit->setEnabled(false);
-    } else {
-        form_->stopButton->setEnabled(false);
-    }
+    showListening();
     // A chosen device that has left is no target any more (the link forgets it), and the box
     // must not go on naming it.
     const int chosen = state_.link.selectedConnection;

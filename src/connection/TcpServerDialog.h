@@ -38,6 +38,8 @@ public:
     void refreshClientList();
 
 private:
+    void showListening();
+
     AppState& state_;
     ProfileFile& settingsFile_;
     TcpLink& tcp_;

@@ -11,11 +11,13 @@ enum class BoxIcon { None, Exclamation, Stop };
 enum class BoxBeep { None, Question, Simple };
 
 struct MessageBoxRequest {
-    QObject* owner = nullptr; // nullptr: no owner window
+    QObject* owner = nullptr; // the window the box stands over; nullptr: none
     QString caption;
     QString text;
     BoxIcon icon = BoxIcon::None;
     BoxBeep beep = BoxBeep::None;
+    // Why it happened, shown under the text; the text itself stays the one operators know.
+    QString detail;
 };
 
 enum class FileDialogMode { Open, Save };

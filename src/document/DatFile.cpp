@@ -57,6 +57,7 @@ public:
     struct Token {
         QByteArray bytes;
         bool cut = false; // the token was longer than the bytes kept
+        int line = 0;     // where it begins, from 1
     };
 
     explicit TokenReader(QIODevice& file) : file_(file) {}
@@ -68,6 +69,7 @@ public:
                 return std::nullopt;
         } while (isSeparator(byte));
         Token token;
+        token.line = line_;
         do {
             if (token.bytes.size() < keep)
                 token.bytes.append(byte);
@@ -77,7 +79,8 @@ public:
         return token;
     }
 
-    bool failed() const { return failed_; }
+    bool failed() const { return !failure_.isEmpty(); }
+    const QString& failure() const { return failure_; }
 
 private:
     bool get(char& byte) {
@@ -85,12 +88,12 @@ private:
             // Far more than any settings file holds: what is larger is not one, and reading it
             // to its end (a device file never ends) would hold the program.
             if (total_ >= maximumFileSize) {
-                failed_ = true;
+                failure_ = QStringLiteral("1 MiB を超えるファイルは設定ファイルではありません。");
                 return false;
             }
             const qint64 count = file_.read(buffer_, sizeof buffer_);
             if (count < 0)
-                failed_ = true;
+                failure_ = QStringLiteral("読み込めません: %1").arg(file_.errorString());
             if (count <= 0)
                 return false;
             filled_ = count;
@@ -98,6 +101,7 @@ private:
             total_ += count;
         }
         byte = buffer_[position_++];
+        line_ += byte == '\n';
         return true;
     }
 
@@ -106,14 +110,16 @@ private:
     qint64 filled_ = 0;
     qint64 position_ = 0;
     qint64 total_ = 0;
-    bool failed_ = false;
+    int line_ = 1;
+    QString failure_;
 };
 
 class DocumentReader {
 public:
     explicit DocumentReader(QIODevice& file) : tokens_(file) {}
 
-    void number(int& field) {
+    // what: the field, for the operator when the file holds no number there.
+    void number(int& field, const char* what) {
         if (malformed_)
             return;
         const auto token = tokens_.next(numberTokenLimit);
@@ -123,6 +129,10 @@ public:
         const int value = token->bytes.toInt(&ok, 10);
         if (!ok || token->cut) {
             malformed_ = true;
+            reason_ = QStringLiteral("%1 行目: %2には整数が必要ですが、「%3%4」と書かれています。")
+                          .arg(token->line)
+                          .arg(QString::fromUtf8(what), ShiftJisText::decode(token->bytes),
+                               token->cut ? QStringLiteral("…") : QString());
             return;
         }
         field = value;
@@ -146,10 +156,12 @@ public:
     }
 
     bool succeeded() const { return !malformed_ && !tokens_.failed(); }
+    QString reason() const { return malformed_ ? reason_ : tokens_.failure(); }
 
 private:
     TokenReader tokens_;
     bool malformed_ = false;
+    QString reason_;
 };
 
 } // namespace
@@ -173,29 +185,32 @@ bool writeDatFile(QIODevice& file, const SettingsDocument& document) {
     return file.write(bytes) == bytes.size();
 }
 
-bool readDatFile(QIODevice& file, SettingsDocument& document) {
+bool readDatFile(QIODevice& file, SettingsDocument& document, QString* reason) {
     DocumentReader reader(file);
     SettingsDocument read = document;
     for (auto& area : read.titleDisplayOn)
         for (int& on : area)
-            reader.number(on);
+            reader.number(on, "タイトル表示のオン/オフ");
     for (auto& area : read.autoSwitchTimes)
         for (int& seconds : area)
-            reader.number(seconds);
+            reader.number(seconds, "自動切換えの時間");
     for (int& page : read.startupPage)
-        reader.number(page);
+        reader.number(page, "スタートアップのページ");
     for (int& page : read.displayPage)
-        reader.number(page);
-    reader.number(read.whiteLevel);
-    reader.number(read.edgeLevel);
-    reader.number(read.reserved1);
-    reader.number(read.reserved2);
+        reader.number(page, "表示ページ");
+    reader.number(read.whiteLevel, "白レベル");
+    reader.number(read.edgeLevel, "エッジレベル");
+    reader.number(read.reserved1, "予備の値");
+    reader.number(read.reserved2, "予備の値");
     for (auto& title : read.titleTexts)
         reader.title(title);
     for (int& position : read.displayPosition)
-        reader.number(position);
-    if (!reader.succeeded())
+        reader.number(position, "表示位置");
+    if (!reader.succeeded()) {
+        if (reason)
+            *reason = reader.reason();
         return false;
+    }
     document = read;
     return true;
 }

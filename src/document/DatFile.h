@@ -2,6 +2,8 @@
 
 #include "document/SettingsDocument.h"
 
+#include <QString>
+
 class QIODevice;
 
 // The settings file (*.dat): 784 lines ending in CR LF on every platform. The on flags, the
@@ -23,5 +25,5 @@ bool writeDatFile(QIODevice& file, const SettingsDocument& document);
 // numbers after its end as they are and empties the titles after its end; what follows the
 // last value is ignored. A title longer than 29 bytes is cut at a character boundary. False,
 // with the document unchanged, when a number is not a 32-bit decimal integer or the device
-// fails to read.
-bool readDatFile(QIODevice& file, SettingsDocument& document);
+// fails to read; reason then says why for the operator (the line, what it should hold).
+bool readDatFile(QIODevice& file, SettingsDocument& document, QString* reason = nullptr);

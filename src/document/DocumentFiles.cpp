@@ -12,7 +12,6 @@
 
 #include <QDir>
 #include <QFile>
-#include <QFileInfo>
 #include <optional>
 
 namespace {
@@ -72,10 +71,9 @@ void DocumentFiles::openDocument() {
         return;
     const auto path = documentPathBytes(chosen);
     QFile file(chosen);
-    // Only a regular file can be a settings file; a device or a pipe could keep us reading.
-    if (!path || !QFileInfo(chosen).isFile() || !file.open(QIODevice::ReadOnly) ||
-        !readDatFile(file, document_)) {
-        boxes_.showError(cannotOpen);
+    QString reason = path ? openChosenFile(file) : QStringLiteral("パスが長すぎます。");
+    if (!reason.isEmpty() || !readDatFile(file, document_, &reason)) {
+        boxes_.showError(cannotOpen, fileFailureDetail(chosen, reason));
         return;
     }
     document_.documentPath.assign(*path);

@@ -4,15 +4,19 @@
 #include "protocol/MessageBoxes.h"
 
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <QStandardPaths>
 
 QString chooseDataFile(OperatorPrompts& prompts, QObject* owner, FileDialogMode mode,
                        const QString& pattern, const QString& currentPath) {
     FileDialogRequest dialog;
-    dialog.directory = currentPath.isEmpty()
-                           ? QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation)
-                           : QFileInfo(currentPath).absolutePath();
+    // A documents folder that does not exist would open the dialog one level up, with its name
+    // filled in as the file to open.
+    const QString documents = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
+    dialog.directory = !currentPath.isEmpty()         ? QFileInfo(currentPath).absolutePath()
+                       : QFileInfo(documents).isDir() ? documents
+                                                      : QDir::homePath();
     dialog.owner = owner;
     dialog.mode = mode;
     dialog.title = mode == FileDialogMode::Open ? QStringLiteral("ファイルのオープン")
@@ -31,4 +35,14 @@ std::optional<QString> saveAsPath(const QString& chosen, const QString& extensio
                        .arg(QDir::toNativeSeparators(completed))))
         return std::nullopt;
     return completed;
+}
+
+QString openChosenFile(QFile& file) {
+    if (!QFileInfo(file.fileName()).isFile())
+        return QStringLiteral("通常のファイルではありません。");
+    return file.open(QIODevice::ReadOnly) ? QString() : file.errorString();
+}
+
+QString fileFailureDetail(const QString& path, const QString& reason) {
+    return QDir::toNativeSeparators(path) + QLatin1Char('\n') + reason;
 }

@@ -1,7 +1,7 @@
 #include "glyphs/GlyphFile.h"
 
 #include <QIODevice>
-#include <algorithm>
+#include <QString>
 
 namespace {
 bool isWhiteSpace(char character) {
@@ -19,19 +19,35 @@ bool writeGlyphFile(QIODevice& file, const GlyphSample& sample) {
     return file.write(bytes) == bytes.size();
 }
 
-bool readGlyphFile(QIODevice& file, GlyphSample& sample) {
+bool readGlyphFile(QIODevice& file, GlyphSample& sample, QString* reason) {
     GlyphSample read = sample;
     std::size_t count = 0;
+    int line = 1;
+    QString why;
     char character;
     while (count < read.size() && file.getChar(&character)) {
-        if (count > 0 && isWhiteSpace(character))
+        if (count > 0 && isWhiteSpace(character)) {
+            line += character == '\n';
             continue;
+        }
+        if (count < AppState::glyphDigitCount && !GlyphBitmap::isDigitCharacter(character)) {
+            why = QStringLiteral("%1 行目: %2 桁目には 16 進数字 (0-9, A-F) が必要ですが、"
+                                 "文字コード 0x%3 の文字があります。")
+                      .arg(line)
+                      .arg(count + 1)
+                      .arg(uchar(character), 2, 16, QLatin1Char('0'));
+            break;
+        }
         read[count++] = character;
     }
-    if (count < AppState::glyphDigitCount ||
-        !std::all_of(read.begin(), read.begin() + AppState::glyphDigitCount,
-                     GlyphBitmap::isDigitCharacter))
+    if (why.isEmpty() && count < AppState::glyphDigitCount)
+        why = QStringLiteral("%1 桁で終わっています。外字には 576 桁の 16 進数字が必要です。")
+                  .arg(count);
+    if (!why.isEmpty()) {
+        if (reason)
+            *reason = why;
         return false;
+    }
     sample = read;
     return true;
 }

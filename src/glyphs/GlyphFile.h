@@ -2,6 +2,8 @@
 
 #include "glyphs/GlyphBitmap.h"
 
+class QString;
+
 class QIODevice;
 
 // The glyph file (*.txt): 580 lines ending in CR LF on every platform, each holding one byte of
@@ -15,5 +17,6 @@ bool writeGlyphFile(QIODevice& file, const GlyphSample& sample);
 // is, and the white space after it is skipped, so the line breaks carry no meaning. A file that
 // ends within the four trailing bytes leaves the rest of them as they were; characters after
 // the 580th are ignored. False, with the glyph unchanged, when the file does not begin with 576
-// upper-case hexadecimal digits: such a glyph could not be drawn or sent.
-bool readGlyphFile(QIODevice& file, GlyphSample& sample);
+// upper-case hexadecimal digits: such a glyph could not be drawn or sent; reason then says why
+// for the operator (the line, the digit and what stands there).
+bool readGlyphFile(QIODevice& file, GlyphSample& sample, QString* reason = nullptr);

@@ -8,7 +8,6 @@
 #include "settings/DialogContext.h"
 
 #include <QFile>
-#include <QFileInfo>
 
 namespace {
 
@@ -34,10 +33,9 @@ bool openGlyphFile(DialogContext& context, QObject* owner) {
     if (chosen.isEmpty())
         return false;
     QFile file(chosen);
-    // Only a regular file can be a glyph file; a device or a pipe could keep us reading.
-    if (!QFileInfo(chosen).isFile() || !file.open(QIODevice::ReadOnly) ||
-        !readGlyphFile(file, context.state.glyphSample)) {
-        context.boxes.showError(cannotOpen);
+    QString reason = openChosenFile(file);
+    if (!reason.isEmpty() || !readGlyphFile(file, context.state.glyphSample, &reason)) {
+        context.boxes.showError(cannotOpen, fileFailureDetail(chosen, reason));
         return false;
     }
     glyphs.glyphFilePath = chosen;

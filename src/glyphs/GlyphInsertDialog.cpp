@@ -30,7 +30,8 @@ GlyphInsertDialog::GlyphInsertDialog(DialogContext& context, QWidget* parent) : 
     for (int index = 0; index < 4; ++index) {
         const auto [list, field] = lists[index];
         fillList(*list, entries[index], *field);
-        connect(list, &QComboBox::activated, this, [field](int chosen) { *field = chosen; });
+        connect(list, &QComboBox::activated, this,
+                [chosenField = field](int chosen) { *chosenField = chosen; });
     }
     connect(form.insertButton, &QPushButton::clicked, this,
             [&context] { sendGlyphInsert(context); });

@@ -43,7 +43,7 @@ ParsedLine parseLine(const QByteArray& line) {
 }
 
 // The file as lines in memory. Lines keep their own CR, so files written on Windows (CR LF)
-// are written back with the same line ends; lines that we add follow the file's first line.
+// are written back with the same line ends; lines that we add end as most of the file's do.
 class ProfileLines {
 public:
     // Nothing when the file is there but cannot be read; a missing file is empty.
@@ -67,8 +67,9 @@ public:
         result.endsWithNewline_ = bytes.endsWith('\n');
         if (result.endsWithNewline_)
             result.lines_.removeLast();
-        const qsizetype firstNewline = bytes.indexOf('\n');
-        result.crLf_ = firstNewline < 0 || (firstNewline > 0 && bytes[firstNewline - 1] == '\r');
+        // The line end most of its lines have, so that a line added by another editor does not
+        // decide; CR LF when it is even.
+        result.crLf_ = bytes.count("\r\n") * 2 >= bytes.count('\n');
         return result;
     }
 

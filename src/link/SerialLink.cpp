@@ -4,6 +4,8 @@
 #include "link/SerialPortPlatform.h"
 #include "link/TrafficLog.h"
 
+#include <QDir>
+
 namespace {
 // Start bit, 8 data bits, parity and stop bit.
 constexpr qint64 bitsPerCharacter = 11;
@@ -14,6 +16,9 @@ SerialLink::SerialLink(const AppState& state, ConfigFolder folder, QObject* pare
     writeTimer_.setSingleShot(true);
     connect(&writeTimer_, &QTimer::timeout, this, &SerialLink::writeTimedOut);
     connect(&port_, &QSerialPort::readyRead, this, &SerialLink::readReceived);
+    connect(&port_, &QSerialPort::errorOccurred, this, &SerialLink::portFailed);
+    reopenTimer_.setInterval(reopenInterval);
+    connect(&reopenTimer_, &QTimer::timeout, this, &SerialLink::reopenPort);
     // While the program does not take lines (a box is open) the port stops reading beyond this,
     // and the driver and the handshake hold the device back.
     port_.setReadBufferSize(ReplyLineAssembler::holdLimit);
@@ -24,23 +29,80 @@ SerialLink::~SerialLink() {
 }
 
 void SerialLink::openSerialPort() {
+    reopenTimer_.stop(); // no quiet try while the boxes below are open
+    const QList<SetupFailure> failures = openPort();
+    for (const SetupFailure& failure : failures)
+        emit errorOccurred(Failure::PortSetup, failure.text, failure.detail);
+    if (!port_.isOpen())
+        reopenTimer_.start();
+}
+
+void SerialLink::reopenPort() {
+    if (state_.link.interfaceKind != InterfaceKind::Serial || port_.isOpen()) {
+        reopenTimer_.stop();
+        return;
+    }
+    openPort();
+    if (port_.isOpen()) {
+        reopenTimer_.stop();
+        qCDebug(zevTraffic).noquote() << trafficName() << "opened again";
+    }
+}
+
+// Every step is taken before any failure is reported: a box runs the event loop, and the port
+// must not be half set up meanwhile.
+QList<SerialLink::SetupFailure> SerialLink::openPort() {
     port_.close();
+    assembler_.discardPartialLine();
     devicePath_ = serialDevicePath(folder_, state_.link.comPortIndex);
     port_.setPortName(devicePath_);
     setLineBeforeOpening();
     const bool opened = !devicePath_.isEmpty() && port_.open(QIODevice::ReadWrite);
     pseudoTerminal_ = opened && isPseudoTerminal(port_);
-    if (!opened)
-        emit errorOccurred(Failure::PortSetup, QStringLiteral("Miss! File Open"));
-    if (!armReception())
-        emit errorOccurred(Failure::PortSetup, QStringLiteral("Miss! Mask Set"));
-    if (!setQueues())
-        emit errorOccurred(Failure::PortSetup, QStringLiteral("Miss! Buffer Set"));
-    if (!setTimeouts())
-        emit errorOccurred(Failure::PortSetup, QStringLiteral("Miss! Time Out Set"));
-    if (!setCommState())
-        emit errorOccurred(Failure::PortSetup, QStringLiteral("Miss! Set Comm State"));
+    QList<SetupFailure> failures;
+    const auto step = [&](bool done, const char* text) {
+        if (!done)
+            failures.append({QString::fromLatin1(text), portFailureDetail()});
+    };
+    step(opened, "Miss! File Open");
+    step(armReception(), "Miss! Mask Set");
+    step(setQueues(), "Miss! Buffer Set");
+    step(setTimeouts(), "Miss! Time Out Set");
+    step(setCommState(), "Miss! Set Comm State");
     port_.clearError();
+    return failures;
+}
+
+// Which device, and what the system said about it.
+QString SerialLink::portFailureDetail() const {
+    if (devicePath_.isEmpty())
+        return QStringLiteral("com_port=%1 はどの COM ポートにも当たりません。")
+            .arg(state_.link.comPortIndex);
+    const QString device = QDir::toNativeSeparators(devicePath_);
+    if (!port_.isOpen())
+        return QStringLiteral("%1: %2").arg(device, port_.errorString());
+    return QStringLiteral("%1: %2").arg(device, port_.error() == QSerialPort::NoError
+                                                    ? QStringLiteral("設定を受け付けません。")
+                                                    : port_.errorString());
+}
+
+// A port whose device went away reports a resource error on every access: it is closed once
+// the port's own handler has returned, and tried again until the device is back.
+void SerialLink::portFailed(QSerialPort::SerialPortError error) {
+    if (error != QSerialPort::ResourceError)
+        return;
+    QMetaObject::invokeMethod(this, &SerialLink::closeLostPort, Qt::QueuedConnection);
+}
+
+void SerialLink::closeLostPort() {
+    if (!port_.isOpen())
+        return;
+    qCDebug(zevTraffic).noquote() << trafficName() << "lost:" << port_.errorString();
+    port_.close();
+    writeTimer_.stop();
+    assembler_.discardPartialLine(); // the rest of that line will never come
+    receiving_ = false;
+    reopenTimer_.start();
 }
 
 // The line is set before the port opens, so that it never runs with other settings; the open

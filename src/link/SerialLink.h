@@ -16,20 +16,30 @@ struct AppState;
 // most about ReplyLineAssembler::holdLimit bytes, and as much again in the port's buffer; the
 // driver and the handshake hold the device back beyond that); writes are queued and never block.
 // It shows nothing itself: a failed step of opening the port is reported by errorOccurred.
+// A port that fails (a USB adapter pulled, the simulator's far end closed) is closed and, like a
+// port that could not be opened, tried again every reopenInterval while the serial interface is
+// chosen, so that the line comes back with the device without a restart.
 class SerialLink : public SerialChannel {
     Q_OBJECT
 public:
     static constexpr int baudRate = 9600;
     static constexpr int queueSize = 2000;
-    static constexpr int writeTimeout = 1000; // ms the line may hold a write beyond its own time
+    static constexpr int writeTimeout = 1000;   // ms the line may hold a write beyond its own time
+    static constexpr int reopenInterval = 1500; // ms between quiet tries to open the port again
 
     SerialLink(const AppState& state, ConfigFolder folder, QObject* parent = nullptr);
     ~SerialLink() override;
 
-    // Opens the port named by comPortIndex and sets it up, once at start-up. Each step that fails
-    // reports its "Miss! ..." message and the later steps are still tried, so a port that cannot
-    // be opened reports all five, in order.
+    // Opens the port named by comPortIndex and sets it up: at start-up, and when the operator
+    // chooses the serial interface. Each step that fails reports its "Miss! ..." message, with
+    // the device and what the system said, and the later steps are still tried, so a port that
+    // cannot be opened reports all five, in order, once every step has been tried. A port left
+    // closed is then tried again by reopenPort.
     void openSerialPort();
+    // Tick of the reopen timer: while the serial interface is chosen and the port is not open,
+    // opens it again without a message; the timer stops once it is open or TCP/IP is chosen.
+    void reopenPort();
+    bool isWaitingToReopen() const { return reopenTimer_.isActive(); }
 
     bool isOpen() const { return port_.isOpen(); }
     // The device that openSerialPort chose, for messages and diagnostics.
@@ -52,6 +62,14 @@ public:
     qint64 heldInput() const;
 
 private:
+    struct SetupFailure {
+        QString text;
+        QString detail;
+    };
+    QList<SetupFailure> openPort();
+    QString portFailureDetail() const;
+    void portFailed(QSerialPort::SerialPortError error);
+    void closeLostPort();
     void setLineBeforeOpening();
     bool armReception();
     bool setQueues();
@@ -66,6 +84,7 @@ private:
     QString devicePath_;
     QSerialPort port_;
     QTimer writeTimer_;
+    QTimer reopenTimer_;
     ReplyLineAssembler assembler_;
     bool pseudoTerminal_ = false;
     bool receiving_ = false;

@@ -33,6 +33,35 @@ QString trafficName(const QTcpSocket& socket) {
         .arg(socket.peerPort());
 }
 
+// Why a port could not be listened on.
+QString bindFailureDetail(QAbstractSocket::SocketError error, quint16 port,
+                          const QString& systemText) {
+    switch (error) {
+    case QAbstractSocket::AddressInUseError:
+        return QStringLiteral("ポート %1 は他のプログラムが使っています。").arg(port);
+    case QAbstractSocket::SocketAccessError:
+        return QStringLiteral("ポート %1 を使う権限がありません。").arg(port);
+    default:
+        return QStringLiteral("ポート %1: %2").arg(QString::number(port), systemText);
+    }
+}
+
+// Why a socket in use failed, and with whom ("192.168.1.10:9004").
+QString socketFailureDetail(QAbstractSocket::SocketError error, const QString& peer,
+                            const QString& systemText) {
+    switch (error) {
+    case QAbstractSocket::ConnectionRefusedError:
+        return QStringLiteral("%1 が接続を拒否しました（そのポートで待ち受けていません）。")
+            .arg(peer);
+    case QAbstractSocket::NetworkError:
+        return QStringLiteral("%1 に届きません（ネットワークに到達できません）。").arg(peer);
+    case QAbstractSocket::SocketTimeoutError:
+        return QStringLiteral("%1 から応答がないまま時間切れになりました。").arg(peer);
+    default:
+        return QStringLiteral("%1: %2").arg(peer, systemText);
+    }
+}
+
 // Closes at once: no further events of the socket reach the link, and it goes with the next
 // turn of the event loop (it may be the sender of the signal being handled).
 void discardSocket(QTcpSocket* socket, QObject* receiver) {
@@ -83,6 +112,7 @@ bool TcpLink::connectToDevice() {
     }
 
     client_ = new QTcpSocket(this);
+    clientPeer_ = QStringLiteral("%1:%2").arg(address.toString()).arg(port);
     watchSocket(client_);
     // The connected step: usable from now on, whether or not the client dialog is still open.
     connect(client_, &QTcpSocket::connected, this, [this] {
@@ -120,7 +150,7 @@ bool TcpLink::startListening() {
     server_ = new QTcpServer(this);
     connect(server_, &QTcpServer::newConnection, this, &TcpLink::acceptConnection);
     connect(server_, &QTcpServer::acceptError, this, [this](QAbstractSocket::SocketError error) {
-        reportAfterEvent(Failure::Network, acceptFailedText.arg(error));
+        reportAfterEvent(Failure::Network, acceptFailedText.arg(error), {});
         // Qt stops accepting after such an error; the next device is tried again, as before.
         if (server_)
             server_->resumeAccepting();
@@ -131,13 +161,15 @@ bool TcpLink::startListening() {
         return true;
 
     const QAbstractSocket::SocketError error = server_->serverError();
+    const QString systemText = server_->errorString();
     delete server_; // a later start begins afresh
     server_ = nullptr;
     switch (error) {
     case QAbstractSocket::AddressInUseError:
     case QAbstractSocket::SocketAccessError:
     case QAbstractSocket::SocketAddressNotAvailableError:
-        showFailure(bindFailedText);
+        emit errorOccurred(Failure::Network, bindFailedText,
+                           bindFailureDetail(error, port, systemText));
         break;
     case QAbstractSocket::SocketResourceError:
         showFailure(socketFailedText, error);
@@ -190,8 +222,11 @@ void TcpLink::acceptConnection() {
 void TcpLink::closeConnection(QTcpSocket* socket) {
     if (socket == nullptr)
         return;
+    // The device closed the connection, or it failed: the operator sees the client dialog's
+    // connect button again and may leave without disconnecting first.
     if (socket == client_) {
         closeClientSocket();
+        setTcpConnected(false);
         return;
     }
     discardSocket(socket, this);
@@ -204,9 +239,11 @@ void TcpLink::closeConnection(QTcpSocket* socket) {
     connection.socket = nullptr;
     connection.addressText.assign(" ");
     // The chosen device is gone: commands must not silently reach a device that connects later
-    // and takes its entry. They fail with "Socket 送信" until the operator chooses again.
-    if (link_.tcpRole == TcpRole::Server && entry == link_.selectedConnection)
+    // and takes its entry. The link is not connected until the operator chooses again.
+    if (link_.tcpRole == TcpRole::Server && entry == link_.selectedConnection) {
         link_.selectedConnection = -1;
+        setTcpConnected(false);
+    }
     emit connectionsChanged();
 }
 
@@ -347,9 +384,15 @@ void TcpLink::handleSocketError(QTcpSocket* socket, QAbstractSocket::SocketError
     // errors inside connectToDevice are reported there.
     if (error == QAbstractSocket::RemoteHostClosedError || (connecting_ && socket == client_))
         return;
+    const QString peer =
+        socket == client_
+            ? clientPeer_
+            : QStringLiteral("%1:%2").arg(QString::fromLatin1(dottedAddress(socket->peerAddress())),
+                                          QString::number(socket->peerPort()));
+    const QString detail = socketFailureDetail(error, peer, socket->errorString());
     // Closed before the box is shown: while it is open the socket must not be used again.
     closeConnection(socket);
-    reportAfterEvent(Failure::SocketEvent, socketEventErrorText);
+    reportAfterEvent(Failure::SocketEvent, socketEventErrorText, detail);
 }
 
 void TcpLink::closeClientSocket() {
@@ -360,17 +403,18 @@ void TcpLink::closeClientSocket() {
 }
 
 void TcpLink::showFailure(const QString& text) {
-    emit errorOccurred(Failure::Network, text);
+    emit errorOccurred(Failure::Network, text, {});
 }
 
 void TcpLink::showFailure(const QString& text, int errorNumber) {
-    emit errorOccurred(Failure::Network, text.arg(errorNumber));
+    emit errorOccurred(Failure::Network, text.arg(errorNumber), {});
 }
 
 // A box shown from inside a socket's or the server's handler would run the event loop with that
 // handler on the stack, where the socket may be closed and deleted: the report waits until the
 // handler has returned.
-void TcpLink::reportAfterEvent(Failure failure, const QString& text) {
+void TcpLink::reportAfterEvent(Failure failure, const QString& text, const QString& detail) {
     QMetaObject::invokeMethod(
-        this, [this, failure, text] { emit errorOccurred(failure, text); }, Qt::QueuedConnection);
+        this, [this, failure, text, detail] { emit errorOccurred(failure, text, detail); },
+        Qt::QueuedConnection);
 }

@@ -86,8 +86,8 @@ public:
     bool sendToTarget(const QByteArray& bytes) override;
     std::optional<QByteArray> takeLine() override;
     void discardPartialLine() override;
-    // Client role: from the completed connect until the operator disconnects; server role:
-    // while a device is chosen as the target (until the operator stops).
+    // Client role: from the completed connect until the operator disconnects or the device
+    // closes the connection; server role: while a device is chosen as the target and stays.
     bool tcpConnected() const override { return tcpConnected_; }
 
     const ConnectionTable& connectionTable() const { return connectionTable_; }
@@ -125,13 +125,14 @@ private:
     // A failure of the link's own steps (Failure::Network), for the program to show.
     void showFailure(const QString& text);
     void showFailure(const QString& text, int errorNumber);
-    void reportAfterEvent(Failure failure, const QString& text);
+    void reportAfterEvent(Failure failure, const QString& text, const QString& detail);
 
     LinkConfiguration& link_;
     ConnectionTable connectionTable_{};
     bool tcpConnected_ = false;
     QTcpServer* server_ = nullptr;
     QTcpSocket* client_ = nullptr;
+    QString clientPeer_;      // "address:port" of the client's connect, for messages
     bool connecting_ = false; // inside connectToDevice: errors are its own to report
     QHash<const QTcpSocket*, QPointer<ConnectionChannel>> channels_;
     ReplyLineAssembler assembler_;

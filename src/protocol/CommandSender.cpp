@@ -61,6 +61,9 @@ void CommandSender::sendSerialCommand(const QByteArray& line) {
 
 void CommandSender::sendTcpCommand(const QByteArray& line) {
     if (!isLinkReady()) {
+        // The device may have left in the middle of a run: the run stops at its next tick
+        // instead of reporting every line.
+        exchange_.exchangeFailed = 1;
         boxes_.showError(QStringLiteral("Socket が接続されていません"));
         return;
     }

@@ -28,9 +28,10 @@ public:
 signals:
     // A whole line has arrived and is held for takeLine.
     void lineReceived();
-    // Something failed; the text is the operator's message. Failures of a call are reported
-    // before it returns; those of socket events once the socket's own handler has returned.
-    void errorOccurred(LineChannel::Failure failure, const QString& text);
+    // Something failed; the text is the operator's message and the detail says why (which
+    // device or port, what the system said). Failures of a call are reported before it
+    // returns; those of socket events once the socket's own handler has returned.
+    void errorOccurred(LineChannel::Failure failure, const QString& text, const QString& detail);
 };
 
 // The serial line: writes the framed bytes of one command. Writes never overlap; a write to a

@@ -11,57 +11,56 @@ const QString programCaption = QStringLiteral("ZEV-530TQ");
 MessageBoxes::MessageBoxes(OperatorPrompts& prompts, const DialogTracking& dialogs)
     : prompts_(prompts), dialogs_(dialogs) {}
 
-void MessageBoxes::show(QObject* owner, const QString& caption, const QString& text, BoxIcon icon,
-                        BoxBeep beep) {
-    prompts_.showMessage(MessageBoxRequest{owner, caption, text, icon, beep});
+// A dialog is destroyed when it closes, so a box raised after that (a late connect, a reply)
+// stands over the main window instead of somewhere in the middle of the screen.
+QObject* MessageBoxes::owner() const {
+    return dialogs_.activeDialog ? dialogs_.activeDialog.data() : dialogs_.mainWindow.data();
 }
 
-void MessageBoxes::showError(const QString& text) {
-    show(nullptr, errorCaption, text, BoxIcon::Exclamation, BoxBeep::Question);
+void MessageBoxes::show(const QString& caption, const QString& text, BoxIcon icon, BoxBeep beep,
+                        const QString& detail) {
+    prompts_.showMessage(MessageBoxRequest{owner(), caption, text, icon, beep, detail});
 }
 
-void MessageBoxes::showStopError(const QString& text) {
-    show(nullptr, errorCaption, text, BoxIcon::Stop, BoxBeep::Question);
+void MessageBoxes::showError(const QString& text, const QString& detail) {
+    show(errorCaption, text, BoxIcon::Exclamation, BoxBeep::Question, detail);
+}
+
+void MessageBoxes::showStopError(const QString& text, const QString& detail) {
+    show(errorCaption, text, BoxIcon::Stop, BoxBeep::Question, detail);
 }
 
 void MessageBoxes::showSuccess(const QString& text) {
-    show(nullptr, successCaption, text, BoxIcon::None, BoxBeep::Question);
-}
-
-void MessageBoxes::showDialogSuccess(const QString& text) {
-    show(dialogs_.activeDialog, successCaption, text, BoxIcon::None, BoxBeep::Question);
-}
-
-void MessageBoxes::showDialogError(const QString& text) {
-    show(dialogs_.activeDialog, errorCaption, text, BoxIcon::Stop, BoxBeep::Question);
+    show(successCaption, text, BoxIcon::None, BoxBeep::Question);
 }
 
 void MessageBoxes::showSettingDone() {
-    show(dialogs_.activeDialog, QStringLiteral("設定完了"), QStringLiteral("Success"),
-         BoxIcon::None, BoxBeep::Simple);
+    show(QStringLiteral("設定完了"), QStringLiteral("Success"), BoxIcon::None, BoxBeep::Simple);
 }
 
-void MessageBoxes::showLinkFailure(LineChannel::Failure failure, const QString& text) {
+void MessageBoxes::showLinkFailure(LineChannel::Failure failure, const QString& text,
+                                   const QString& detail) {
     switch (failure) {
     case LineChannel::Failure::PortSetup:
-        showError(text);
+        showError(text, detail);
         break;
     case LineChannel::Failure::Network:
-        show(nullptr, programCaption, text, BoxIcon::Stop, BoxBeep::None);
+        show(programCaption, text, BoxIcon::Stop, BoxBeep::None, detail);
         break;
     case LineChannel::Failure::SocketEvent:
-        showDialogError(text);
+        showStopError(text, detail);
         break;
     }
 }
 
 bool MessageBoxes::ask(const QString& text) {
-    return prompts_.askYesNo(nullptr, programCaption, text);
+    return prompts_.askYesNo(owner(), programCaption, text);
 }
 
 void showFailuresOf(LineChannel& link, MessageBoxes& boxes) {
-    QObject::connect(&link, &LineChannel::errorOccurred, &link,
-                     [&boxes](LineChannel::Failure failure, const QString& text) {
-                         boxes.showLinkFailure(failure, text);
-                     });
+    QObject::connect(
+        &link, &LineChannel::errorOccurred, &link,
+        [&boxes](LineChannel::Failure failure, const QString& text, const QString& detail) {
+            boxes.showLinkFailure(failure, text, detail);
+        });
 }

@@ -45,7 +45,7 @@ void ReplyHandler::handleReply(QByteArrayView line, ReplyLink link) {
         // The last title of a read-back, whether or not the read-back runs.
         if (const auto* title = std::get_if<TitleRecord>(&reply.record);
             title && title->area == 3 && title->page == SettingsDocument::pageCount - 1)
-            boxes_.showDialogSuccess(QStringLiteral("Read ＯＫ"));
+            boxes_.showSuccess(QStringLiteral("Read ＯＫ"));
     }
     exchange_.glyphReadPending = 0;
     emit replyHandled(received, link);

@@ -194,13 +194,14 @@ private slots:
         QFile::remove(folder.filePath("COM1"));
     }
 
-    // The links report, the program shows: a refused connect in the active dialog's box once
-    // the socket's handler has returned.
+    // The links report, the program shows: a refused connect in the active dialog's box, saying
+    // why, once the socket's handler has returned.
     void linkFailuresShowAsBoxes() {
         QTcpServer occupant;
         QVERIFY(occupant.listen(QHostAddress::AnyIPv4));
+        const QString port = QString::number(occupant.serverPort());
         LinkConfiguration& link = program->state().link;
-        link.portNumberText.assign(QByteArray::number(occupant.serverPort()));
+        link.portNumberText.assign(port.toLatin1());
         occupant.close(); // nobody listens on the port any more
         link.hostAddresses[0] = {127, 0, 0, 1};
         link.hostCount = 1;
@@ -210,6 +211,8 @@ private slots:
         QVERIFY(program->tcpLink().connectToDevice());
         QTRY_COMPARE(prompts.texts(), QStringList{"ソケットイベントにエラーが発生しました。"});
         QCOMPARE(prompts.boxes[0].owner, &dialog);
+        QCOMPARE(prompts.boxes[0].detail,
+                 "127.0.0.1:" + port + " が接続を拒否しました（そのポートで待ち受けていません）。");
     }
 
     // The first instance is a real process; the second, this one, is refused and ends with 0.

@@ -52,7 +52,8 @@ void ChoiceDialogsTest::choicesWrittenAtOnceAndLockedWhileConnected() {
     // The interface and the role must not change under an open TCP connection.
     const auto device = connectChosenDevice(bench.tcp, bench.state.link);
     QVERIFY(device);
-    InterfaceDialog interface(bench.state, bench.settingsFile, bench.tcp);
+    InterfaceDialog interface(bench.state, bench.settingsFile, bench.tcp,
+                              bench.program.serialLink());
     ClientServerDialog role(bench.state, bench.settingsFile, bench.tcp);
     for (auto* list : {interface.findChild<QComboBox*>("interfaceList"),
                        role.findChild<QComboBox*>("roleList")}) {

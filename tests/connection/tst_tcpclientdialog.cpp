@@ -88,18 +88,31 @@ void TcpClientDialogTest::connectSendAndDisconnect() {
           QByteArray::number(device.serverPort()) + "\r\n");
     address()->setAddress({10, 0, 0, 5}); // typed, not chosen: the chosen host is connected
     QTest::mouseClick(window->findChild<QPushButton*>("connectButton"), Qt::LeftButton);
-    // Closed before the connect completes: the program takes the connected step all the same.
+    // Closed before the connect completes: the program takes the connected step all the same,
+    // its box over the main window.
     window.reset();
     QTRY_VERIFY(bench->tcp.tcpConnected());
     QTRY_COMPARE(bench->prompts.texts(), QStringList{"Socket 接続 OK"});
+    QCOMPARE(bench->prompts.boxes.last().owner, &bench->program.window());
     bench->sendPageFromDialog();
     QTRY_COMPARE(device.device()->receivedLines(), QList<QByteArray>{"P01T05"});
     QVERIFY(!bench->program.window().requestExit());
 
     openDialog();
-    QTest::mouseClick(window->findChild<QPushButton*>("disconnectButton"), Qt::LeftButton);
+    auto* connectButton = window->findChild<QPushButton*>("connectButton");
+    auto* disconnectButton = window->findChild<QPushButton*>("disconnectButton");
+    QTest::mouseClick(disconnectButton, Qt::LeftButton);
     QVERIFY(!bench->tcp.tcpConnected());
     QCOMPARE(bench->prompts.texts().last(), "Socket 切断 OK");
+    QCOMPARE(bench->prompts.boxes.last().owner, window.get());
+
+    // Connected again, the device leaves: the open dialog shows it at once, and the program may
+    // end without a disconnect.
+    QTest::mouseClick(connectButton, Qt::LeftButton);
+    QTRY_VERIFY(disconnectButton->isEnabled());
+    device.disconnectClients();
+    QTRY_VERIFY(connectButton->isEnabled());
+    QVERIFY(!disconnectButton->isEnabled());
     QVERIFY(bench->program.window().requestExit());
 }
 

@@ -2,8 +2,10 @@
 #include "connection/TcpServerDialog.h"
 #include "sim/Device.h"
 #include "sim/TcpDeviceClients.h"
+#include "support/ChosenDevice.h"
 
 #include <QLineEdit>
+#include <QTcpServer>
 #include <QTcpSocket>
 
 // The server role, with simulated devices connecting to the program on 127.0.0.1.
@@ -73,6 +75,7 @@ void TcpServerDialogTest::threeDevicesChooseSendAndStop() {
     QTRY_COMPARE(clientList()->count(), 1);
     QCOMPARE(bench.state.link.selectedConnection, -1);
     QCOMPARE(edit("targetEdit")->text().trimmed(), QString());
+    QVERIFY(!bench.tcp.tcpConnected());
 
     // Stop releases everything, the chosen device too.
     doubleClickRow(clientList(), 0);
@@ -82,6 +85,26 @@ void TcpServerDialogTest::threeDevicesChooseSendAndStop() {
     QCOMPARE(clientList()->count(), 0);
     QVERIFY(!bench.tcp.isListening());
     QTRY_COMPARE(devices.connectedCount(), 0);
+
+    // The port can be changed at once; one that another program holds is refused, saying so,
+    // over the dialog.
+    QVERIFY(edit("portEdit")->isEnabled());
+    QTcpServer otherProgram;
+    QVERIFY(otherProgram.listen(QHostAddress::AnyIPv4));
+    edit("portEdit")->setText(QString::number(otherProgram.serverPort()));
+    bench.prompts.clear();
+    dialog->startListening();
+    QCOMPARE(bench.prompts.boxes.value(0).detail,
+             QString("ポート %1 は他のプログラムが使っています。").arg(otherProgram.serverPort()));
+    QCOMPARE(bench.prompts.boxes.value(0).owner, dialog.get());
+    // The stop stays at hand when the last device has left.
+    edit("portEdit")->clear();
+    dialog->startListening();
+    const auto device = connectChosenDevice(bench.tcp, bench.state.link);
+    QVERIFY(device);
+    device->disconnectFromHost();
+    QTRY_COMPARE(clientList()->count(), 0);
+    QVERIFY(dialog->findChild<QPushButton*>("stopButton")->isEnabled());
     QVERIFY(bench.program.window().requestExit());
 }
 

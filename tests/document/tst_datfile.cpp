@@ -35,10 +35,10 @@ QByteArray written(const SettingsDocument& document) {
     return writeDatFile(buffer, document) ? buffer.data() : "refused" + buffer.data();
 }
 
-bool readInto(QByteArray bytes, SettingsDocument& document) {
+bool readInto(QByteArray bytes, SettingsDocument& document, QString* reason = nullptr) {
     QBuffer buffer(&bytes);
     buffer.open(QIODevice::ReadOnly);
-    return readDatFile(buffer, document);
+    return readDatFile(buffer, document, reason);
 }
 
 QList<QByteArray> tokens(const SettingsDocument& document) {
@@ -71,16 +71,22 @@ private slots:
         QCOMPARE(written(read), written(expected));
     }
 
+    // The operator is told which line holds what instead of the number expected there.
     void malformedFileLeavesDocumentUnchanged() {
-        const QList<std::pair<int, QByteArray>> damages{{783, "12x"}, {522, "2147483648"}};
-        for (const auto& [token, value] : damages) {
+        const QList<std::tuple<int, QByteArray, QString>> damages{
+            {783, "12x", "784 行目: 表示位置には整数が必要ですが、「12x」と書かれています。"},
+            {522, "2147483648",
+             "523 行目: 予備の値には整数が必要ですが、「2147483648」と書かれています。"}};
+        for (const auto& [token, value, expected] : damages) {
             auto values = tokens(sampleDocument());
             values[token] = value;
             SettingsDocument read;
             read.titleTexts[0].assign("old");
             const QByteArray before = written(read);
-            QVERIFY(!readInto(values.join("\r\n"), read));
+            QString reason;
+            QVERIFY(!readInto(values.join("\r\n"), read, &reason));
             QCOMPARE(written(read), before);
+            QCOMPARE(reason, expected);
         }
     }
 

@@ -55,27 +55,41 @@ private slots:
     void file_data() {
         QTest::addColumn<QByteArray>("file");
         QTest::addColumn<QByteArray>("read"); // empty: refused
-        QTest::newRow("drawn after New, one line") << drawn << drawn;
+        QTest::addColumn<QString>("reason");  // why it was refused
+        QTest::newRow("drawn after New, one line") << drawn << drawn << QString();
         QTest::newRow("blank lines and tabs between")
             << digits.first(99) + "\r\n\r\n \t" + digits.sliced(99) + "\n\n" + '\0' + "\n000\n\n"
-            << drawn;
-        QTest::newRow("more than 580") << digits + "0123456789" << digits + "0123";
-        QTest::newRow("ends in the trailing bytes") << digits + "\r\n1" << digits + "1XYZ";
-        QTest::newRow("575 digits") << digits.first(575) << QByteArray();
-        QTest::newRow("blank line first") << "\r\n" + digits << QByteArray();
+            << drawn << QString();
+        QTest::newRow("more than 580") << digits + "0123456789" << digits + "0123" << QString();
+        QTest::newRow("ends in the trailing bytes")
+            << digits + "\r\n1" << digits + "1XYZ" << QString();
+        QTest::newRow("575 digits")
+            << digits.first(575) << QByteArray()
+            << "575 桁で終わっています。外字には 576 桁の 16 進数字が必要です。";
+        QTest::newRow("blank line first") << "\r\n" + digits << QByteArray()
+                                          << "1 行目: 1 桁目には 16 進数字 (0-9, A-F) "
+                                             "が必要ですが、文字コード 0x0d の文字があります。";
+        QTest::newRow("lower case on line 3")
+            << digits.first(12) + "\r\n" + digits.sliced(12, 12) + "\r\na" + digits.sliced(25)
+            << QByteArray()
+            << "3 行目: 25 桁目には 16 進数字 (0-9, A-F) が必要ですが、文字コード 0x61 "
+               "の文字があります。";
     }
     // Reading takes one character and skips the white space after it; a file that is no glyph
-    // is refused. What was read is written one byte per line with CR LF, NUL included, and
-    // reads back the same.
+    // is refused, saying why. What was read is written one byte per line with CR LF, NUL
+    // included, and reads back the same.
     void file() {
         QFETCH(QByteArray, file);
         QFETCH(QByteArray, read);
+        QFETCH(QString, reason);
         const QByteArray before = QByteArray(576, '5') + "WXYZ";
         GlyphSample sample = sampleOf(before);
         QBuffer buffer(&file);
         buffer.open(QIODevice::ReadOnly);
-        QCOMPARE(readGlyphFile(buffer, sample), !read.isEmpty());
+        QString why;
+        QCOMPARE(readGlyphFile(buffer, sample, &why), !read.isEmpty());
         QCOMPARE(QByteArray(sample.data(), 580), read.isEmpty() ? before : read);
+        QCOMPARE(why, reason);
         if (read.isEmpty())
             return;
         QByteArray lines;

@@ -44,11 +44,12 @@ private slots:
         path_ = QDir(folder_->path()).filePath("zev530tq.ini");
     }
 
-    // As the Windows profile functions and a text editor on Windows leave the file. Every key
-    // is then written in place, the rest kept byte for byte, and read back.
+    // As the Windows profile functions and a text editor on Windows leave the file, its first
+    // line added by an editor that ends lines in LF. Every key is then written in place, with
+    // the line end of most lines, the rest kept byte for byte, and read back.
     void windowsFileReadWrittenAndReadBack() {
         writeFile(path_,
-                  "; ZEV-530TQ link settings\r\n[Other_Section]\r\ncom_port=5\r\n\r\n"
+                  "; ZEV-530TQ link settings\n[Other_Section]\r\ncom_port=5\r\n\r\n"
                   "[zev-530tq_section]\r\n  Interface = 1 \r\nCOM_PORT=3\r\n;rs_control=1\r\n"
                   "port_number = \"00123\"\r\nlist_count=1\r\n"
                   "ip00_0=192\r\nip00_1=168\r\nip00_2=1\r\nip00_3=10\r\ncom_port=4\r\n\r\n"
@@ -70,7 +71,7 @@ private slots:
                 writeHostList(file, link, 100));
         const QByteArray hundredth = "ip:0_0=10\r\nip:0_1=0\r\nip:0_2=0\r\nip:0_3=5\r\n";
         QCOMPARE(fileBytes(path_),
-                 "; ZEV-530TQ link settings\r\n[Other_Section]\r\ncom_port=5\r\n\r\n"
+                 "; ZEV-530TQ link settings\n[Other_Section]\r\ncom_port=5\r\n\r\n"
                  "[zev-530tq_section]\r\nInterface=1\r\ncom_port=3\r\n;rs_control=1\r\n"
                  "port_number=00123\r\nlist_count=101\r\n"
                  "ip00_0=192\r\nip00_1=168\r\nip00_2=1\r\nip00_3=10\r\ncom_port=4\r\n"

@@ -176,7 +176,8 @@ private slots:
     }
 
     // The device closes its connection after its reply, while the box is open: the socket goes
-    // when the box has closed and nothing else is touched, and the link reports the target gone.
+    // when the box has closed and nothing else is touched; the link is no longer connected, and
+    // a command then is refused as over a link never connected, and fails a run.
     void deviceLeavesWhileBoxOpen() {
         QFETCH(LinkedDevice::Link, link);
         LinkedDevice linked;
@@ -186,9 +187,11 @@ private slots:
         linked.sender.send("CWL1\r\n");
         QTRY_COMPARE(linked.prompts.boxes.size(), 1);
         QTRY_VERIFY(!linked.tcp.hasClientSocket() && linked.tcp.connectionCount() == 0);
-        QVERIFY(linked.tcp.tcpConnected()); // the operator still has to stop or connect again
+        QVERIFY(!linked.tcp.tcpConnected());
         linked.sender.send("CWL1\r\n");
-        QCOMPARE(linked.prompts.texts(), QStringList({"Socket ＯＫ", "Socket 送信"}));
+        QCOMPARE(linked.prompts.texts(),
+                 QStringList({"Socket ＯＫ", "Socket が接続されていません"}));
+        QCOMPARE(linked.sender.exchange().exchangeFailed, 1);
     }
 
     void inputHeldWithinBound_data() { overBothLinks(); }

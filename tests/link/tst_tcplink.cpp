@@ -59,6 +59,7 @@ private slots:
         target->disconnectFromHost();
         QTRY_COMPARE(link.connectionTable()[2].inUse, 0);
         QCOMPARE(state.link.selectedConnection, -1);
+        QVERIFY(!link.tcpConnected());
         QCOMPARE(link.chosenAddressText(), std::nullopt);
         connectDevices(1); // into entry 2, the one free
         QVERIFY(!link.sendToTarget("CWL1\r\n"));

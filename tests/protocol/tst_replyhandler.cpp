@@ -81,7 +81,7 @@ private slots:
             QCOMPARE(shown.caption + ": " + shown.text, box);
             QCOMPARE(shown.icon, icon);
             const bool serialGo = shown.caption == "設定完了";
-            QCOMPARE(shown.owner, serialGo ? &dialog : nullptr);
+            QCOMPARE(shown.owner, &dialog); // every box stands over the dialog that is open
             QCOMPARE(shown.beep, serialGo ? BoxBeep::Simple : BoxBeep::Question);
         }
         QCOMPARE(exchange.exchangeFailed, exchangeFailed);

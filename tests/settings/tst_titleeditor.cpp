@@ -252,7 +252,7 @@ private slots:
         // Called directly, as a test does: the timer's own ticks come in the box's loop.
         walk.tick();
         QTRY_VERIFY_WITH_TIMEOUT(!walk.isRunning(), 5000);
-        QCOMPARE(linked.prompts.texts(), QStringList{"Socket 送信"});
+        QCOMPARE(linked.prompts.texts(), QStringList{"Socket が接続されていません"});
         QCOMPARE(stepsAtBoxes, QList<int>{2});
         QCOMPARE(linked.prompts.mostOpenAtOnce, 1);
         QCOMPARE(device->receivedLines().size(), 1);

@@ -5,7 +5,6 @@
 #include "sim/TcpDeviceServer.h"
 
 #include <QSerialPort>
-#include <QSignalSpy>
 #include <QTcpSocket>
 #include <QTest>
 #include <array>
@@ -127,11 +126,14 @@ void SimTransportsTest::connectionsAreCapped() {
 }
 
 // QTcpServer stops accepting for good after a failed accept; the device accepts again once
-// descriptors are there.
+// descriptors are there. (A lambda, not a QSignalSpy: the undefined-behaviour
+// checker cannot look up the spy's type while no descriptor is free and reports a false fault.)
 void SimTransportsTest::acceptingResumesAfterDescriptorsRunOut() {
     sim::TcpDeviceServer server;
     QVERIFY(server.listen());
-    QSignalSpy failures(&server, &sim::TcpDeviceServer::acceptFailed);
+    QStringList failures;
+    connect(&server, &sim::TcpDeviceServer::acceptFailed, this,
+            [&failures](const QString& reason) { failures.append(reason); });
     QTcpSocket program;
     program.connectToHost(QHostAddress::LocalHost, server.serverPort());
     {
@@ -143,7 +145,7 @@ void SimTransportsTest::acceptingResumesAfterDescriptorsRunOut() {
     program.write("CWL2\r\n");
     QByteArray read;
     QTRY_COMPARE(read += program.readAll(), QByteArray("GO\r\n"));
-    QVERIFY(!failures.first().first().toString().isEmpty());
+    QVERIFY(!failures.first().isEmpty());
 }
 
 QTEST_GUILESS_MAIN(SimTransportsTest)
