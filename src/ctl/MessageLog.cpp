@@ -1,7 +1,8 @@
 #include "ctl/MessageLog.h"
 
 void MessageLog::showMessage(const MessageBoxRequest& box) {
-    texts_.append(box.text);
+    // The reason beside the known text, where the program gives one (a port that cannot open).
+    texts_.append(box.detail.isEmpty() ? box.text : box.text + QStringLiteral(": ") + box.detail);
     if (onMessage)
         onMessage();
 }
