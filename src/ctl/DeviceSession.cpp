@@ -122,10 +122,15 @@ QString DeviceSession::listen(const LinkChoice& choice) {
             if (inUse(entry) && (byEntry || byAddress))
                 found = entry;
         }
-        if (found)
-            addDevice(nameOf(found), found);
-        else
+        // A device named twice (by entry and by address) is driven once: its connection has
+        // one channel, and a second would never see a reply.
+        const bool listed =
+            std::any_of(devices_.begin(), devices_.end(),
+                        [found](const auto& device) { return device->connection == found; });
+        if (!found)
             missingTargets_.append(wanted);
+        else if (!listed)
+            addDevice(nameOf(found), found);
     }
     return {};
 }
