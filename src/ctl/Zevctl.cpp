@@ -11,6 +11,7 @@
 #include "document/DatFile.h"
 #include "glyphs/GlyphFile.h"
 #include "link/LinkSettings.h"
+#include "protocol/ReplyParsing.h"
 
 #include <QCommandLineParser>
 #include <QFile>
@@ -212,8 +213,15 @@ std::unique_ptr<DeviceSession> openSession(Run& run, QTemporaryDir& portFolder, 
 // are several).
 void saveGlyphRead(const QString& path, TargetDevice& device, bool several,
                    ExchangeResult& result) {
-    if (result.outcome != Outcome::Ok || !result.reply.startsWith("FBM"))
+    if (result.outcome != Outcome::Ok)
         return;
+    // Only a whole glyph was taken into the sample; anything else would write the sample that
+    // was there before.
+    if (!parseGlyph(result.reply)) {
+        result.outcome = Outcome::DeviceError;
+        result.details.append(QStringLiteral("no glyph in the reply; %1 not written").arg(path));
+        return;
+    }
     const QString target = devicePath(path, device.connection, several);
     QString whyNot;
     if (replaceFile(

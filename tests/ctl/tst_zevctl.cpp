@@ -378,6 +378,12 @@ void TestZevctl::glyphRoundTrip() {
     QVERIFY2(ran.out.endsWith(QStringLiteral("saved %1\n").arg(read)), qPrintable(ran.out));
     QCOMPARE(server.device()->receivedLines().last(), QByteArray("RFBMBB21"));
     QCOMPARE(readFile(read), readFile(sent));
+
+    // An answer that holds no glyph writes no file and is no glyph read.
+    const QString none = folder.filePath(QStringLiteral("none.txt"));
+    server.device()->refuseNext(1, "FBM0");
+    QCOMPARE(int(zevctl(device + QStringList{"glyph-read", "27", none}).code), 1);
+    QVERIFY(!QFile::exists(none));
 }
 
 // The whole document goes out at the program's steps, comes back the same (as a field check and
