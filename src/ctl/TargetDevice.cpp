@@ -3,6 +3,10 @@
 #include "link/ConnectionChannel.h"
 #include "link/SerialLink.h"
 #include "link/TcpLink.h"
+#include "protocol/ReplyParsing.h"
+#include "settings/ReadBackCommands.h"
+
+#include <variant>
 
 namespace {
 
@@ -28,6 +32,14 @@ constexpr ReplyCode refusals[] = {
 const QString noAnswerTexts[] = {QStringLiteral("Answer が､きません"),
                                  QStringLiteral("No Connect")};
 const QString notSentText = QStringLiteral("Socket 送信");
+
+// The settings a whole read-back brings: one for each step that asks for something.
+int readBackRequestCount() {
+    int count = 0;
+    for (int step = 1; step <= readBackStepCount; ++step)
+        count += readBackRequest(step).isEmpty() ? 0 : 1;
+    return count;
+}
 
 } // namespace
 
@@ -89,6 +101,7 @@ void TargetDevice::startExchange(const QByteArray& line, bool readsGlyph) {
 bool TargetDevice::startRun(TransferKind kind) {
     messages.clear();
     refusal_.reset();
+    settingsRead_ = 0;
     run_ = std::make_unique<TransferRun>(context, kind);
     connect(run_.get(), &TransferRun::stepped, this, &TargetDevice::stepped);
     connect(run_.get(), &TransferRun::ended, this, [this] {
@@ -137,6 +150,16 @@ ExchangeResult TargetDevice::result() const {
     if (result.messages.contains(notSentText) ||
         (ownChannel_ && !ownChannel_->isOpen() && result.outcome != Outcome::Ok))
         result.outcome = Outcome::Disconnected;
+    // The run does not wait for each answer: a setting whose answer was lost would be taken for
+    // the start value, and a comparison or a file made of it would lie.
+    const int expected = readBackRequestCount();
+    if (result.outcome == Outcome::Ok && run_ && run_->kind() == TransferKind::ReadBack &&
+        settingsRead_ < expected) {
+        result.outcome = Outcome::NoAnswer;
+        result.meaning = QStringLiteral("%1 of %2 settings did not come back")
+                             .arg(expected - settingsRead_)
+                             .arg(expected);
+    }
     return result;
 }
 
@@ -145,6 +168,12 @@ void TargetDevice::replyHandled(QByteArray line) {
         replyTooLong_ = line.isEmpty();
     if (!state.link.isTcp() && state.link.isRs485())
         line = line.mid(2); // the answering device's address
+    if (running_ && run_->kind() == TransferKind::ReadBack) {
+        const ReadBackRecord record =
+            parseReply(line, state.link.isTcp() ? ReplyLink::Tcp : ReplyLink::Serial).record;
+        if (!std::holds_alternative<std::monostate>(record))
+            ++settingsRead_;
+    }
     while (line.endsWith('\n') || line.endsWith('\r'))
         line.chop(1);
     if (exchanging_ && !reply_)

@@ -93,5 +93,6 @@ private:
     std::optional<QByteArray> reply_; // of the exchange, without its line end
     bool replyTooLong_ = false;
     std::optional<ExchangeResult> refusal_; // the first refusal during the run
+    int settingsRead_ = 0;                  // read-back answers that carried a setting
     std::unique_ptr<TransferRun> run_;
 };
