@@ -1,4 +1,3 @@
-#include "app/AboutDialog.h"
 #include "app/FrontPanelView.h"
 #include "app/MainWindow.h"
 #include "app/Program.h"
@@ -13,13 +12,11 @@
 #include <QAction>
 #include <QComboBox>
 #include <QFile>
-#include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
 #include <QProcess>
 #include <QRegularExpression>
 #include <QScreen>
-#include <QTcpServer>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -120,17 +117,6 @@ private slots:
         QCOMPARE(misnamed.join(", "), QString());
     }
 
-    // The icon comes from a resource every program of the shell must carry; the caption names
-    // the chosen connection.
-    void aboutBox() {
-        AppState& state = program->state();
-        const auto device = connectChosenDevice(program->tcpLink(), state.link);
-        QVERIFY(device);
-        AboutDialog about(state.dialogs, program->tcpLink());
-        QVERIFY(!about.findChild<QLabel*>("icon")->pixmap().isNull());
-        QCOMPARE(about.windowTitle(), "ZEV530TQのバージョン情報 127.0.0.1");
-    }
-
     // Refused while connected, from the menu and the close button alike. With a modified
     // document, No saves first (a cancelled Save As keeps the program running); Yes exits.
     void exit() {
@@ -192,27 +178,6 @@ private slots:
                  QStringList({"Miss! File Open", "Miss! Mask Set", "Miss! Buffer Set",
                               "Miss! Time Out Set", "Miss! Set Comm State"}));
         QFile::remove(folder.filePath("COM1"));
-    }
-
-    // The links report, the program shows: a refused connect in the active dialog's box, saying
-    // why, once the socket's handler has returned.
-    void linkFailuresShowAsBoxes() {
-        QTcpServer occupant;
-        QVERIFY(occupant.listen(QHostAddress::AnyIPv4));
-        const QString port = QString::number(occupant.serverPort());
-        LinkConfiguration& link = program->state().link;
-        link.portNumberText.assign(port.toLatin1());
-        occupant.close(); // nobody listens on the port any more
-        link.hostAddresses[0] = {127, 0, 0, 1};
-        link.hostCount = 1;
-        link.selectedConnection = 0;
-        QObject dialog;
-        program->state().dialogs.activeDialog = &dialog;
-        QVERIFY(program->tcpLink().connectToDevice());
-        QTRY_COMPARE(prompts.texts(), QStringList{"ソケットイベントにエラーが発生しました。"});
-        QCOMPARE(prompts.boxes[0].owner, &dialog);
-        QCOMPARE(prompts.boxes[0].detail,
-                 "127.0.0.1:" + port + " が接続を拒否しました（そのポートで待ち受けていません）。");
     }
 
     // The first instance is a real process; the second, this one, is refused and ends with 0.

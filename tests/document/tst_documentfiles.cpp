@@ -4,6 +4,7 @@
 #include "document/SettingsDocument.h"
 #include "protocol/CommandSender.h"
 #include "protocol/MessageBoxes.h"
+#include "support/Files.h"
 #include "support/RecordingChannels.h"
 #include "support/RecordingPrompts.h"
 
@@ -23,16 +24,6 @@ const QByteArray startupFile = QByteArray("1\r\n").repeated(256) +
                                QByteArray("0\r\n").repeated(12) +
                                QByteArray("s\r\n").repeated(256) + QByteArray("7\r\n").repeated(4);
 const QByteArray olderWork(20000, 'x');
-
-QByteArray fileBytes(const QString& path) {
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("(missing)");
-}
-
-void writeBytes(const QString& path, const QByteArray& bytes) {
-    QFile file(path);
-    QVERIFY(file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size());
-}
 
 } // namespace
 
@@ -63,7 +54,7 @@ private slots:
     void init() {
         dir = std::make_unique<QTemporaryDir>();
         QVERIFY(QDir(dir->path()).mkdir("dir.dat"));
-        writeBytes(path("old.dat"), startupFile);
+        writeFile(path("old.dat"), startupFile);
         document = SettingsDocument();
         state = AppState();
         prompts.clear();
@@ -96,8 +87,8 @@ private slots:
     // cannot be read leaves the document as it was.
     void newAndOpenAskFirst() {
         titleOldDat();
-        writeBytes(path("new.dat"), startupFile);
-        writeBytes(path("bad.dat"), "1\r\n1\r\nON\r\n");
+        writeFile(path("new.dat"), startupFile);
+        writeFile(path("bad.dat"), "1\r\n1\r\nON\r\n");
         document.titleTexts[3].assign("x");
         document.documentModified = 1;
         document.whiteLevel = 4;
@@ -184,7 +175,7 @@ private slots:
         QVERIFY(files.confirmExit());
         QCOMPARE(document.documentModified, 1);
         // The dialog asked about "b" only: "b.dat" is replaced after a question.
-        writeBytes(path("b.dat"), olderWork);
+        writeFile(path("b.dat"), olderWork);
         for (bool replace : {false, true}) {
             prompts.answerNext(false);
             prompts.chooseNext(path("b"));
@@ -192,7 +183,7 @@ private slots:
             QCOMPARE(files.confirmExit(), replace);
             QCOMPARE(fileBytes(path("b.dat")), replace ? startupFile : olderWork);
         }
-        writeBytes(path("b.dat"), olderWork);
+        writeFile(path("b.dat"), olderWork);
         document.documentModified = 1;
         prompts.answerNext(false);
         QVERIFY(files.confirmExit()); // saved to the path Save As gave

@@ -1,15 +1,11 @@
 #include "GlyphDriving.h"
 #include "glyphs/GlyphEditorDialog.h"
+#include "support/Files.h"
 
 #include <QFile>
 #include <QTemporaryDir>
 
 namespace {
-
-QByteArray fileBytes(const QString& path) {
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("(none)");
-}
 
 // The blank glyph with the given digits changed.
 QByteArray withDigits(std::initializer_list<std::pair<int, char>> digits) {

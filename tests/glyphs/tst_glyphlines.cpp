@@ -66,9 +66,6 @@ private slots:
         QTest::newRow("575 digits")
             << digits.first(575) << QByteArray()
             << "575 桁で終わっています。外字には 576 桁の 16 進数字が必要です。";
-        QTest::newRow("blank line first") << "\r\n" + digits << QByteArray()
-                                          << "1 行目: 1 桁目には 16 進数字 (0-9, A-F) "
-                                             "が必要ですが、文字コード 0x0d の文字があります。";
         QTest::newRow("lower case on line 3")
             << digits.first(12) + "\r\n" + digits.sliced(12, 12) + "\r\na" + digits.sliced(25)
             << QByteArray()

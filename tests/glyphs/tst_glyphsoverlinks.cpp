@@ -6,7 +6,6 @@
 // registered and read back dot for dot, and inserted into a title.
 
 using Link = LinkedDevice::Link;
-Q_DECLARE_METATYPE(LinkedDevice::Link)
 
 class GlyphsOverLinksTest : public QObject {
     Q_OBJECT

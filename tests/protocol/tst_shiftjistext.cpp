@@ -19,13 +19,6 @@ private slots:
         QVERIFY(!ShiftJisText::encode(text));
         QCOMPARE(ShiftJisText::decode(QByteArray::fromHex("82")), QStringLiteral("\uFFFD"));
     }
-
-    void characterBoundary() {
-        const QByteArray text = "A" + QByteArray::fromHex("8abf8e9a");
-        QCOMPARE(ShiftJisText::characterBoundary(text, 5), 5);
-        QCOMPARE(ShiftJisText::characterBoundary(text, 4), 3); // not inside the second kanji
-        QCOMPARE(ShiftJisText::characterBoundary(QByteArray::fromHex("4181"), 10), 1);
-    }
 };
 
 QTEST_APPLESS_MAIN(ShiftJisTextTest)

@@ -10,7 +10,6 @@
 // simulated device: the one-page lines, the lists, and the timed transfer of all four areas.
 
 using Link = LinkedDevice::Link;
-Q_DECLARE_METATYPE(LinkedDevice::Link)
 
 namespace {
 

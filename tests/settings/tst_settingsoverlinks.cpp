@@ -6,7 +6,6 @@
 // simulated device over a TCP and a serial link, and the device's answer reaching the operator.
 
 using Link = LinkedDevice::Link;
-Q_DECLARE_METATYPE(LinkedDevice::Link)
 
 class SettingsOverLinksTest : public QObject {
     Q_OBJECT
@@ -26,13 +25,7 @@ private slots:
         QCOMPARE(composed, line);
     }
 
-    void choicesReachTheDevice_data() {
-        QTest::addColumn<Link>("link");
-        QTest::newRow("TCP") << Link::TcpClient;
-#ifdef ZEV_SIM_POSIX
-        QTest::newRow("RS-485") << Link::Rs485;
-#endif
-    }
+    void choicesReachTheDevice_data() { tcpAndRs485Rows(); }
 
     // Every dialog's choice goes to the device as its exact line and the answer shows as a box;
     // a refused line shows the error of its link. On RS-485, a broadcast is carried out by every

@@ -2,7 +2,6 @@
 #include "protocol/ShiftJisText.h"
 #include "settings/TitleDialog.h"
 
-#include <QGroupBox>
 #include <QInputMethodEvent>
 #include <QLabel>
 #include <QLineEdit>
@@ -116,16 +115,6 @@ private slots:
             line += "2121";
         QTRY_COMPARE(linked.devices.first()->receivedLines(), QList<QByteArray>{line});
         QTRY_COMPARE(linked.prompts.texts(), QStringList{"Socket ＯＫ"});
-    }
-
-    // Every group and button carries the text the operator reads.
-    void accessibleNames() {
-        DialogBench bench;
-        TitleDialog dialog(bench.context);
-        for (const QGroupBox* group : dialog.findChildren<QGroupBox*>())
-            QCOMPARE(group->accessibleName(), group->title());
-        for (const QPushButton* button : dialog.findChildren<QPushButton*>())
-            QCOMPARE(button->accessibleName(), button->text());
     }
 
     void walkSendsEveryTitleInOrder_data() {

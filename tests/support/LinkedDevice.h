@@ -12,6 +12,7 @@
 #include "support/RecordingPrompts.h"
 
 #include <QTemporaryDir>
+#include <QTest>
 
 // The program's side of the device exchange, with its real links, joined to the simulator over
 // one of them and set up as the operator would have it: TcpClient connects to a listening
@@ -37,3 +38,15 @@ public:
 private:
     QObject simulator_; // owns the simulated side, which goes first
 };
+
+Q_DECLARE_METATYPE(LinkedDevice::Link)
+
+// The rows of a test that runs over a TCP link and over an RS-485 bus (where a pseudo-terminal
+// can stand for the line), in a column "link".
+inline void tcpAndRs485Rows() {
+    QTest::addColumn<LinkedDevice::Link>("link");
+    QTest::newRow("TCP") << LinkedDevice::Link::TcpClient;
+#ifdef ZEV_SIM_POSIX
+    QTest::newRow("RS-485") << LinkedDevice::Link::Rs485;
+#endif
+}
