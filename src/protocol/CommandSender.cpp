@@ -85,6 +85,9 @@ void CommandSender::checkReplyTimeout() {
         exchange_.replyPending = 0;
         exchange_.replyWaitTicks = 0;
         exchange_.glyphReadPending = 0; // no answer is coming that would end the glyph read
+        // As over TCP: a run stops at its next tick rather than carry on to a closing dialog
+        // that looks like success while nothing answered.
+        exchange_.exchangeFailed = 1;
         boxes_.showStopError(QStringLiteral("No Connect"));
     }
 }

@@ -210,6 +210,28 @@ private slots:
         QCOMPARE(device->receivedLines().last(), firstLine);
     }
 
+#ifdef ZEV_SIM_POSIX
+    // A serial device that stops answering stops the run at the tick after "No Connect", whose
+    // box stays open while the event loop runs, with the dialog open as after a refusal.
+    void silentSerialDeviceStopsTheRun() {
+        LinkedDevice linked;
+        QCOMPARE(linked.start(Link::Rs232c), QString());
+        DialogContext context = contextOf(linked);
+        linked.prompts.openMilliseconds = 1200;
+        SendAllDialog sendAll(context);
+        startRun(sendAll, SendAllDialog::number);
+        QCOMPARE(giveTicks(sendAll, linked, 1, 2), 2);
+        linked.devices.first()->ignoreNext(1);
+        sendAll.tick();
+        for (int wait = 0; wait < 7; ++wait)
+            linked.sender.checkReplyTimeout();
+        QCOMPARE(linked.prompts.texts(), QStringList{"No Connect"});
+        sendAll.tick();
+        QCOMPARE(shown(sendAll), "1|3|Close");
+        QCOMPARE(linked.devices.first()->receivedLines().size(), 3);
+    }
+#endif
+
     // A title that cannot be encoded ends Send All after the titles before it, closes the
     // dialog and names the reason; nothing follows while its box is open and the event loop runs.
     void unsendableTitleEndsSendAll() {
