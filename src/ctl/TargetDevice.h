@@ -61,6 +61,8 @@ public:
     TransferRun* run() { return run_.get(); }
 
 private:
+    // Declared before the members below, which are built from them: the channel must outlive
+    // the command sender that listens to it.
     TcpLink& tcpLink_;
     SerialLink& serial_;
     std::unique_ptr<ConnectionChannel> ownChannel_;
