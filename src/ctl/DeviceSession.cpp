@@ -40,8 +40,11 @@ QString DeviceSession::openSerial() {
         addDevice(serial_.devicePath());
         return {};
     }
+    // A port that did not open fails every later step for the same reason: the first says it.
+    const QStringList failures = messages.texts();
     return QStringLiteral("cannot open the serial port %1: %2")
-        .arg(serial_.devicePath(), messages.texts().join(QStringLiteral(", ")));
+        .arg(serial_.devicePath(),
+             serial_.isOpen() ? failures.join(QStringLiteral(", ")) : failures.value(0));
 }
 
 QString DeviceSession::connectTcp(const LinkChoice& choice) {

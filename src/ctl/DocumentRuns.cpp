@@ -46,10 +46,11 @@ QString devicePath(const QString& path, int connection, bool several) {
 std::optional<SettingsDocument> readDocument(const QString& path, QTextStream& err) {
     QFile file(path);
     SettingsDocument document;
+    QString reason;
     if (!QFileInfo(path).isFile() || !file.open(QIODevice::ReadOnly) ||
-        !readDatFile(file, document)) {
+        !readDatFile(file, document, &reason)) {
         err << "zevctl: cannot read the settings file " << path << ": "
-            << (file.isOpen() ? QStringLiteral("not a settings file")
+            << (file.isOpen() ? QStringLiteral("not a settings file: ") + reason
                               : QStringLiteral("no such file"))
             << "\n";
         return std::nullopt;

@@ -192,7 +192,7 @@ std::unique_ptr<DeviceSession> openSession(Run& run, QTemporaryDir& portFolder, 
         const QString path = QFileInfo(run.parser.value(serialOption)).absoluteFilePath();
         if (!QFileInfo::exists(path) ||
             !QFile::link(path, portFolder.filePath(QStringLiteral("COM1")))) {
-            run.err << "zevctl: cannot open the serial port " << path << "\n";
+            run.err << "zevctl: cannot open the serial port " << path << ": no such device\n";
             return nullptr;
         }
     }

@@ -187,6 +187,9 @@ void TestZevctl::serverRoleReachesEveryTarget() {
 void TestZevctl::badInputChangesNothing() {
     sim::TcpDeviceServer server;
     QVERIFY(server.listen());
+    QTemporaryDir folder;
+    const QString damaged = folder.filePath(QStringLiteral("damaged.dat"));
+    writeFile(damaged, "garbage\r\n");
     const QList<std::pair<QStringList, QString>> cases{
         {{"page", "3T", "1"}, "bad area \"3T\""},
         {{"page", "1T", "65"}, "bad page \"65\""},
@@ -200,6 +203,7 @@ void TestZevctl::badInputChangesNothing() {
         {{"glyph-read", "29", "out.txt"}, "外字登録番号"},
         {{"glyph-register", "1", "/nonexistent/glyph.txt"}, "cannot read the glyph file"},
         {{"send-all", "/nonexistent/show.dat"}, "cannot read the settings file"},
+        {{"verify", damaged}, "not a settings file: 1 行目"},
         {{"reboot"}, "unknown command \"reboot\""},
         {{"--listen", "9004", "page", "1T", "1"}, "choose one of"}};
     for (const auto& [arguments, message] : cases) {
