@@ -88,8 +88,10 @@ bool DocumentFiles::saveDocument() {
     }
     if (!titlesFitFile())
         return false;
-    if (!writeFile(QString::fromUtf8(document_.documentPath.view()))) {
-        boxes_.showError(cannotOpen);
+    const QString path = QString::fromUtf8(document_.documentPath.view());
+    QString whyNot;
+    if (!writeFile(path, &whyNot)) {
+        boxes_.showError(cannotOpen, fileFailureDetail(path, whyNot));
         return false;
     }
     document_.documentModified = 0;
@@ -109,8 +111,9 @@ bool DocumentFiles::saveDocumentAs() {
     if (!completed)
         return false;
     const auto path = documentPathBytes(*completed);
-    if (!path || !writeFile(*completed)) {
-        boxes_.showError(cannotOpen);
+    QString whyNot = QStringLiteral("パスが長すぎます。");
+    if (!path || !writeFile(*completed, &whyNot)) {
+        boxes_.showError(cannotOpen, fileFailureDetail(*completed, whyNot));
         return false;
     }
     document_.documentPath.assign(*path);
@@ -135,6 +138,7 @@ bool DocumentFiles::titlesFitFile() {
     return false;
 }
 
-bool DocumentFiles::writeFile(const QString& path) {
-    return replaceFile(path, [this](QIODevice& file) { return writeDatFile(file, document_); });
+bool DocumentFiles::writeFile(const QString& path, QString* whyNot) {
+    return replaceFile(
+        path, [this](QIODevice& file) { return writeDatFile(file, document_); }, whyNot);
 }

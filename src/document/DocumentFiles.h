@@ -31,7 +31,7 @@ public:
 
 private:
     bool titlesFitFile();
-    bool writeFile(const QString& path);
+    bool writeFile(const QString& path, QString* whyNot);
 
     SettingsDocument& document_;
     AppState& state_;

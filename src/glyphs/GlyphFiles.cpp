@@ -14,8 +14,14 @@ namespace {
 const QString cannotOpen = QStringLiteral("Can't file open");
 const QString glyphPattern = QStringLiteral("*.txt");
 
-bool writeFile(const QString& path, const GlyphSample& sample) {
-    return replaceFile(path, [&sample](QIODevice& file) { return writeGlyphFile(file, sample); });
+// False with the reason, as the system gave it, in the stop box.
+bool writeFile(const QString& path, const GlyphSample& sample, MessageBoxes& boxes) {
+    QString whyNot;
+    if (replaceFile(
+            path, [&sample](QIODevice& file) { return writeGlyphFile(file, sample); }, &whyNot))
+        return true;
+    boxes.showStopError(cannotOpen, fileFailureDetail(path, whyNot));
+    return false;
 }
 
 } // namespace
@@ -51,10 +57,8 @@ void saveGlyphFile(DialogContext& context) {
         context.boxes.showError(QStringLiteral("Don't file open"));
         return;
     }
-    if (!writeFile(glyphs.glyphFilePath, context.state.glyphSample)) {
-        context.boxes.showStopError(cannotOpen);
+    if (!writeFile(glyphs.glyphFilePath, context.state.glyphSample, context.boxes))
         return;
-    }
     glyphs.glyphModified = 0;
 }
 
@@ -68,10 +72,8 @@ void saveGlyphFileAs(DialogContext& context, QObject* owner) {
     const auto path = saveAsPath(chosen, QStringLiteral(".txt"), context.boxes);
     if (!path)
         return;
-    if (!writeFile(*path, context.state.glyphSample)) {
-        context.boxes.showStopError(cannotOpen);
+    if (!writeFile(*path, context.state.glyphSample, context.boxes))
         return;
-    }
     context.state.glyphs.glyphFilePath = *path;
     context.state.glyphs.glyphModified = 0;
 }

@@ -160,6 +160,10 @@ private slots:
                               "ch.1 Bottom ページ64 のタイトルに半角スペースか制御文字があるため"
                               "保存できません。",
                               "ch.1 Bottom ページ64 のタイトル「s」はファイルに保存できません。"}));
+        // The failed saves name the file and what the system said.
+        QCOMPARE(prompts.boxes[1].detail.section('\n', 0, 0), path("old.dat/a.dat"));
+        QCOMPARE(prompts.boxes[2].detail.section('\n', 0, 0), path("dir.dat"));
+        QVERIFY(!prompts.boxes[1].detail.section('\n', 1).isEmpty());
         QCOMPARE(prompts.fileDialogs.size(), 1);
         QCOMPARE(document.documentModified, 1);
         QCOMPARE(fileBytes(path("old.dat")), startupFile);
