@@ -5,8 +5,6 @@
 
 #include <QLineEdit>
 
-// Working the glyph dialogs as the operator does, and reading the glyph they show.
-
 // The 576 digits of the glyph being edited.
 inline QByteArray glyphDigits(const AppState& state) {
     return QByteArray(state.glyphSample.data(), AppState::glyphDigitCount);

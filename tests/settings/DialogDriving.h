@@ -14,10 +14,7 @@
 #include <QTest>
 #include <memory>
 
-// Opening the setting dialogs by number and working them as the operator does.
-
-// The program side of a dialog, with links that record what is written; the serial link is
-// always ready.
+// The program side of a dialog, with links that record what is written (serial always ready).
 struct DialogBench {
     AppState state;
     SettingsDocument document;
@@ -30,10 +27,10 @@ struct DialogBench {
     DialogContext context{state, document, boxes, sender, tcpLink};
 };
 
-// The program side joined to the simulated device, as a dialog works with it.
-inline DialogContext contextOf(LinkedDevice& linked) {
-    return {linked.state, linked.document, linked.boxes, linked.sender, linked.tcp};
-}
+// The program side joined to the simulated device, with the context its dialogs work in.
+struct LinkedDialogs : LinkedDevice {
+    DialogContext context{state, document, boxes, sender, tcp};
+};
 
 inline std::unique_ptr<QDialog> openDialog(int number, DialogContext& context) {
     using Dialog = std::unique_ptr<QDialog>;
