@@ -30,6 +30,11 @@ struct DialogBench {
 // The program side joined to the simulated device, with the context its dialogs work in.
 struct LinkedDialogs : LinkedDevice {
     DialogContext context{state, document, boxes, sender, tcp};
+    // Waiting for the answer to a line sent, or yet to act on one that came.
+    bool awaiting() const {
+        return sender.isAwaitingTcpReply() || sender.exchange().replyPending != 0 ||
+               sender.hasLinesToInterpret();
+    }
 };
 
 inline std::unique_ptr<QDialog> openDialog(int number, DialogContext& context) {

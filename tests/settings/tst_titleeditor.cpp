@@ -25,10 +25,6 @@ QString textOf(TitleDialog& dialog, const char* name) {
     return dialog.findChild<QLineEdit*>(name)->text();
 }
 
-QLabel* pageLine(TitleDialog& dialog, int line) {
-    return dialog.findChild<QLabel*>(QStringLiteral("pageLine%1").arg(line));
-}
-
 // The percentage box and the bar.
 QString progress(TitleDialog& dialog) {
     return textOf(dialog, "percentBox") + "|" +
@@ -95,8 +91,8 @@ private slots:
         QCOMPARE(linked.document.titleTexts[index], QByteArray::fromHex(kept));
         QCOMPARE(textOf(dialog, "byteCountLabel") + "|" + textOf(dialog, "titleProblemLabel"),
                  shown);
-        QCOMPARE(pageLine(dialog, index % 16 + 1)->toolTip().isEmpty(),
-                 !QString(shown).contains("送れません"));
+        const auto* pageLine = dialog.findChild<QLabel*>(QString("pageLine%1").arg(index % 16 + 1));
+        QCOMPARE(pageLine->toolTip().isEmpty(), !QString(shown).contains("送れません"));
         if (!*button)
             return;
         press(dialog, button);

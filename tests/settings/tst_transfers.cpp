@@ -28,15 +28,9 @@ bool settle(const std::function<bool()>& done) {
     return done();
 }
 
-// The program waits for the answer to a line it sent, or has yet to act on one that came.
-bool awaiting(LinkedDevice& linked) {
-    return linked.sender.isAwaitingTcpReply() || linked.sender.exchange().replyPending != 0 ||
-           linked.sender.hasLinesToInterpret();
-}
-
 // The device has answered `lines` lines and the program has taken every answer.
-bool answered(LinkedDevice& linked, qsizetype lines) {
-    return linked.devices.last()->sentReplies().size() == lines && !awaiting(linked);
+bool answered(const LinkedDialogs& linked, qsizetype lines) {
+    return linked.devices.last()->sentReplies().size() == lines && !linked.awaiting();
 }
 
 QByteArray datFile(const SettingsDocument& document) {
@@ -62,12 +56,12 @@ void startRun(TransferDialog& dialog) {
 }
 
 // Gives ticks from..to, each answered before the next; the number of lines sent, or -1.
-qsizetype giveTicks(TransferDialog& dialog, LinkedDevice& linked, int from, int to) {
+qsizetype giveTicks(TransferDialog& dialog, LinkedDialogs& linked, int from, int to) {
     const qsizetype before = linked.devices.last()->sentReplies().size();
     qsizetype sent = 0;
     for (int tick = from; tick <= to; ++tick) {
         dialog.tick();
-        sent += awaiting(linked) ? 1 : 0;
+        sent += linked.awaiting() ? 1 : 0;
         if (!settle([&] { return answered(linked, before + sent); }))
             return -1;
     }
