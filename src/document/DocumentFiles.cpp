@@ -19,6 +19,7 @@ namespace {
 const QString datExtension = QStringLiteral(".dat");
 const QString datPattern = QStringLiteral("*.dat");
 const QString cannotOpen = QStringLiteral("Can't file open");
+const QString pathTooLong = QStringLiteral("パスが長すぎます。");
 
 const char* const areaNames[SettingsDocument::areaCount] = {"ch.1 Top", "ch.1 Bottom", "ch.2 Top",
                                                             "ch.2 Bottom"};
@@ -71,7 +72,7 @@ void DocumentFiles::openDocument() {
         return;
     const auto path = documentPathBytes(chosen);
     QFile file(chosen);
-    QString reason = path ? openChosenFile(file) : QStringLiteral("パスが長すぎます。");
+    QString reason = path ? openChosenFile(file) : pathTooLong;
     if (!reason.isEmpty() || !readDatFile(file, document_, &reason)) {
         boxes_.showError(cannotOpen, fileFailureDetail(chosen, reason));
         return;
@@ -111,7 +112,7 @@ bool DocumentFiles::saveDocumentAs() {
     if (!completed)
         return false;
     const auto path = documentPathBytes(*completed);
-    QString whyNot = QStringLiteral("パスが長すぎます。");
+    QString whyNot = pathTooLong;
     if (!path || !writeFile(*completed, &whyNot)) {
         boxes_.showError(cannotOpen, fileFailureDetail(*completed, whyNot));
         return false;

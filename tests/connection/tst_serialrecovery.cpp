@@ -9,56 +9,54 @@
 class SerialRecoveryTest : public QObject {
     Q_OBJECT
 private slots:
-    void openedWhenChosenAndBackWhenTheDeviceReturns();
+    void openedWhenChosenAndBackWhenTheDeviceReturns() {
+        ConnectionBench bench; // TCP/IP at start-up: no port opened
+        SerialLink& serial = bench.program.serialLink();
+        const QString com1 = bench.folder.filePath("COM1");
+        QVERIFY(QFile::link(bench.folder.filePath("unplugged"), com1));
+        std::unique_ptr<sim::SerialDeviceBus> bus;
+        const auto plugIn = [&] {
+            bus = std::make_unique<sim::SerialDeviceBus>();
+            return bus->open() && bus->linkSlave(com1);
+        };
+        const auto commandAnswered = [&] { // "Success" is the serial line's box for "GO"
+            bench.prompts.boxes.clear();
+            bench.program.sender().send("CWL1\r\n");
+            return QTest::qWaitFor([&] { return bench.prompts.texts() == QStringList{"Success"}; });
+        };
+
+        // The device arrives while the first box is open, which holds the event loop longer than a
+        // retry takes: the port is neither half set up under the boxes nor tried again.
+        bench.prompts.openMilliseconds = 400;
+        bench.prompts.whileShown = [&](const MessageBoxRequest&) {
+            if (!bus)
+                plugIn();
+        };
+        QTimer::singleShot(0, [&] {
+            QWidget* dialog = QApplication::activeModalWidget();
+            emit dialog->findChild<QComboBox*>("interfaceList")->activated(0);
+            QVERIFY(!serial.isOpen() && serial.isWaitingToReopen());
+            QCOMPARE(bench.prompts.texts(),
+                     QStringList({"Miss! File Open", "Miss! Mask Set", "Miss! Buffer Set",
+                                  "Miss! Time Out Set", "Miss! Set Comm State"}));
+            QCOMPARE(bench.prompts.boxes.last().owner, dialog);
+            QCOMPARE(bench.prompts.boxes.last().detail,
+                     QDir::toNativeSeparators(com1) + ": No such file or directory");
+            dialog->close();
+        });
+        bench.program.window().openDialog(InterfaceDialog::number);
+        bench.prompts.openMilliseconds = 0;
+        QTRY_VERIFY(serial.isOpen());
+        QVERIFY(commandAnswered());
+
+        // The far end closes (the adapter is pulled) and comes back on another pseudo-terminal.
+        bus.reset();
+        QTRY_VERIFY(!serial.isOpen());
+        QVERIFY(plugIn());
+        QTRY_VERIFY(serial.isOpen());
+        QVERIFY(commandAnswered());
+    }
 };
-
-void SerialRecoveryTest::openedWhenChosenAndBackWhenTheDeviceReturns() {
-    ConnectionBench bench; // TCP/IP at start-up: no port opened
-    SerialLink& serial = bench.program.serialLink();
-    const QString com1 = bench.folder.filePath("COM1");
-    QVERIFY(QFile::link(bench.folder.filePath("unplugged"), com1));
-    std::unique_ptr<sim::SerialDeviceBus> bus;
-    const auto plugIn = [&] {
-        bus = std::make_unique<sim::SerialDeviceBus>();
-        return bus->open() && bus->linkSlave(com1);
-    };
-    const auto commandAnswered = [&] { // "Success" is the serial line's box for "GO"
-        bench.prompts.boxes.clear();
-        bench.program.sender().send("CWL1\r\n");
-        return QTest::qWaitFor([&] { return bench.prompts.texts() == QStringList{"Success"}; });
-    };
-
-    // The device arrives while the first box is open; the boxes hold the event loop longer than
-    // a retry takes, and the port is neither half set up under them nor tried again.
-    bench.prompts.openMilliseconds = 400;
-    bench.prompts.whileShown = [&](const MessageBoxRequest&) {
-        if (!bus)
-            plugIn();
-    };
-    QTimer::singleShot(0, [&] {
-        QWidget* dialog = QApplication::activeModalWidget();
-        emit dialog->findChild<QComboBox*>("interfaceList")->activated(0);
-        QVERIFY(!serial.isOpen() && serial.isWaitingToReopen());
-        QCOMPARE(bench.prompts.texts(),
-                 QStringList({"Miss! File Open", "Miss! Mask Set", "Miss! Buffer Set",
-                              "Miss! Time Out Set", "Miss! Set Comm State"}));
-        QCOMPARE(bench.prompts.boxes.last().owner, dialog);
-        QCOMPARE(bench.prompts.boxes.last().detail,
-                 QDir::toNativeSeparators(com1) + ": No such file or directory");
-        dialog->close();
-    });
-    bench.program.window().openDialog(InterfaceDialog::number);
-    bench.prompts.openMilliseconds = 0;
-    QTRY_VERIFY(serial.isOpen());
-    QVERIFY(commandAnswered());
-
-    // The far end closes (the adapter is pulled) and comes back on another pseudo-terminal.
-    bus.reset();
-    QTRY_VERIFY(!serial.isOpen());
-    QVERIFY(plugIn());
-    QTRY_VERIFY(serial.isOpen());
-    QVERIFY(commandAnswered());
-}
 
 QTEST_MAIN(SerialRecoveryTest)
 #include "tst_serialrecovery.moc"

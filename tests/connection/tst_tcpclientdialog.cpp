@@ -49,14 +49,13 @@ void TcpClientDialogTest::addDeleteChooseAndPort() {
     QTest::mouseClick(window->findChild<QPushButton*>("deleteButton"), Qt::LeftButton);
     window->deleteSelectedHost(); // no row stays selected, and none selected deletes nothing
     QCOMPARE(hostList()->item(0)->text(), "192 .168 .001 .010");
-    // The moved hosts are rewritten in place; the keys of the former last one stay behind.
-    // A single click does not choose.
+    // The former last host's keys stay behind; a single click does not choose.
     const QByteArray expected = section + "Interface=1\r\nselect_number=2\r\nlist_count=2\r\n"
                                           "ip00_0=192\r\nip00_1=168\r\nip00_2=1\r\nip00_3=10\r\n"
                                           "ip01_0=127\r\nip01_1=0\r\nip01_2=0\r\nip01_3=1\r\n"
                                           "ip02_0=127\r\nip02_1=0\r\nip02_2=0\r\nip02_3=1\r\n";
     QCOMPARE(bench->settingsText(), expected);
-    // Connect with the chosen host no longer listed is refused, whatever the address box shows.
+    // The chosen host is no longer listed: refused, whatever the address box shows.
     QTest::mouseClick(window->findChild<QPushButton*>("connectButton"), Qt::LeftButton);
     QVERIFY(!bench->tcp.hasClientSocket());
     QCOMPARE(bench->prompts.texts(),
@@ -88,8 +87,7 @@ void TcpClientDialogTest::connectSendAndDisconnect() {
           QByteArray::number(device.serverPort()) + "\r\n");
     address()->setAddress({10, 0, 0, 5}); // typed, not chosen: the chosen host is connected
     QTest::mouseClick(window->findChild<QPushButton*>("connectButton"), Qt::LeftButton);
-    // Closed before the connect completes: the program takes the connected step all the same,
-    // its box over the main window.
+    // Closed before the connect completes: the connected step is taken all the same.
     window.reset();
     QTRY_VERIFY(bench->tcp.tcpConnected());
     QTRY_COMPARE(bench->prompts.texts(), QStringList{"Socket 接続 OK"});
@@ -106,8 +104,7 @@ void TcpClientDialogTest::connectSendAndDisconnect() {
     QCOMPARE(bench->prompts.texts().last(), "Socket 切断 OK");
     QCOMPARE(bench->prompts.boxes.last().owner, window.get());
 
-    // Connected again, the device leaves: the open dialog shows it at once, and the program may
-    // end without a disconnect.
+    // The device leaves: the open dialog shows it at once, and the program may end.
     QTest::mouseClick(connectButton, Qt::LeftButton);
     QTRY_VERIFY(disconnectButton->isEnabled());
     device.disconnectClients();

@@ -3,7 +3,6 @@
 #include "ctl/Zevctl.h"
 #include "document/DatFile.h"
 #include "glyphs/GlyphFile.h"
-#include "link/LinkSettings.h"
 #include "protocol/ShiftJisText.h"
 #include "sim/Device.h"
 #include "sim/TcpDeviceClients.h"
@@ -104,7 +103,6 @@ private slots:
     void noAnswerEndsTheWait();
     void settingsFileChoosesTheLink();
     void titlesRoundTripKeepsTheRestOfTheFile();
-    void titlesImportRefusesUnsendableTitles();
     void glyphRoundTrip();
     void sendAllThenVerify_data();
     void sendAllThenVerify();
@@ -138,9 +136,6 @@ void TestZevctl::commandsReachTheDeviceOverTcp_data() {
     row("switch time", {"switch-time", "1B", "9", "99"}, "AST01B0999");
     row("insert glyph", {"insert-glyph", "1B", "12", "5", "--position", "3"}, "G05C01B12I03");
     row("insert glyph first place", {"insert-glyph", "2B", "64", "28"}, "G28C02B64I01");
-    const GlyphSample glyph = patternGlyph();
-    row("glyph register", {"glyph-register", "9", "GLYPH"},
-        "GR09" + QByteArray(glyph.data(), AppState::glyphDigitCount));
     row("command error", {"page", "1T", "1"}, "P01T01", "E3",
         QStringLiteral("device error E3 (command error): Socket Command"));
 }
@@ -150,11 +145,6 @@ void TestZevctl::commandsReachTheDeviceOverTcp() {
     QFETCH(QByteArray, line);
     QFETCH(QByteArray, refusal);
     QFETCH(QString, report);
-    QTemporaryDir folder;
-    QFile glyphFile(folder.filePath(QStringLiteral("glyph.txt")));
-    QVERIFY(glyphFile.open(QIODevice::WriteOnly) && writeGlyphFile(glyphFile, patternGlyph()));
-    glyphFile.close();
-    arguments.replaceInStrings(QStringLiteral("GLYPH"), glyphFile.fileName());
     sim::TcpDeviceServer server;
     QVERIFY(server.listen());
     if (!refusal.isEmpty())
@@ -172,15 +162,12 @@ void TestZevctl::serverRoleReachesEveryTarget() {
     clients.setReconnectInterval(20);
     clients.connectToProgram(QStringLiteral("127.0.0.1"), port);
     // Entry 1 named twice, once by its address: still one device, one line.
-    const Ran ran = zevctl({"--listen", QString::number(port), "--devices", "3", "--target",
-                            "1,127.0.0.1,2,3", "--json", "page", "1B", "7"});
-    QCOMPARE(int(ran.code), 0);
-    const QJsonObject report = QJsonDocument::fromJson(ran.out.toUtf8()).object();
-    QCOMPARE(report.value("devices").toArray().size(), 3);
-    for (int index = 0; index < 3; ++index) {
-        QCOMPARE(report.value("devices")[index].toObject().value("reply").toString(), "GO");
+    QCOMPARE(int(zevctl({"--listen", QString::number(port), "--devices", "3", "--target",
+                         "1,127.0.0.1,2,3", "page", "1B", "7"})
+                     .code),
+             0);
+    for (int index = 0; index < 3; ++index)
         QCOMPARE(clients.device(index)->receivedLines(), QList<QByteArray>{"P01B07"});
-    }
 }
 
 // One case per rule; none of them reaches the link.
@@ -194,12 +181,9 @@ void TestZevctl::badInputChangesNothing() {
         {{"page", "3T", "1"}, "bad area \"3T\""},
         {{"page", "1T", "65"}, "bad page \"65\""},
         {{"title", "1T", "1", "ABC"}, "半角文字は送れません"},
-        {{"title", "1T", "1", "😀"}, "no Shift-JIS form"},
         {{"send", "P01\tT01"}, "printable ASCII"},
         {{"switch-time", "1T", "1", "100"}, "bad seconds \"100\""},
-        {{"display", "1T", "auto", "on"}, "bad page \"auto\""},
         {{"insert-glyph", "1T", "1", "29"}, "bad glyph number \"29\""},
-        {{"insert-glyph", "1T", "1", "2", "--position", "15"}, "bad --position \"15\""},
         {{"glyph-read", "29", "out.txt"}, "外字登録番号"},
         {{"glyph-register", "1", "/nonexistent/glyph.txt"}, "cannot read the glyph file"},
         {{"send-all", "/nonexistent/show.dat"}, "cannot read the settings file"},
@@ -218,9 +202,7 @@ void TestZevctl::badInputChangesNothing() {
 }
 
 void TestZevctl::noAnswerEndsTheWait() {
-    // A device that says nothing: the program's reply wait, its end driven here; the next
-    // exchange goes on as usual, also a glyph read after one that got no answer. (The serial
-    // wait's ticks: tst_commandsender.)
+    // The reply wait's end driven here; a glyph read after one that got no answer goes on.
     sim::TcpDeviceServer server;
     QVERIFY(server.listen());
     server.device()->ignoreNext(2);
@@ -251,62 +233,46 @@ void TestZevctl::settingsFileChoosesTheLink() {
     sim::TcpDeviceServer server;
     QVERIFY(server.listen());
     QTemporaryDir folder;
-    LinkConfiguration link;
-    link.interfaceKind = InterfaceKind::Tcp;
-    link.hostAddresses[0] = {127, 0, 0, 1};
-    link.hostCount = 1;
-    link.portNumberText.assign(QByteArray::number(server.serverPort()));
-    ProfileFile file = linkSettingsFile(ConfigFolder(folder.path()));
-    QVERIFY(writeInterfaceKind(file, link) && writeHostList(file, link, 0) &&
-            writePortNumber(file, link) && writeSelectedConnection(file, link));
+    writeFile(folder.filePath(QStringLiteral("zev530tq.ini")),
+              "[ZEV-530TQ_Section]\r\nInterface=1\r\nlist_count=1\r\nip00_0=127\r\nip00_3=1\r\n"
+              "port_number=" +
+                  QByteArray::number(server.serverPort()) + "\r\n");
     const Ran ran = zevctl({"--config-folder", folder.path(), "level", "edge", "3"});
     QCOMPARE(int(ran.code), 0);
     QCOMPARE(server.device()->receivedLines(), QList<QByteArray>{"CEL3"});
 }
 
+// Every unsendable title is named and nothing is written, unless told to skip them.
 void TestZevctl::titlesRoundTripKeepsTheRestOfTheFile() {
     QTemporaryDir folder;
     auto document = std::make_unique<SettingsDocument>();
-    document->titleTexts[0].assign(*ShiftJisText::encode(QStringLiteral("朝のニュース")));
     document->titleTexts[200].assign(*ShiftJisText::encode(QStringLiteral("天気予報")));
     document->autoSwitchTimes[1][5] = 42;
     const QString dat = writeDocument(folder, *document);
-    QList<QByteArray> expected = fileBytes(dat).split('\n');
+    const QByteArray before = fileBytes(dat);
 
-    Ran ran = zevctl({"titles", "export", dat});
-    QStringList lines = ran.out.split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+    QStringList lines =
+        zevctl({"titles", "export", dat}).out.split(QLatin1Char('\n'), Qt::SkipEmptyParts);
     QCOMPARE(lines.size(), 256);
-    QCOMPARE(lines[0], QStringLiteral("1T\t1\t朝のニュース"));
     QCOMPARE(lines[200], QStringLiteral("2B\t9\t天気予報"));
     lines[200] = QStringLiteral("2B\t9\t雨のち晴れ");
+    lines[65] = QStringLiteral("1B\t2\t晴れA");
+    lines[130] = QStringLiteral("2T\t3\t%1").arg(QString(15, QChar(0x3042)));
     const QString tsv = folder.filePath(QStringLiteral("titles.tsv"));
     writeFile(tsv, lines.join(QLatin1Char('\n')).toUtf8());
-
-    QCOMPARE(int(zevctl({"titles", "import", dat, tsv}).code), 0);
-    const qsizetype changed = expected.indexOf(QByteArray("\x93\x56\x8B\x43\x97\x5C\x95\xF1\r"));
-    QVERIFY(changed > 0);
-    expected[changed] = ShiftJisText::encode(QStringLiteral("雨のち晴れ"))->append('\r');
-    QCOMPARE(fileBytes(dat).split('\n'), expected);
-}
-
-// Every unsendable title is named and nothing is written, unless told to skip them.
-void TestZevctl::titlesImportRefusesUnsendableTitles() {
-    QTemporaryDir folder;
-    const QString dat = writeDocument(folder, *std::make_unique<SettingsDocument>());
-    const QString tsv = folder.filePath(QStringLiteral("titles.tsv"));
-    writeFile(tsv, QStringLiteral("1T\t1\t晴れ\n1B\t2\t晴れA\n2T\t3\t%1\n")
-                       .arg(QString(15, QChar(0x3042)))
-                       .toUtf8());
-    const auto firstTitles = [&] { return zevctl({"titles", "export", dat}).out.left(12); };
-    Ran ran = zevctl({"titles", "import", dat, tsv});
+    const Ran ran = zevctl({"titles", "import", dat, tsv});
     QCOMPARE(int(ran.code), 2);
     QVERIFY2(ran.err.contains(QStringLiteral("1B page 2: 3文字目「A」")), qPrintable(ran.err));
     QVERIFY2(ran.err.contains(QStringLiteral("2T page 3: 28バイトを超えています")),
              qPrintable(ran.err));
-    QCOMPARE(firstTitles(), QStringLiteral("1T\t1\t\n1T\t2\t\n"));
+    QCOMPARE(fileBytes(dat), before);
 
     QCOMPARE(int(zevctl({"titles", "import", dat, tsv, "--skip-bad"}).code), 0);
-    QCOMPARE(firstTitles(), QStringLiteral("1T\t1\t晴れ\n1T\t2"));
+    QList<QByteArray> expected = before.split('\n');
+    const qsizetype changed = expected.indexOf(QByteArray("\x93\x56\x8B\x43\x97\x5C\x95\xF1\r"));
+    QVERIFY(changed > 0);
+    expected[changed] = ShiftJisText::encode(QStringLiteral("雨のち晴れ"))->append('\r');
+    QCOMPARE(fileBytes(dat).split('\n'), expected);
 }
 
 // A glyph file goes to the device and comes back the same from a read of its number.
@@ -321,10 +287,11 @@ void TestZevctl::glyphRoundTrip() {
     file.close();
     const QStringList device{"--tcp", QStringLiteral("127.0.0.1:%1").arg(server.serverPort())};
     QCOMPARE(int(zevctl(device + QStringList{"glyph-register", "27", sent}).code), 0);
-    const Ran ran = zevctl(device + QStringList{"glyph-read", "27", read});
-    QCOMPARE(int(ran.code), 0);
-    QVERIFY2(ran.out.endsWith(QStringLiteral("saved %1\n").arg(read)), qPrintable(ran.out));
-    QCOMPARE(server.device()->receivedLines().last(), QByteArray("RFBMBB21"));
+    QCOMPARE(int(zevctl(device + QStringList{"glyph-read", "27", read}).code), 0);
+    const GlyphSample glyph = patternGlyph();
+    QCOMPARE(server.device()->receivedLines(),
+             (QList<QByteArray>{"GR27" + QByteArray(glyph.data(), AppState::glyphDigitCount),
+                                "RFBMBB21"}));
     QCOMPARE(fileBytes(read), fileBytes(sent));
 
     // An answer that holds no glyph writes no file and is no glyph read.
@@ -372,8 +339,6 @@ void TestZevctl::sendAllThenVerify() {
     QCOMPARE(int(ran.code), 0);
     const QList<QByteArray>& lines = device->receivedLines();
     QCOMPARE(lines.size(), 278);
-    QCOMPARE(lines[0], "CT01T01" + QByteArray("2121").repeated(14));
-    QCOMPARE(lines[261], "CTD01B" + QByteArray("NNF").repeated(22).left(64));
     QCOMPARE(lines.mid(264, 2), (QList<QByteArray>{"CWL2", "CEL2"})); // the file's levels
     QCOMPARE(lines.last(), QByteArray("P02B64"));
 
@@ -384,21 +349,15 @@ void TestZevctl::sendAllThenVerify() {
     QCOMPARE(fileBytes(readBack), fileBytes(dat));
 
     device->respond("CTDPO01B03\r\n");
-    device->respond("CT02T05" + QByteArray("3021").repeated(14) + "\r\n");
     ran = zevctl(link + QStringList{"--json", "verify", dat});
     QCOMPARE(int(ran.code), 1);
     const QJsonObject report = QJsonDocument::fromJson(ran.out.toUtf8()).object();
     const QJsonObject only = report.value("devices")[0].toObject();
     QCOMPARE(only.value("result").toString(), "differs");
-    QCOMPARE(
-        only.value("details").toArray().toVariantList(),
-        (QVariantList{QStringLiteral("1B position: 15 in the file, 3 on the device"),
-                      QStringLiteral("2T page 5 title: 「%1」 in the file, 「%2」 on the device")
-                          .arg(ShiftJisText::decode(document->titleTexts[132].view()),
-                               QString(14, QChar(0x4E9C)))}));
+    QCOMPARE(only.value("details").toArray().toVariantList(),
+             QVariantList{QStringLiteral("1B position: 15 in the file, 3 on the device")});
 
-    // A request lost on the way at the run's own pace, which sends the next line without
-    // waiting: the field that differs was never read, and the run may not pass for whole.
+    // A request lost at the run's own pace: the differing field was never read, so no pass.
     TargetDevice* reading = nullptr;
     QObject losing;
     connect(device, &sim::Device::lineReceived, &losing, [&](const QByteArray& line) {
@@ -454,8 +413,6 @@ void TestZevctl::progressLine() {
              QStringLiteral("[..............................]   0 %  0:00 elapsed  -:-- left"));
     QCOMPARE(progressText(140, 280, 91000),
              QStringLiteral("[###############...............]  50 %  1:31 elapsed  1:31 left"));
-    QCOMPARE(progressText(285, 285, 114000),
-             QStringLiteral("[##############################] 100 %  1:54 elapsed  0:00 left"));
 }
 
 QTEST_GUILESS_MAIN(TestZevctl)

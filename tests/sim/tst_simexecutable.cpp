@@ -6,50 +6,48 @@
 class SimExecutableTest : public QObject {
     Q_OBJECT
 private slots:
-    void refusesABadOption();
-    void listensAnswersAndStopsOnTerminate_data();
-    void listensAnswersAndStopsOnTerminate();
+    // Two devices on one address is no bus.
+    void refusesABadOption() {
+        QProcess sim;
+        sim.start(QStringLiteral(ZEV_SIM_EXECUTABLE), {"--serial", "/tmp/x", "--rs485", "4,4"});
+        QVERIFY(sim.waitForFinished(5000));
+        QCOMPARE(sim.exitCode(), 2);
+    }
+
+    // Headless without any display to reach; with --monitor on the platform the tests use.
+    void listensAnswersAndStopsOnTerminate_data() {
+        QTest::addColumn<QStringList>("options");
+        QTest::newRow("headless") << QStringList{};
+        QTest::newRow("monitor") << QStringList{"--monitor"};
+    }
+
+    void listensAnswersAndStopsOnTerminate() {
+        QFETCH(QStringList, options);
+        QProcess sim;
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        for (const char* name : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"})
+            environment.remove(QString::fromLatin1(name));
+        if (!options.isEmpty())
+            environment.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+        sim.setProcessEnvironment(environment);
+        sim.start(QStringLiteral(ZEV_SIM_EXECUTABLE),
+                  QStringList{"--listen", "127.0.0.1:0"} + options);
+        QByteArray output;
+        QTRY_VERIFY_WITH_TIMEOUT((output += sim.readAllStandardOutput()).endsWith('\n'), 5000);
+        QVERIFY(output.startsWith("zev530tq-sim: one device listening on 127.0.0.1:"));
+        QTcpSocket program;
+        program.connectToHost(QHostAddress::LocalHost,
+                              output.split(':').last().trimmed().toUShort());
+        QVERIFY(program.waitForConnected(2000));
+        program.write("CWL2\r\n");
+        QByteArray reply;
+        QTRY_COMPARE(reply += program.readAll(), QByteArray("GO\r\n"));
+
+        sim.terminate(); // SIGTERM
+        QVERIFY(sim.waitForFinished(5000));
+        QVERIFY(sim.exitStatus() == QProcess::NormalExit && sim.exitCode() == 0);
+    }
 };
-
-// Two devices on one address is no bus.
-void SimExecutableTest::refusesABadOption() {
-    QProcess sim;
-    sim.start(QStringLiteral(ZEV_SIM_EXECUTABLE), {"--serial", "/tmp/x", "--rs485", "4,4"});
-    QVERIFY(sim.waitForFinished(5000));
-    QCOMPARE(sim.exitCode(), 2);
-}
-
-// Headless without any display to reach; with --monitor on the platform the tests use.
-void SimExecutableTest::listensAnswersAndStopsOnTerminate_data() {
-    QTest::addColumn<QStringList>("options");
-    QTest::newRow("headless") << QStringList{};
-    QTest::newRow("monitor") << QStringList{"--monitor"};
-}
-
-void SimExecutableTest::listensAnswersAndStopsOnTerminate() {
-    QFETCH(QStringList, options);
-    QProcess sim;
-    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-    for (const char* name : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"})
-        environment.remove(QString::fromLatin1(name));
-    if (!options.isEmpty())
-        environment.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
-    sim.setProcessEnvironment(environment);
-    sim.start(QStringLiteral(ZEV_SIM_EXECUTABLE), QStringList{"--listen", "127.0.0.1:0"} + options);
-    QByteArray output;
-    QTRY_VERIFY_WITH_TIMEOUT((output += sim.readAllStandardOutput()).endsWith('\n'), 5000);
-    QVERIFY(output.startsWith("zev530tq-sim: one device listening on 127.0.0.1:"));
-    QTcpSocket program;
-    program.connectToHost(QHostAddress::LocalHost, output.split(':').last().trimmed().toUShort());
-    QVERIFY(program.waitForConnected(2000));
-    program.write("CWL2\r\n");
-    QByteArray reply;
-    QTRY_COMPARE(reply += program.readAll(), QByteArray("GO\r\n"));
-
-    sim.terminate(); // SIGTERM
-    QVERIFY(sim.waitForFinished(5000));
-    QVERIFY(sim.exitStatus() == QProcess::NormalExit && sim.exitCode() == 0);
-}
 
 QTEST_GUILESS_MAIN(SimExecutableTest)
 #include "tst_simexecutable.moc"

@@ -9,14 +9,6 @@
 #include <QTcpSocket>
 #include <QTest>
 
-// The monitor window over a device on a real TCP connection: when it updates and what it
-// repaints.
-class SimMonitorTest : public QObject {
-    Q_OBJECT
-private slots:
-    void updatesAfterTheReplyAndOnlyWhatChanged();
-};
-
 namespace {
 
 // Records the rectangles that the channel views repaint.
@@ -42,46 +34,51 @@ template <typename Widget> Widget* named(const QWidget& window, const QString& a
 
 } // namespace
 
-void SimMonitorTest::updatesAfterTheReplyAndOnlyWhatChanged() {
-    sim::TcpDeviceServer server;
-    QVERIFY(server.listen());
-    sim::MonitorWindow window({{server.device(), QStringLiteral("device"), false}});
-    window.show();
-    QVERIFY(QTest::qWaitForWindowExposed(&window));
-    auto* ch1 = named<sim::ChannelView>(window, QStringLiteral("ch.1 video"));
-    auto* ch2 = named<sim::ChannelView>(window, QStringLiteral("ch.2 video"));
-    QVERIFY(ch1 && ch2);
-    PaintRecorder recorder;
-    ch1->installEventFilter(&recorder);
-    ch2->installEventFilter(&recorder);
-    QList<qsizetype> repliesAtRefresh;
-    connect(&window, &sim::MonitorWindow::refreshed, this,
-            [&] { repliesAtRefresh.append(server.device()->sentReplies().size()); });
+// The monitor over a device on a real TCP connection: when it updates and what it repaints.
+class SimMonitorTest : public QObject {
+    Q_OBJECT
+private slots:
+    void updatesAfterTheReplyAndOnlyWhatChanged() {
+        sim::TcpDeviceServer server;
+        QVERIFY(server.listen());
+        sim::MonitorWindow window({{server.device(), QStringLiteral("device"), false}});
+        window.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&window));
+        auto* ch1 = named<sim::ChannelView>(window, QStringLiteral("ch.1 video"));
+        auto* ch2 = named<sim::ChannelView>(window, QStringLiteral("ch.2 video"));
+        QVERIFY(ch1 && ch2);
+        PaintRecorder recorder;
+        ch1->installEventFilter(&recorder);
+        ch2->installEventFilter(&recorder);
+        QList<qsizetype> repliesAtRefresh;
+        connect(&window, &sim::MonitorWindow::refreshed, this,
+                [&] { repliesAtRefresh.append(server.device()->sentReplies().size()); });
 
-    QTcpSocket program;
-    program.connectToHost(QHostAddress::LocalHost, server.serverPort());
-    QVERIFY(program.waitForConnected(2000));
-    program.write("CT02B01" + QByteArray("2422") + QByteArray("2121").repeated(13) + "\r\n");
-    QByteArray reply;
-    QTRY_COMPARE(reply += program.readAll(), QByteArray("GO\r\n"));
-    QTRY_VERIFY(!recorder.painted.isEmpty());
-    QCOMPARE(repliesAtRefresh.first(), 1); // the reply went out before the view updated
-    QCOMPARE(ch2->line(1).text(), QStringLiteral("あ") + QStringLiteral("　").repeated(13));
-    for (const auto& [view, rect] : recorder.painted)
-        QVERIFY(view == ch2 && ch2->lineRect(1).contains(rect));
-    QCOMPARE(named<QLabel>(window, QStringLiteral("ch.2 Bottom last command"))->text(),
-             QStringLiteral("CT02B01242221212121… → GO"));
+        QTcpSocket program;
+        program.connectToHost(QHostAddress::LocalHost, server.serverPort());
+        QVERIFY(program.waitForConnected(2000));
+        program.write("CT02B01" + QByteArray("2422") + QByteArray("2121").repeated(13) + "\r\n");
+        QByteArray reply;
+        QTRY_COMPARE(reply += program.readAll(), QByteArray("GO\r\n"));
+        QTRY_VERIFY(!recorder.painted.isEmpty());
+        QCOMPARE(repliesAtRefresh.first(), 1); // the reply went out before the view updated
+        QCOMPARE(ch2->line(1).text(), QStringLiteral("あ") + QStringLiteral("　").repeated(13));
+        for (const auto& [view, rect] : recorder.painted)
+            QVERIFY(view == ch2 && ch2->lineRect(1).contains(rect));
+        QCOMPARE(named<QLabel>(window, QStringLiteral("ch.2 Bottom last command"))->text(),
+                 QStringLiteral("CT02B01242221212121… → GO"));
 
-    // A hidden line that changes its title changes nothing on the screen.
-    program.write("CTD02B01OF\r\n");
-    QTRY_VERIFY(!ch2->line(1).shown);
-    recorder.painted.clear();
-    program.write("CT02B01" + QByteArray("2121").repeated(14) + "\r\n");
-    QTRY_COMPARE(named<QLabel>(window, QStringLiteral("ch.2 Bottom last command"))->text(),
-                 QStringLiteral("CT02B01212121212121… → GO"));
-    QApplication::processEvents();
-    QVERIFY(recorder.painted.isEmpty());
-}
+        // A hidden line that changes its title changes nothing on the screen.
+        program.write("CTD02B01OF\r\n");
+        QTRY_VERIFY(!ch2->line(1).shown);
+        recorder.painted.clear();
+        program.write("CT02B01" + QByteArray("2121").repeated(14) + "\r\n");
+        QTRY_COMPARE(named<QLabel>(window, QStringLiteral("ch.2 Bottom last command"))->text(),
+                     QStringLiteral("CT02B01212121212121… → GO"));
+        QApplication::processEvents();
+        QVERIFY(recorder.painted.isEmpty());
+    }
+};
 
 QTEST_MAIN(SimMonitorTest)
 #include "tst_simmonitor.moc"

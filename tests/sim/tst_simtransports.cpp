@@ -13,15 +13,6 @@
 #include <sys/resource.h>
 #include <unistd.h>
 
-// The simulator's transports with real sockets on 127.0.0.1 and a real pseudo-terminal.
-class SimTransportsTest : public QObject {
-    Q_OBJECT
-private slots:
-    void programThatDoesNotReadIsHeldBack();
-    void connectionsAreCapped();
-    void acceptingResumesAfterDescriptorsRunOut();
-};
-
 namespace {
 
 // While it lives, the next descriptor this process opens fails with EMFILE: the soft limit is
@@ -48,10 +39,8 @@ private:
     bool inForce_ = false;
 };
 
-// The program sends `count` glyph reads (10 bytes each, 585 of reply) and reads nothing: the
-// simulator's unsent replies stop near its limit, and every reply arrives in order once the
-// program reads. `setReadBufferSize` stands for the port's own: with a limit the port stops
-// reading the line, with 0 it reads everything.
+// The program sends `count` glyph reads and reads nothing (a read buffer limit stops its port
+// reading): the simulator's unsent replies stop near its limit, and all arrive in order later.
 void checkHeldBack(QIODevice& program, const std::function<void(qint64)>& setReadBufferSize,
                    const std::function<qsizetype()>& unsentBytes, qsizetype simulatorReadSize,
                    sim::Device* device, int count) {
@@ -76,77 +65,82 @@ void checkHeldBack(QIODevice& program, const std::function<void(qint64)>& setRea
 
 } // namespace
 
-void SimTransportsTest::programThatDoesNotReadIsHeldBack() {
-    sim::TcpDeviceServer server;
-    QVERIFY(server.listen());
-    QTcpSocket program;
-    program.connectToHost(QHostAddress::LocalHost, server.serverPort());
-    QVERIFY(program.waitForConnected(2000));
-    // Far more replies than the operating system holds for a peer that does not read.
-    checkHeldBack(
-        program, [&](qint64 size) { program.setReadBufferSize(size); },
-        [&] { return server.unsentBytes(); }, sim::SocketDeviceLink::inputChunk, server.device(),
-        3000);
-    if (QTest::currentTestFailed())
-        return;
+// The simulator's transports with real sockets on 127.0.0.1 and a real pseudo-terminal.
+class SimTransportsTest : public QObject {
+    Q_OBJECT
+private slots:
+    void programThatDoesNotReadIsHeldBack() {
+        sim::TcpDeviceServer server;
+        QVERIFY(server.listen());
+        QTcpSocket program;
+        program.connectToHost(QHostAddress::LocalHost, server.serverPort());
+        QVERIFY(program.waitForConnected(2000));
+        // Far more replies than the system holds for a peer that does not read.
+        checkHeldBack(
+            program, [&](qint64 size) { program.setReadBufferSize(size); },
+            [&] { return server.unsentBytes(); }, sim::SocketDeviceLink::inputChunk,
+            server.device(), 3000);
+        if (QTest::currentTestFailed())
+            return;
 
-    sim::SerialDeviceBus line;
-    QVERIFY(line.open());
-    QSerialPort port(line.slavePath());
-    QVERIFY(port.open(QIODevice::ReadWrite));
-    checkHeldBack(
-        port, [&](qint64 size) { port.setReadBufferSize(size); },
-        [&] { return line.unsentBytes(); }, sim::PseudoTerminal::readChunk, line.device(), 1000);
-}
-
-// One connection more than the device has room for is closed at once; the others are served,
-// and a place that comes free is taken again.
-void SimTransportsTest::connectionsAreCapped() {
-    sim::TcpDeviceServer server;
-    QVERIFY(server.listen());
-    std::array<QTcpSocket, sim::TcpDeviceServer::maxConnections + 2> programs;
-    const auto unconnected = [&] {
-        return std::count_if(programs.begin(), programs.end(), [](const QTcpSocket& program) {
-            return program.state() == QAbstractSocket::UnconnectedState;
-        });
-    };
-    for (int i = 0; i <= sim::TcpDeviceServer::maxConnections; ++i)
-        programs[i].connectToHost(QHostAddress::LocalHost, server.serverPort());
-    QTRY_COMPARE(unconnected(), 2); // the one refused and the one not yet used
-    QCOMPARE(server.connectionCount(), sim::TcpDeviceServer::maxConnections);
-
-    programs.front().disconnectFromHost();
-    QTRY_COMPARE(server.connectionCount(), sim::TcpDeviceServer::maxConnections - 1);
-    QTcpSocket& latest = programs.back();
-    latest.connectToHost(QHostAddress::LocalHost, server.serverPort());
-    QVERIFY(latest.waitForConnected(2000));
-    latest.write("CWL2\r\n");
-    QByteArray read;
-    QTRY_COMPARE(read += latest.readAll(), QByteArray("GO\r\n"));
-}
-
-// QTcpServer stops accepting for good after a failed accept; the device accepts again once
-// descriptors are there. (A lambda, not a QSignalSpy: the undefined-behaviour
-// checker cannot look up the spy's type while no descriptor is free and reports a false fault.)
-void SimTransportsTest::acceptingResumesAfterDescriptorsRunOut() {
-    sim::TcpDeviceServer server;
-    QVERIFY(server.listen());
-    QStringList failures;
-    connect(&server, &sim::TcpDeviceServer::acceptFailed, this,
-            [&failures](const QString& reason) { failures.append(reason); });
-    QTcpSocket program;
-    program.connectToHost(QHostAddress::LocalHost, server.serverPort());
-    {
-        DescriptorShortage shortage;
-        QVERIFY(shortage.isInForce());
-        QTRY_VERIFY(!failures.isEmpty());
+        sim::SerialDeviceBus line;
+        QVERIFY(line.open());
+        QSerialPort port(line.slavePath());
+        QVERIFY(port.open(QIODevice::ReadWrite));
+        checkHeldBack(
+            port, [&](qint64 size) { port.setReadBufferSize(size); },
+            [&] { return line.unsentBytes(); }, sim::PseudoTerminal::readChunk, line.device(),
+            1000);
     }
-    QTRY_COMPARE(server.connectionCount(), 1);
-    program.write("CWL2\r\n");
-    QByteArray read;
-    QTRY_COMPARE(read += program.readAll(), QByteArray("GO\r\n"));
-    QVERIFY(!failures.first().isEmpty());
-}
+
+    // One connection beyond the cap is closed at once; a place that comes free is taken again.
+    void connectionsAreCapped() {
+        sim::TcpDeviceServer server;
+        QVERIFY(server.listen());
+        std::array<QTcpSocket, sim::TcpDeviceServer::maxConnections + 2> programs;
+        const auto unconnected = [&] {
+            return std::count_if(programs.begin(), programs.end(), [](const QTcpSocket& program) {
+                return program.state() == QAbstractSocket::UnconnectedState;
+            });
+        };
+        for (int i = 0; i <= sim::TcpDeviceServer::maxConnections; ++i)
+            programs[i].connectToHost(QHostAddress::LocalHost, server.serverPort());
+        QTRY_COMPARE(unconnected(), 2); // the one refused and the one not yet used
+        QCOMPARE(server.connectionCount(), sim::TcpDeviceServer::maxConnections);
+
+        programs.front().disconnectFromHost();
+        QTRY_COMPARE(server.connectionCount(), sim::TcpDeviceServer::maxConnections - 1);
+        QTcpSocket& latest = programs.back();
+        latest.connectToHost(QHostAddress::LocalHost, server.serverPort());
+        QVERIFY(latest.waitForConnected(2000));
+        latest.write("CWL2\r\n");
+        QByteArray read;
+        QTRY_COMPARE(read += latest.readAll(), QByteArray("GO\r\n"));
+    }
+
+    // QTcpServer stops accepting for good after a failed accept; the device accepts again once
+    // descriptors are there. (No QSignalSpy: without a free descriptor the undefined-behaviour
+    // checker cannot look up its type and reports a false fault.)
+    void acceptingResumesAfterDescriptorsRunOut() {
+        sim::TcpDeviceServer server;
+        QVERIFY(server.listen());
+        QStringList failures;
+        connect(&server, &sim::TcpDeviceServer::acceptFailed, this,
+                [&failures](const QString& reason) { failures.append(reason); });
+        QTcpSocket program;
+        program.connectToHost(QHostAddress::LocalHost, server.serverPort());
+        {
+            DescriptorShortage shortage;
+            QVERIFY(shortage.isInForce());
+            QTRY_VERIFY(!failures.isEmpty());
+        }
+        QTRY_COMPARE(server.connectionCount(), 1);
+        program.write("CWL2\r\n");
+        QByteArray read;
+        QTRY_COMPARE(read += program.readAll(), QByteArray("GO\r\n"));
+        QVERIFY(!failures.first().isEmpty());
+    }
+};
 
 QTEST_GUILESS_MAIN(SimTransportsTest)
 #include "tst_simtransports.moc"
