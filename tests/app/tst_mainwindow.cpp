@@ -3,17 +3,11 @@
 #include "app/Program.h"
 #include "app/SingleInstance.h"
 #include "app/Startup.h"
-#include "connection/IpAddressEdit.h"
 #include "support/ChosenDevice.h"
+#include "support/Files.h"
 #include "support/RecordingPrompts.h"
 
-#include <QAbstractButton>
-#include <QAbstractItemView>
-#include <QAction>
-#include <QComboBox>
 #include <QFile>
-#include <QLineEdit>
-#include <QMenu>
 #include <QProcess>
 #include <QRegularExpression>
 #include <QScreen>
@@ -30,15 +24,9 @@ class MainWindowTest : public QObject {
 
     void startProgram(const QByteArray& settings) {
         program.reset();
-        QFile file(folder.filePath("zev530tq.ini"));
-        QVERIFY(file.open(QIODevice::WriteOnly));
-        file.write("[ZEV-530TQ_Section]\r\n" + settings);
-        file.close();
+        writeFile(folder.filePath("zev530tq.ini"), "[ZEV-530TQ_Section]\r\n" + settings);
         program = std::make_unique<Program>(prompts, ConfigFolder(folder.path()));
         program->start();
-        for (int dialog : {100, 102, 105, 106, 107, 108, 109, 110, 111, 112, 114, 115, 116, 117,
-                           118, 125, 132, 134})
-            program->window().setDialog(dialog, [this, dialog](QWidget*) { opened << dialog; });
     }
 
 private slots:
@@ -46,6 +34,9 @@ private slots:
         prompts.clear();
         opened.clear();
         startProgram("Interface=1\r\n");
+        for (int dialog : {100, 102, 105, 106, 107, 108, 109, 110, 111, 112, 114, 115, 116, 117,
+                           118, 125, 132, 134})
+            program->window().setDialog(dialog, [this, dialog](QWidget*) { opened << dialog; });
     }
 
     void menuOpensTheDialogs() {
@@ -63,27 +54,22 @@ private slots:
         window.menuItem(TcpSettings)->trigger();
         QCOMPARE(opened, QList<int>({109, 108, 114, 117, 110, 111, 116, 115, 112, 106, 125, 118,
                                      105, 107, 132, 100, 134, 102}));
-
-        // Interface kind, RS-485 mode, then whether serial, client/server, TCP/IP and address are
-        // on.
-        const int rules[][5] = {{0, 0, 1, 0, 0}, {0, 1, 1, 0, 1}, {1, 0, 0, 1, 1}};
-        for (const auto& [interfaceKind, rs485Mode, serial, tcp, slaveAddress] : rules) {
-            program->state().link.interfaceKind = InterfaceKind(interfaceKind);
-            program->state().link.rs485Mode = Rs485Mode(rs485Mode);
-            emit qobject_cast<QMenu*>(window.menuItem(SerialSettings)->parent())->aboutToShow();
-            QCOMPARE(window.menuItem(SerialSettings)->isEnabled(), bool(serial));
-            QCOMPARE(window.menuItem(ClientServer)->isEnabled(), bool(tcp));
-            QCOMPARE(window.menuItem(TcpSettings)->isEnabled(), bool(tcp));
-            QCOMPARE(window.menuItem(SlaveAddress)->isEnabled(), bool(slaveAddress));
-        }
+        // The file items run the document's operations.
+        const QString path = folder.filePath("menu.dat");
+        prompts.chooseNext(path);
+        window.menuItem(SaveDocumentAs)->trigger();
+        window.menuItem(NewDocument)->trigger();
+        QCOMPARE(fileNameLabelText(program->document()), "File Name ");
+        prompts.chooseNext(path);
+        window.menuItem(OpenDocument)->trigger();
+        QCOMPARE(fileNameLabelText(program->document()), path);
+        QCOMPARE(prompts.unexpected, 0);
     }
 
     // Every dialog the program opens names its widgets for what they do, never by a resource
     // number, and gives each control the name the operator reads, for assistive tools.
     void dialogWidgetsNamedForTheOperator() {
-        program.reset();
-        program = std::make_unique<Program>(prompts, ConfigFolder(folder.path()));
-        program->start();
+        startProgram("Interface=1\r\n");
         QStringList dialogs, misnamed;
         for (int number = 100; number <= 140; ++number) {
             QTimer::singleShot(0, [&] {
@@ -94,13 +80,12 @@ private slots:
                 for (QWidget* widget : dialog->findChildren<QWidget*>()) {
                     const QString name = widget->objectName();
                     if (name.isEmpty() || name.startsWith("qt_") ||
-                        qobject_cast<IpAddressEdit*>(widget->parent()))
+                        widget->parent()->inherits("IpAddressEdit"))
                         continue;
-                    const bool control = qobject_cast<QAbstractButton*>(widget) ||
-                                         qobject_cast<QComboBox*>(widget) ||
-                                         qobject_cast<QAbstractItemView*>(widget) ||
-                                         qobject_cast<QLineEdit*>(widget) ||
-                                         qobject_cast<IpAddressEdit*>(widget);
+                    const bool control = std::ranges::any_of(
+                        std::array{"QAbstractButton", "QComboBox", "QAbstractItemView", "QLineEdit",
+                                   "IpAddressEdit"},
+                        [widget](const char* kind) { return widget->inherits(kind); });
                     // A kind of control and a number: "list1020", "button2".
                     if (name.contains(QRegularExpression("^[a-z]+\\d+$")) ||
                         (control && widget->accessibleName().isEmpty()))
@@ -116,10 +101,13 @@ private slots:
     }
 
     // Refused while connected, from the menu and the close button alike; a modified document
-    // asks first (its answers: tst_documentfiles).
+    // asks first (its answers: tst_documentfiles). The window opens at the top-left corner of the
+    // screen's free area, placed by the program itself.
     void exit() {
         MainWindow& window = program->window();
+        QVERIFY(window.testAttribute(Qt::WA_Moved));
         window.show();
+        QCOMPARE(window.frameGeometry().topLeft(), window.screen()->availableGeometry().topLeft());
         const auto device = connectChosenDevice(program->tcpLink(), program->state().link);
         QVERIFY(device);
         window.menuItem(MenuItem::Exit)->trigger();
@@ -133,34 +121,10 @@ private slots:
         QCOMPARE(program->state().running, 0);
     }
 
-    void fileMenuRunsTheDocumentOperations() {
-        MainWindow& window = program->window();
-        const QString path = folder.filePath("menu.dat");
-        prompts.chooseNext(path);
-        window.menuItem(MenuItem::SaveDocumentAs)->trigger();
-        QVERIFY(QFile::exists(path));
-        window.menuItem(MenuItem::NewDocument)->trigger();
-        QCOMPARE(fileNameLabelText(program->document()), "File Name ");
-        prompts.chooseNext(path);
-        window.menuItem(MenuItem::OpenDocument)->trigger();
-        QCOMPARE(fileNameLabelText(program->document()), path);
-        QCOMPARE(prompts.unexpected, 0);
-    }
-
-    // At the top-left corner of the screen's free area, placed by the program itself.
-    void windowOpensAtTheTopLeft() {
-        MainWindow& window = program->window();
-        QVERIFY(window.testAttribute(Qt::WA_Moved));
-        window.show();
-        QCOMPARE(window.frameGeometry().topLeft(), window.screen()->availableGeometry().topLeft());
-    }
-
     // Start-up also removes what a killed save of the settings file left, and nothing else.
     void startUpReadsTheSettingsFile() {
-        for (const char* name : {"zev530tq.ini.zev530tq-new", "zev530tq.ini.backup"}) {
-            QFile leftover(folder.filePath(name));
-            QVERIFY(leftover.open(QIODevice::WriteOnly));
-        }
+        for (const char* name : {"zev530tq.ini.zev530tq-new", "zev530tq.ini.backup"})
+            writeFile(folder.filePath(name), {});
         startProgram("Interface=1\r\nClientServer=1\r\nport_number=09004\r\n");
         QCOMPARE(program->window().windowTitle(), "ZEV-530 Server Program");
         QVERIFY(!QFile::exists(folder.filePath("zev530tq.ini.zev530tq-new")));
@@ -170,17 +134,14 @@ private slots:
         QVERIFY(QFile::link("/nonexistent/zev530tq-port", folder.filePath("COM1")));
         startProgram("Interface=0\r\n");
         QCOMPARE(prompts.texts().first(), "Miss! File Open"); // the rest: tst_serialrecovery
-        QFile::remove(folder.filePath("COM1"));
     }
 
     // The first instance is a real process; the second, this one, is refused and ends with 0.
     void secondInstanceIsRefused() {
         QTemporaryDir temporary;
         QProcess first;
-        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-        environment.insert("XDG_RUNTIME_DIR", temporary.path());
-        environment.insert("XDG_CONFIG_HOME", folder.path());
-        first.setProcessEnvironment(environment);
+        first.setEnvironment(QProcess::systemEnvironment() << "XDG_RUNTIME_DIR=" + temporary.path()
+                                                           << "XDG_CONFIG_HOME=" + folder.path());
         first.start(QStringLiteral(ZEV530TQ_EXECUTABLE));
         QTRY_VERIFY_WITH_TIMEOUT(QFile::exists(temporary.filePath("TCP_X_Mutex")), 10000);
 

@@ -4,22 +4,17 @@
 #include <QDir>
 #include <QTemporaryDir>
 
-namespace {
-
-bool save(const QString& path, const QByteArray& bytes) {
-    return replaceFile(path,
-                       [&bytes](QIODevice& file) { return file.write(bytes) == bytes.size(); });
-}
-
-} // namespace
-
 class FileReplacementTest : public QObject {
     Q_OBJECT
 
     std::unique_ptr<QTemporaryDir> folder_;
     QString path(const QString& name) const { return folder_->filePath(name); }
+    static bool save(const QString& path, const QByteArray& bytes) {
+        return replaceFile(path,
+                           [&](QIODevice& file) { return file.write(bytes) == bytes.size(); });
+    }
     QStringList files() const {
-        return QDir(folder_->path()).entryList(QDir::Files | QDir::System | QDir::Hidden);
+        return QDir(folder_->path()).entryList(QDir::Files | QDir::System);
     }
 
 private slots:
@@ -46,10 +41,7 @@ private slots:
         QVERIFY(save(path("doc.dat"), "new"));
         QCOMPARE(fileBytes(path("victim")), "keep");
 
-        QVERIFY(!replaceFile(path("doc.dat"), [](QIODevice& file) {
-            file.write("half");
-            return false;
-        }));
+        QVERIFY(!replaceFile(path("doc.dat"), [](QIODevice& file) { return !file.write("half"); }));
         QCOMPARE(fileBytes(path("doc.dat")), "new");
         QCOMPARE(files(), QStringList({"doc.dat", "victim"}));
 

@@ -1,3 +1,4 @@
+#include "core/FileReplacement.h"
 #include "ctl/DeviceSession.h"
 #include "ctl/Zevctl.h"
 #include "document/DatFile.h"
@@ -26,8 +27,7 @@ namespace {
 
 struct Ran {
     ExitCode code{};
-    QString out;
-    QString err;
+    QString out, err;
 };
 
 // Takes a device's run over: its timer silenced, the next tick as soon as the answer to the line
@@ -61,8 +61,7 @@ QStringList tcpTo(const sim::TcpDeviceServer& server) {
 QString writeDocument(const QTemporaryDir& folder, const SettingsDocument& document,
                       const QString& name = QStringLiteral("show.dat")) {
     const QString dat = folder.filePath(name);
-    QFile out(dat);
-    return out.open(QIODevice::WriteOnly) && writeDatFile(out, document) ? dat : QString();
+    return replaceFile(dat, [&](QIODevice& out) { return writeDatFile(out, document); }) ? dat : "";
 }
 
 } // namespace
@@ -74,25 +73,21 @@ private slots:
     void commandsReachTheDeviceOverTcp_data() {
         QTest::addColumn<QStringList>("arguments");
         QTest::addColumn<QByteArray>("line");
-        const auto row = [](const char* name, const QStringList& arguments, const char* line) {
-            QTest::newRow(name) << arguments << QByteArray(line);
-        };
+        const auto row = [](const char* name, const QStringList& arguments,
+                            const QByteArray& line) { QTest::newRow(name) << arguments << line; };
         row("page auto", {"page", "0", "auto"}, "P01TAS");
         row("startup page", {"startup-page", "2t", "64"}, "SUS02T64");
         row("white level", {"level", "white", "3"}, "CWL3");
         row("position", {"position", "1B", "15"}, "CTDPO01B15");
         row("address", {"address", "31"}, "SA31");
-        QTest::newRow("title stored")
-            << QStringList{"title", "1T", "3", QStringLiteral("本日のニュース")}
-            << "CT01T034B5C467C244E254B2565213C2539" + QByteArray("2121").repeated(7);
-        QTest::newRow("title not stored")
-            << QStringList{"title", "2B", "64", QStringLiteral("天気"), "--no-store"}
-            << "CN02B6445373524" + QByteArray("2121").repeated(12);
+        row("title stored", {"title", "1T", "3", QStringLiteral("本日のニュース")},
+            "CT01T034B5C467C244E254B2565213C2539" + QByteArray("2121").repeated(7));
+        row("title not stored", {"title", "2B", "64", QStringLiteral("天気"), "--no-store"},
+            "CN02B6445373524" + QByteArray("2121").repeated(12));
         row("raw line", {"send", "CWL2"}, "CWL2");
         row("display", {"display", "2B", "64", "ON"}, "CTD02B64ON");
         row("switch time", {"switch-time", "1B", "9", "99"}, "AST01B0999");
         row("insert glyph", {"insert-glyph", "1B", "12", "5", "--position", "3"}, "G05C01B12I03");
-        row("insert glyph first place", {"insert-glyph", "2B", "64", "28"}, "G28C02B64I01");
     }
 
     void commandsReachTheDeviceOverTcp() {
@@ -202,9 +197,7 @@ private slots:
             glyph[std::size_t(digit)] = "0123456789ABCDEF"[digit % 16];
         const QString sent = folder.filePath(QStringLiteral("sent.txt"));
         const QString read = folder.filePath(QStringLiteral("read.txt"));
-        QFile file(sent);
-        QVERIFY(file.open(QIODevice::WriteOnly) && writeGlyphFile(file, glyph));
-        file.close();
+        QVERIFY(replaceFile(sent, [&](QIODevice& file) { return writeGlyphFile(file, glyph); }));
         QCOMPARE(int(zevctl(tcpTo(server) + QStringList{"glyph-register", "27", sent}).code), 0);
         QCOMPARE(int(zevctl(settings + QStringList{"glyph-read", "27", read}).code), 0);
         QCOMPARE(server.device()->receivedLines(),
@@ -308,9 +301,8 @@ private slots:
         clients.setReconnectInterval(20);
         clients.connectToProgram(QStringLiteral("127.0.0.1"), port);
         const QStringList listen{"--listen", QString::number(port), "--devices", "3"};
-        QCOMPARE(int(zevctl(listen + QStringList{"--target", "1,127.0.0.1,2,3", "page", "1B", "7"})
-                         .code),
-                 0);
+        const QStringList page{"--target", "1,127.0.0.1,2,3", "page", "1B", "7"};
+        QCOMPARE(int(zevctl(listen + page).code), 0);
         for (int index = 0; index < 3; ++index)
             QCOMPARE(clients.device(index)->receivedLines(), QList<QByteArray>{"P01B07"});
 

@@ -16,32 +16,23 @@ class CommandSenderTest : public QObject {
     RecordingPrompts prompts;
     RecordingSerialChannel serial;
     RecordingTcpChannel tcp;
-    std::unique_ptr<MessageBoxes> boxes;
-    std::unique_ptr<CommandSender> sender;
+    MessageBoxes boxes{prompts, state.dialogs};
+    CommandSender sender{state, document, boxes, serial, tcp};
 
 private slots:
-    void init() {
-        state = AppState{};
-        state.running = 1;
-        prompts.clear();
-        serial.writes.clear();
-        tcp.sends.clear();
-        boxes = std::make_unique<MessageBoxes>(prompts, state.dialogs);
-        sender = std::make_unique<CommandSender>(state, document, *boxes, serial, tcp);
-    }
-
     // RS-232C carries no address. The 500 ms tick runs from the sender's construction: an
     // unanswered line ends in "No Connect" on its own, 3 s or more after the write, once.
     void unansweredSerialLine() {
+        state.running = 1;
         state.link.slaveAddress = 5;
         QElapsedTimer clock;
         clock.start();
-        sender->send("CEL0\r\n");
+        sender.send("CEL0\r\n");
         QCOMPARE(serial.writes, QList<QByteArray>{"CEL0\r\n"});
         QTRY_COMPARE_WITH_TIMEOUT(prompts.texts(), QStringList{"No Connect"}, 5000);
         QVERIFY(clock.elapsed() >= 3000);
         for (int tick = 0; tick < 10; ++tick)
-            sender->checkReplyTimeout();
+            sender.checkReplyTimeout();
         QCOMPARE(prompts.boxes.size(), 1);
     }
 };

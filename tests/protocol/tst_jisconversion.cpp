@@ -3,33 +3,23 @@
 #include <QTest>
 #include <vector>
 
-namespace {
-
-bool inRange(int value, int low, int high) {
-    return value >= low && value <= high;
-}
-
-} // namespace
-
 class JisConversionTest : public QObject {
     Q_OBJECT
 private slots:
     // Kanji, NEC row 0x2D, an IBM symbol and its NEC-selected twin, an IBM kanji; read back,
     // codes above the last kept one are spaces.
     void exactCodes() {
-        const int titleCodes[][2] = {{0x8ABF, 0x3441},
-                                     {0x8754, 0x2D35},
-                                     {0xFA40, 0x7C71},
-                                     {0xEEEF, 0x7C71},
-                                     {0xFA5C, 0x7921}};
-        for (const auto& [sjis, jis] : titleCodes)
-            QCOMPARE(titleCharacterToJis(sjis), jis);
+        QList<int> jis;
+        for (int sjis : {0x8ABF, 0x8754, 0xFA40, 0xEEEF, 0xFA5C})
+            jis << titleCharacterToJis(sjis);
+        QCOMPARE(jis, QList<int>({0x3441, 0x2D35, 0x7C71, 0x7C71, 0x7921}));
         QCOMPARE(jisToSjis(0x7C7F), 0x8140);
     }
 
     // Every 16-bit code against the acceptance table of title characters, written from the
     // table itself.
     void wholeCodeRangeFollowsTheAcceptanceTable() {
+        const auto inRange = [](int v, int low, int high) { return v >= low && v <= high; };
         std::vector<bool> jisTaken(0x10000);
         for (int code = 0; code <= 0xFFFF; ++code) {
             const int jis = titleCharacterToJis(code);
