@@ -121,22 +121,17 @@ private slots:
     }
 
     void transferCarriesTheDocument_data() {
-        QTest::addColumn<Link>("link");
         QTest::addColumn<int>("number");
-        QTest::newRow("TCP client, 114") << Link::TcpClient << flags;
-#ifdef ZEV_SIM_POSIX
-        QTest::newRow("RS-485, 117") << Link::Rs485 << 117;
-#endif
+        QTest::newRow("114") << flags;
+        QTest::newRow("117") << 117;
     }
 
     // The device ends holding the document's values. "設定" goes out during the transfer in 114
     // only; a second "全設定" does nothing.
     void transferCarriesTheDocument() {
-        QFETCH(Link, link);
         QFETCH(int, number);
         LinkedDialogs linked;
-        QCOMPARE(linked.start(link, {4}), QString());
-        linked.state.link.slaveAddress = 4;
+        QCOMPARE(linked.start(Link::TcpClient), QString());
         Opened opened(number, linked);
         const QByteArray damagedArea = fillPattern(number, opened.values);
         sim::Device* device = linked.devices.first();
@@ -164,13 +159,12 @@ private slots:
                      opened.sent(opened.values[area][page]));
         }
         // Only the reply to the last line, which comes after the transfer, shows a box.
-        QTRY_COMPARE(linked.prompts.texts(),
-                     QStringList(link == Link::Rs485 ? "Success" : "Socket ＯＫ"));
+        QTRY_COMPARE(linked.prompts.texts(), QStringList("Socket ＯＫ"));
     }
 
-    // An "E3" stops the transfer at the next tick with the progress bar where it was; an
-    // unconnected TCP link refuses to start. (The rest of the run's rules: tst_transfers.)
-    void transferStopsAfterAnErrorOrWithoutALink() {
+    // An "E3" stops the transfer at the next tick with the progress bar where it was. (The rest
+    // of the run's rules: tst_transfers.)
+    void transferStopsAfterAnError() {
         LinkedDialogs linked;
         QCOMPARE(linked.start(Link::TcpClient), QString());
         Opened opened(117, linked);
@@ -183,17 +177,10 @@ private slots:
         }
         QCOMPARE(device->receivedLines().size(), 2);
         QCOMPARE(opened.shown(), "2|Close");
-
-        LinkedDialogs unlinked;
-        unlinked.state.link.interfaceKind = InterfaceKind::Tcp;
-        Opened refused(flags, unlinked);
-        press(*refused.dialog, "sendAllButton");
-        QCOMPARE(refused.shown(), "0|Close");
-        QCOMPARE(unlinked.prompts.texts(), QStringList{"Socket が接続されていません"});
     }
 
     // A tick that comes while a box runs the event loop is ignored: no box opens inside the
-    // first and no transfer is left running.
+    // first and no transfer is left running. Without the TCP link it refuses to start.
     void ticksNeverOverlapWhileABoxIsOpen() {
         LinkedDialogs linked;
         QCOMPARE(linked.start(Link::TcpClient), QString());
@@ -214,7 +201,10 @@ private slots:
             QCOMPARE(after, before);
         QCOMPARE(linked.prompts.mostOpenAtOnce, 1);
         QCOMPARE(linked.sender.exchange().sequenceStep, 0);
+        linked.prompts.openMilliseconds = 0;
+        press(*opened.dialog, "sendAllButton");
         QCOMPARE(opened.shown(), "2|Close");
+        QCOMPARE(linked.prompts.texts(), QStringList(2, "Socket が接続されていません"));
     }
 };
 
