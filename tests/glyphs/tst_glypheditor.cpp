@@ -15,14 +15,6 @@ QByteArray withDigits(std::initializer_list<std::pair<int, char>> digits) {
     return glyph;
 }
 
-// The glyph file of 576 digits and the trailing bytes that New leaves.
-QByteArray glyphFile(const QByteArray& digits) {
-    QByteArray file;
-    for (const char byte : digits + '\0' + "000")
-        file += byte + QByteArray("\r\n");
-    return file;
-}
-
 } // namespace
 
 class GlyphEditorTest : public QObject {
@@ -80,12 +72,12 @@ private slots:
         RecordingPrompts& prompts = bench->prompts;
         GlyphEditorDialog editor(bench->context);
         press(editor, "newButton");
-        press(editor, "saveButton");
-        QCOMPARE(lastBox(), "Don't file open, exclamation");
         QTest::mouseClick(&editor, Qt::LeftButton, {}, {10, 8});
         prompts.chooseNext(path("glyph"));
         press(editor, "saveAsButton");
-        QCOMPARE(fileBytes(path("glyph.txt")), glyphFile(withDigits({{12, '4'}})));
+        // One byte a line, with the trailing bytes that New leaves.
+        QCOMPARE(fileBytes(path("glyph.txt")).replace("\r\n", ""),
+                 withDigits({{12, '4'}}) + '\0' + "000");
         QCOMPARE(glyphs.glyphModified, 0);
         QTest::mouseClick(&editor, Qt::LeftButton, {}, {300, 395});
         prompts.answerNext(false);

@@ -64,32 +64,6 @@ private slots:
             linked.sender.checkReplyTimeout();
         QCOMPARE(linked.prompts.boxes.size(), 6);
     }
-
-    // A list shows its field (nothing when out of range); only the operator's choice is stored.
-    void listsHoldOnlyTheOperatorsChoice() {
-        DialogBench bench;
-        bench.document.startupPage[2] = 70; // only a damaged document holds it
-        const std::pair<int, int> dialogs[] = {{109, 0}, {110, -1}, {116, 7}}; // ch.2 Top shows
-        for (const auto& [dialog, shown] : dialogs) {
-            auto window = openDialog(dialog, bench.context);
-            QCOMPARE(list(*window, "ch2TopList")->currentIndex(), shown);
-            choose(list(*window, "ch2BottomList"), dialog - 105);
-            list(*window, "ch1BottomList")->setCurrentIndex(3);
-            list(*window, "slaveAddressList")->setCurrentIndex(9);
-        }
-        QCOMPARE(bench.document.displayPage, (SettingsDocument::PerArea{0, 0, 0, 4}));
-        QCOMPARE(bench.document.startupPage, (SettingsDocument::PerArea{0, 0, 70, 5}));
-        QCOMPARE(bench.document.displayPosition, (SettingsDocument::PerArea{7, 7, 7, 11}));
-        QCOMPARE(bench.state.link.slaveAddress, 0);
-
-        // The level lists show the levels chosen, not the ones read back from the device.
-        bench.sender.replies().handleReply("CWL3\r\n", ReplyLink::Serial);
-        CharacterLevelDialog window(bench.context);
-        QCOMPARE(list(window, "whiteLevelList")->currentText(), "1");
-        choose(list(window, "whiteLevelList"), 2);
-        QCOMPARE(bench.document.whiteLevel, 3);
-        QCOMPARE(bench.document.selectedWhiteLevel, 2);
-    }
 };
 
 QTEST_MAIN(SettingsOverLinksTest)

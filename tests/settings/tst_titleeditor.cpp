@@ -12,13 +12,6 @@
 
 namespace {
 
-// Text as an input method hands it over once the operator confirms it.
-void commit(TitleDialog& dialog, const QString& text) {
-    QInputMethodEvent event;
-    event.setCommitString(text);
-    QApplication::sendEvent(dialog.findChild<QLineEdit*>("titleEdit"), &event);
-}
-
 QString textOf(TitleDialog& dialog, const char* name) {
     return dialog.findChild<QWidget*>(name)->property("text").toString();
 }
@@ -30,7 +23,7 @@ QString progress(TitleDialog& dialog) {
 }
 
 // Index; the title before and after the text is committed (hex); the count and mark beside the
-// box; the button pressed (none: none) and the line sent without its trailing spaces (none:
+// box; the button pressed and the line sent without its trailing spaces (none:
 // refused).
 struct TitleRow {
     int index;
@@ -53,14 +46,13 @@ class TitleEditorTest : public QObject {
 private slots:
     void titlesReachTheDevice_data() {
         QTest::addColumn<TitleRow>("row");
-        const QByteArray full =
-            ShiftJisText::encode(QStringLiteral("あいうえおかきくけこさしすせ")).value().toHex();
         const TitleRow rows[] = {
             {0, "", "", "", "0/28バイト|", "storeButton", "CT01T01"},
             {200, "", "ＡＢ", "82608261", "4/28バイト|", "notMemoryButton", "CN02B0923412342"},
             {64, "", "漢字", "8abf8e9a", "4/28バイト|", "storeButton", "CT01B0134413B7A"},
-            {191, "", "あいうえおかきくけこさしすせ", full, "28/28バイト|", "storeButton",
-             "CT02T642422242424262428242A242B242D242F24312433243524372439243B"},
+            {191, "", "あいうえおかきくけこさしすせ",
+             "82a082a282a482a682a882a982ab82ad82af82b182b382b582b782b9", "28/28バイト|",
+             "storeButton", "CT02T642422242424262428242A242B242D242F24312433243524372439243B"},
             {1, "", "〜－−", "8160817c817c", "6/28バイト|", "storeButton", "CT01T022141215D215D"},
             {68, "", "Ａｱ", "8260b1", "3/28バイト|2文字目「ｱ」(B1): 半角文字は送れません",
              "storeButton", ""},
@@ -69,7 +61,6 @@ private slots:
             {9, "fa4a", "あ", "fa4a82a0",
              "4/28バイト|1文字目「Ⅰ」(FA4A): JIS第１水準,第２水準以外の文字は送れません",
              "storeButton", ""},
-            {4, "", "あ😀", "", "0/28バイト|「😀」はShift-JISにない文字のため入力できません", "", ""},
         };
         for (const TitleRow& row : rows)
             QTest::addRow("title %d", row.index) << row;
@@ -85,14 +76,14 @@ private slots:
         TitleDialog dialog(linked.context);
         choose(list(dialog, "areaList"), index / 64);
         choose(list(dialog, "pageNumberList"), index % 64);
-        commit(dialog, typed);
+        QInputMethodEvent committed; // as an input method hands it over once confirmed
+        committed.setCommitString(typed);
+        QApplication::sendEvent(dialog.findChild<QLineEdit*>("titleEdit"), &committed);
         QCOMPARE(linked.document.titleTexts[index], QByteArray::fromHex(kept));
         QCOMPARE(textOf(dialog, "byteCountLabel") + "|" + textOf(dialog, "titleProblemLabel"),
                  shown);
         const auto* pageLine = dialog.findChild<QLabel*>(QString("pageLine%1").arg(index % 16 + 1));
         QCOMPARE(pageLine->toolTip().isEmpty(), !QString(shown).contains("送れません"));
-        if (!*button)
-            return;
         press(dialog, button);
         QTRY_COMPARE(linked.prompts.texts(),
                      QStringList(*line ? "Socket ＯＫ" : titleRefusedMessage));
