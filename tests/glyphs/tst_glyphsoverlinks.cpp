@@ -4,8 +4,6 @@
 
 // A drawn glyph registered, read back dot for dot and inserted into a title on the device.
 
-using Link = LinkedDevice::Link;
-
 class GlyphsOverLinksTest : public QObject {
     Q_OBJECT
 private slots:
@@ -13,7 +11,7 @@ private slots:
     // link: tst_replylines.)
     void drawRegisterReadInsert() {
         LinkedDialogs linked;
-        QCOMPARE(linked.start(Link::TcpServer), QString());
+        QCOMPARE(linked.start(LinkedDevice::Link::TcpServer), QString());
         linked.prompts.openMilliseconds = 1200;
         sim::Device* device = linked.devices.first();
 

@@ -7,8 +7,6 @@
 
 // The title display (114) and automatic switching (117) dialogs against the simulated device.
 
-using Link = LinkedDevice::Link;
-
 namespace {
 
 constexpr int flags = DisplayFlagDialog::number;
@@ -31,11 +29,6 @@ struct Opened {
           valueList(list(*dialog, number == flags ? "displayList" : "timeList")) {}
 
     int sent(int value) const { return number == flags ? value != 0 : sendableSeconds(value); }
-    // Presses "全設定"; the test gives the ticks.
-    void startHeld() {
-        press(*dialog, "sendAllButton");
-        timer->setInterval(3600 * 1000);
-    }
     // The bar, whether the transfer ticks, whether Close can be used.
     QString shown() const {
         return QString::number(dialog->findChild<QProgressBar*>()->value()) +
@@ -49,18 +42,6 @@ struct Opened {
     QTimer* timer;
     QComboBox* valueList;
 };
-
-// A document for the transfer: ch.1 Bottom changed, ch.2 Bottom with values only a damaged
-// file holds; and the line the device gets for ch.2 Bottom.
-QByteArray fillPattern(int number, SettingsDocument::PerPage<int>& values) {
-    for (int page = 0; page < 64; ++page)
-        values[1][page] = number == flags ? page % 2 : page;
-    values[3].fill(0);
-    values[3][0] = number == flags ? 5 : 150;
-    values[3][63] = number == flags ? -1 : -9;
-    return number == flags ? "CTD02BN" + QByteArray(62, 'F') + "N"
-                           : "AST02B99" + QByteArray("00").repeated(63);
-}
 
 } // namespace
 
@@ -86,7 +67,7 @@ private slots:
         QFETCH(OnePage, row);
         const auto [number, area, page, stored, chosen, line] = row;
         LinkedDialogs linked;
-        QCOMPARE(linked.start(Link::TcpClient), QString());
+        QCOMPARE(linked.start(LinkedDevice::Link::TcpClient), QString());
         linked.document.titleDisplayOn[area][page] = linked.document.autoSwitchTimes[area][page] =
             stored;
         Opened opened(number, linked);
@@ -131,12 +112,18 @@ private slots:
     void transferCarriesTheDocument() {
         QFETCH(int, number);
         LinkedDialogs linked;
-        QCOMPARE(linked.start(Link::TcpClient), QString());
+        QCOMPARE(linked.start(LinkedDevice::Link::TcpClient), QString());
         Opened opened(number, linked);
-        const QByteArray damagedArea = fillPattern(number, opened.values);
+        // ch.1 Bottom changed, ch.2 Bottom with values only a damaged file holds.
+        for (int page = 0; page < 64; ++page)
+            opened.values[1][page] = number == flags ? page % 2 : page;
+        opened.values[3].fill(0);
+        opened.values[3][0] = number == flags ? 5 : 150;
+        opened.values[3][63] = number == flags ? -1 : -9;
         sim::Device* device = linked.devices.first();
         QCOMPARE(opened.timer->interval(), number == flags ? 500 : 1200);
-        opened.startHeld();
+        press(*opened.dialog, "sendAllButton");
+        opened.timer->setInterval(3600 * 1000); // the test gives the ticks
         QCOMPARE(opened.shown(), "0|ticking");
 
         for (int tick = 1; tick <= 4; ++tick) {
@@ -151,7 +138,9 @@ private slots:
         }
         if (number == flags)
             QCOMPARE(device->receivedLines().at(1), "CTD01T01ON");
-        QCOMPARE(device->receivedLines().last(), damagedArea);
+        QCOMPARE(device->receivedLines().last(), number == flags
+                                                     ? "CTD02BN" + QByteArray(62, 'F') + "N"
+                                                     : "AST02B99" + QByteArray("00").repeated(63));
         for (int index = 0; index < 256; ++index) {
             const int area = index / 64, page = index % 64;
             QCOMPARE(number == flags ? device->titleShown(area, page)
@@ -166,10 +155,11 @@ private slots:
     // of the run's rules: tst_transfers.)
     void transferStopsAfterAnError() {
         LinkedDialogs linked;
-        QCOMPARE(linked.start(Link::TcpClient), QString());
+        QCOMPARE(linked.start(LinkedDevice::Link::TcpClient), QString());
         Opened opened(117, linked);
         sim::Device* device = linked.devices.first();
-        opened.startHeld();
+        press(*opened.dialog, "sendAllButton");
+        opened.timer->setInterval(3600 * 1000); // the test gives the ticks
         for (int tick = 1; tick <= 3; ++tick) {
             device->refuseNext(tick == 2, "E3");
             opened.dialog->transfer().tick();
@@ -183,7 +173,7 @@ private slots:
     // first and no transfer is left running. Without the TCP link it refuses to start.
     void ticksNeverOverlapWhileABoxIsOpen() {
         LinkedDialogs linked;
-        QCOMPARE(linked.start(Link::TcpClient), QString());
+        QCOMPARE(linked.start(LinkedDevice::Link::TcpClient), QString());
         Opened opened(flags, linked);
         linked.devices.first()->closeAfterNextReply();
         QList<QPair<int, int>> stepsAroundNestedTicks;

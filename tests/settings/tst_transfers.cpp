@@ -45,14 +45,11 @@ QString shown(QDialog& dialog) {
            QString::number(dialog.findChild<QProgressBar*>("progressBar")->value()) +
            (dialog.findChild<QPushButton*>("closeButton")->isEnabled() ? "|Close" : "");
 }
-QTimer* runTimer(QDialog& dialog) {
-    return dialog.findChild<QTimer*>("runTimer");
-}
 // Presses the start button and takes the timer over: from here on the test gives every tick.
 void startRun(TransferDialog& dialog) {
     auto* send = dialog.findChild<QPushButton*>("sendButton");
     QTest::mouseClick(send ? send : dialog.findChild<QPushButton*>("readButton"), Qt::LeftButton);
-    runTimer(dialog)->blockSignals(true);
+    dialog.findChild<QTimer*>("runTimer")->blockSignals(true);
 }
 
 // Gives ticks from..to, each answered before the next; the number of lines sent, or -1.
@@ -92,7 +89,7 @@ private slots:
             if (link == Link::Rs485)
                 choose(list(*dialog, "slaveAddressList"), 7);
             startRun(*dialog);
-            QTimer* timer = runTimer(*dialog);
+            QTimer* timer = dialog->findChild<QTimer*>("runTimer");
             QVERIFY(timer->isActive() && timer->timerType() == Qt::PreciseTimer);
             for (const auto& [from, to, interval, lines, percentage] : ticks) {
                 QCOMPARE(giveTicks(*dialog, linked, from, to), lines);
@@ -142,7 +139,7 @@ private slots:
         dialog.show();
         press(dialog, "sendButton");
         QCOMPARE(linked.prompts.texts(), QStringList{"Socket が接続されていません"});
-        QVERIFY(!runTimer(dialog)->isActive());
+        QVERIFY(!dialog.findChild<QTimer*>("runTimer")->isActive());
 
         QCOMPARE(linked.start(Link::TcpClient), QString());
         sim::Device* device = linked.devices.first();
@@ -157,7 +154,7 @@ private slots:
         giveTicks(dialog, linked, 3, 4);
         QCOMPARE(linked.prompts.texts().mid(1), QStringList(2, "Socket Command"));
         QCOMPARE(shown(dialog), "1|3|Close");
-        QVERIFY(dialog.isVisible() && !runTimer(dialog)->isActive());
+        QVERIFY(dialog.isVisible() && !dialog.findChild<QTimer*>("runTimer")->isActive());
         QCOMPARE(linked.sender.exchange().sequenceStep, 0);
         startRun(dialog);
         QCOMPARE(giveTicks(dialog, linked, 1, 1), 1);
@@ -184,7 +181,7 @@ private slots:
 
         startRun(sendAll);
         QCOMPARE(giveTicks(sendAll, linked, 1, 5), 5);
-        runTimer(sendAll)->blockSignals(false);
+        sendAll.findChild<QTimer*>("runTimer")->blockSignals(false);
         sendAll.tick();
         QCOMPARE(linked.prompts.texts(),
                  QStringList({"No Connect", "ＪＩＳ第１水準,第２水準以外の字が選択されてます"}));
