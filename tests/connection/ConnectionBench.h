@@ -2,10 +2,10 @@
 
 #include "app/Program.h"
 #include "settings/DisplayPageDialog.h"
+#include "support/Files.h"
 #include "support/RecordingPrompts.h"
 
 #include <QComboBox>
-#include <QFile>
 #include <QListWidget>
 #include <QPushButton>
 #include <QTemporaryDir>
@@ -16,15 +16,11 @@ inline const QByteArray section = "[ZEV-530TQ_Section]\r\n";
 // The running program on the TCP interface, its settings file starting with these lines.
 struct ConnectionBench {
     explicit ConnectionBench(const QByteArray& lines = {}) {
-        if (QFile file(settingsFile.path()); file.open(QIODevice::WriteOnly))
-            file.write(section + "Interface=1\r\n" + lines);
+        writeFile(settingsFile.path(), section + "Interface=1\r\n" + lines);
         program.start();
     }
 
-    QByteArray settingsText() const {
-        QFile file(settingsFile.path());
-        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-    }
+    QByteArray settingsText() const { return fileBytes(settingsFile.path()); }
 
     // The operator sends page 5 for ch.1 Top from the display page dialog.
     void sendPageFromDialog() {

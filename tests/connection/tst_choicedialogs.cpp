@@ -12,21 +12,19 @@ private slots:
     // Each choice is written at once; the window's title follows the role.
     void choicesWrittenAtOnceAndLockedWhileConnected() {
         ConnectionBench bench;
-        const struct {
-            int dialog;
-            const char* list;
-            int chosen;
-        } choices[] = {{105, "interfaceList", 0}, {107, "comPortList", 2}, {132, "roleList", 1}};
-        QList<QByteArray> written;
-        for (const auto& choice : choices) {
+        QList<QByteArray> written; // the section as each choice leaves it
+        const auto choose = [&](int dialog, const char* list, int row) {
             QTimer::singleShot(0, [&] {
                 QWidget* opened = QApplication::activeModalWidget();
-                emit opened->findChild<QComboBox*>(choice.list)->activated(choice.chosen);
+                emit opened->findChild<QComboBox*>(list)->activated(row);
                 written << bench.settingsText().mid(section.size());
                 opened->close();
             });
-            bench.program.window().openDialog(choice.dialog);
-        }
+            bench.program.window().openDialog(dialog);
+        };
+        choose(InterfaceDialog::number, "interfaceList", 0);
+        choose(SerialSettingsDialog::number, "comPortList", 2);
+        choose(ClientServerDialog::number, "roleList", 1);
         QCOMPARE(written, QList<QByteArray>({"Interface=0\r\n", "Interface=0\r\ncom_port=2\r\n",
                                              "Interface=0\r\ncom_port=2\r\nClientServer=1\r\n"}));
         QCOMPARE(bench.program.window().windowTitle(), "ZEV-530 Server Program");
@@ -34,12 +32,7 @@ private slots:
         // A settings file that cannot be read is not written, and the operator is told.
         QVERIFY(QFile::remove(bench.settingsFile.path()));
         QVERIFY(QDir().mkdir(bench.settingsFile.path()));
-        QTimer::singleShot(0, [] {
-            QWidget* opened = QApplication::activeModalWidget();
-            emit opened->findChild<QComboBox*>("comPortList")->activated(1);
-            opened->close();
-        });
-        bench.program.window().openDialog(SerialSettingsDialog::number);
+        choose(SerialSettingsDialog::number, "comPortList", 1);
         QCOMPARE(bench.prompts.texts(),
                  QStringList{QDir::toNativeSeparators(bench.settingsFile.path()) +
                              " を読み込めないため、設定を書き込みませんでした。"});

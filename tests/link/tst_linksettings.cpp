@@ -1,4 +1,4 @@
-#include "core/AppState.h"
+#include "core/LinkConfiguration.h"
 #include "link/HostList.h"
 #include "link/LinkSettings.h"
 #include "support/Files.h"
@@ -29,6 +29,12 @@ int settingsFileReplacements(int watch) {
 
 using Octets = std::array<std::uint8_t, 4>;
 
+LinkConfiguration loaded(const ProfileFile& file) {
+    LinkConfiguration link;
+    loadLinkSettings(link, file);
+    return link;
+}
+
 } // namespace
 
 class LinkSettingsTest : public QObject {
@@ -53,15 +59,13 @@ private slots:
                   "ip00_0=192\r\nip00_1=168\r\nip00_2=1\r\nip00_3=10\r\ncom_port=4\r\n\r\n"
                   "[After]\r\nInterface=0\r\n");
         ProfileFile file(path_);
-        AppState state;
-        loadLinkSettings(state.link, file);
-        QCOMPARE(state.link.rs485Mode, Rs485Mode::Rs232c);
-        state.link.rs485Mode = Rs485Mode::Rs485;
-        state.link.tcpRole = TcpRole::Server;
-        state.link.selectedConnection = 2;
-        state.link.hostCount = 101;
-        state.link.hostAddresses[100] = {10, 0, 0, 5};
-        const LinkConfiguration& link = state.link;
+        LinkConfiguration link = loaded(file);
+        QCOMPARE(link.rs485Mode, Rs485Mode::Rs232c);
+        link.rs485Mode = Rs485Mode::Rs485;
+        link.tcpRole = TcpRole::Server;
+        link.selectedConnection = 2;
+        link.hostCount = 101;
+        link.hostAddresses[100] = {10, 0, 0, 5};
         QVERIFY(writeInterfaceKind(file, link) && writeComPort(file, link) &&
                 writeRs485Mode(file, link) && writeTcpRole(file, link) &&
                 writePortNumber(file, link) && writeSelectedConnection(file, link) &&
@@ -74,10 +78,7 @@ private slots:
                  "ip00_0=192\r\nip00_1=168\r\nip00_2=1\r\nip00_3=10\r\ncom_port=4\r\n"
                  "rs_control=1\r\nClientServer=1\r\nselect_number=2\r\n" +
                      hundredth + "\r\n[After]\r\nInterface=0\r\n");
-
-        AppState read;
-        loadLinkSettings(read.link, file);
-        QCOMPARE(read.link.hostAddresses[100], state.link.hostAddresses[100]);
+        QCOMPARE(loaded(file).hostAddresses[100], link.hostAddresses[100]);
     }
 
     // An earlier version's "ip=…" lines of host 130 disturb no other host and go at the next
@@ -89,28 +90,25 @@ private slots:
         old += "ip>0_0=10\r\nip>0_1=0\r\nip>0_2=0\r\nip>0_3=140\r\n";
         writeFile(path_, old);
         ProfileFile file(path_);
-        AppState state;
-        loadLinkSettings(state.link, file);
-        QCOMPARE(state.link.hostAddresses[0], (Octets{192, 168, 1, 10}));
-        QCOMPARE(state.link.hostAddresses[140], (Octets{10, 0, 0, 140}));
+        LinkConfiguration link = loaded(file);
+        QCOMPARE(link.hostAddresses[0], (Octets{192, 168, 1, 10}));
+        QCOMPARE(link.hostAddresses[140], (Octets{10, 0, 0, 140}));
 
-        state.link.hostAddresses[130] = {10, 0, 0, 130};
-        state.link.hostAddresses[139] = {10, 0, 0, 139};
-        QVERIFY(writeHostList(file, state.link, 130));
+        link.hostAddresses[130] = {10, 0, 0, 130};
+        link.hostAddresses[139] = {10, 0, 0, 139};
+        QVERIFY(writeHostList(file, link, 130));
         const QByteArray saved = fileBytes(path_);
         QVERIFY(!saved.contains("ip="));
-        QVERIFY(writeHostList(file, state.link, 130));
+        QVERIFY(writeHostList(file, link, 130));
         QCOMPARE(fileBytes(path_), saved);
-        AppState read;
-        loadLinkSettings(read.link, file);
-        QCOMPARE(read.link.hostAddresses, state.link.hostAddresses);
+        QCOMPARE(loaded(file).hostAddresses, link.hostAddresses);
     }
 
     // Adding, deleting or choosing a host is one save: a crash cannot leave a wrong count.
     void hostListChangeIsOneSave() {
         ProfileFile file(path_);
-        AppState state;
-        HostList hosts(state.link, file);
+        LinkConfiguration link;
+        HostList hosts(link, file);
         const int watch = inotify_init1(IN_NONBLOCK);
         const auto closeWatch = qScopeGuard([watch] { close(watch); });
         inotify_add_watch(watch, QFile::encodeName(folder_->path()).constData(),
@@ -121,33 +119,18 @@ private slots:
         QVERIFY(hosts.remove(0) && hosts.choose(1));
         QVERIFY(!hosts.remove(2) && !hosts.choose(2)); // no such host: nothing saved
         QCOMPARE(settingsFileReplacements(watch), 2);
-        AppState read;
-        loadLinkSettings(read.link, file);
-        QCOMPARE(read.link.hostCount, 2);
-        QCOMPARE(read.link.hostAddresses[1], (Octets{10, 0, 0, 3}));
-        QCOMPARE(read.link.selectedConnection, 1);
+        const LinkConfiguration read = loaded(file);
+        QCOMPARE(read.hostCount, 2);
+        QCOMPARE(read.hostAddresses[1], (Octets{10, 0, 0, 3}));
+        QCOMPARE(read.selectedConnection, 1);
     }
 
     // A file that cannot be read (a pipe would hold the reader) is never replaced: a write
     // would keep nothing but its own key. The operator's report: tst_choicedialogs.
     void unreadableFileIsNeverReplaced() {
-        AppState state;
         QVERIFY(mkfifo(QFile::encodeName(path_).constData(), 0600) == 0);
         ProfileFile pipe(path_);
-        loadLinkSettings(state.link, pipe);
-        QVERIFY(!writeComPort(pipe, state.link) && !QFileInfo(path_).isFile());
-    }
-
-    // Numbers read as far as they go, octets cut to 8 bits, room for 256 hosts.
-    void loadConvertsLikeTheWindowsProgram() {
-        writeFile(path_, "[ZEV-530TQ_Section]\r\ncom_port=1x\r\nlist_count=1000\r\n"
-                         "ip00_0=300\r\nip00_1=-1\r\nipI5_0=9\r\n");
-        AppState state;
-        loadLinkSettings(state.link, ProfileFile(path_));
-        QCOMPARE(state.link.comPortIndex, 1);
-        QCOMPARE(state.link.hostAddresses[0], (Octets{44, 255, 0, 0}));
-        QCOMPARE(state.link.hostCount, 256);
-        QCOMPARE(state.link.hostAddresses[255][0], std::uint8_t(9));
+        QVERIFY(!writeComPort(pipe, loaded(pipe)) && !QFileInfo(path_).isFile());
     }
 };
 

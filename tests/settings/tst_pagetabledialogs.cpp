@@ -7,8 +7,6 @@
 
 // The title display (114) and automatic switching (117) dialogs against the simulated device.
 
-using Link = LinkedDevice::Link;
-
 namespace {
 
 constexpr int flags = DisplayFlagDialog::number;
@@ -28,38 +26,22 @@ struct Opened {
           values(number == flags ? linked.document.titleDisplayOn
                                  : linked.document.autoSwitchTimes),
           timer(dialog->findChild<QTimer*>("transferTimer")),
-          valueList(list(*dialog, number == flags ? "displayList" : "timeList")),
-          sameList(list(*dialog, number == flags ? "sameDisplayList" : "sameTimeList")),
-          progress(dialog->findChild<QProgressBar*>()),
-          close(dialog->findChild<QPushButton*>("closeButton")) {}
+          valueList(list(*dialog, number == flags ? "displayList" : "timeList")) {}
 
     int sent(int value) const { return number == flags ? value != 0 : sendableSeconds(value); }
-    // Presses "全設定"; the test gives the ticks.
-    void startHeld() {
-        press(*dialog, "sendAllButton");
-        timer->setInterval(3600 * 1000);
+    // The bar, whether the transfer ticks, whether Close can be used.
+    QString shown() const {
+        return QString::number(dialog->findChild<QProgressBar*>()->value()) +
+               (timer->isActive() ? "|ticking" : "") +
+               (dialog->findChild<QPushButton*>("closeButton")->isEnabled() ? "|Close" : "");
     }
 
     int number;
     std::unique_ptr<PageTableDialog> dialog;
     SettingsDocument::PerPage<int>& values;
     QTimer* timer;
-    QComboBox *valueList, *sameList;
-    QProgressBar* progress;
-    QPushButton* close;
+    QComboBox* valueList;
 };
-
-// A document for the transfer: ch.1 Bottom changed, ch.2 Bottom with values only a damaged
-// file holds; and the line the device gets for ch.2 Bottom.
-QByteArray fillPattern(int number, SettingsDocument::PerPage<int>& values) {
-    for (int page = 0; page < 64; ++page)
-        values[1][page] = number == flags ? page % 2 : page;
-    values[3].fill(0);
-    values[3][0] = number == flags ? 5 : 150;
-    values[3][63] = number == flags ? -1 : -9;
-    return number == flags ? "CTD02BN" + QByteArray(62, 'F') + "N"
-                           : "AST02B99" + QByteArray("00").repeated(63);
-}
 
 } // namespace
 
@@ -85,7 +67,7 @@ private slots:
         QFETCH(OnePage, row);
         const auto [number, area, page, stored, chosen, line] = row;
         LinkedDialogs linked;
-        QCOMPARE(linked.start(Link::TcpClient), QString());
+        QCOMPARE(linked.start(LinkedDevice::Link::TcpClient), QString());
         linked.document.titleDisplayOn[area][page] = linked.document.autoSwitchTimes[area][page] =
             stored;
         Opened opened(number, linked);
@@ -113,40 +95,42 @@ private slots:
             auto expected = opened.values;
             expected[2].fill(same);
             choose(list(*opened.dialog, "areaList"), 2);
-            choose(opened.sameList, same);
+            choose(list(*opened.dialog, number == flags ? "sameDisplayList" : "sameTimeList"),
+                   same);
             QVERIFY(opened.values == expected);
         }
     }
 
     void transferCarriesTheDocument_data() {
-        QTest::addColumn<Link>("link");
         QTest::addColumn<int>("number");
-        QTest::newRow("TCP client, 114") << Link::TcpClient << flags;
-#ifdef ZEV_SIM_POSIX
-        QTest::newRow("RS-485, 117") << Link::Rs485 << 117;
-#endif
+        QTest::newRow("114") << flags;
+        QTest::newRow("117") << 117;
     }
 
     // The device ends holding the document's values. "設定" goes out during the transfer in 114
     // only; a second "全設定" does nothing.
     void transferCarriesTheDocument() {
-        QFETCH(Link, link);
         QFETCH(int, number);
         LinkedDialogs linked;
-        QCOMPARE(linked.start(link, {4}), QString());
-        linked.state.link.slaveAddress = 4;
+        QCOMPARE(linked.start(LinkedDevice::Link::TcpClient), QString());
         Opened opened(number, linked);
-        const QByteArray damagedArea = fillPattern(number, opened.values);
+        // ch.1 Bottom changed, ch.2 Bottom with values only a damaged file holds.
+        for (int page = 0; page < 64; ++page)
+            opened.values[1][page] = number == flags ? page % 2 : page;
+        opened.values[3].fill(0);
+        opened.values[3][0] = number == flags ? 5 : 150;
+        opened.values[3][63] = number == flags ? -1 : -9;
         sim::Device* device = linked.devices.first();
         QCOMPARE(opened.timer->interval(), number == flags ? 500 : 1200);
-        opened.startHeld();
-        QVERIFY(opened.timer->isActive() && !opened.close->isEnabled());
+        press(*opened.dialog, "sendAllButton");
+        opened.timer->setInterval(3600 * 1000); // the test gives the ticks
+        QCOMPARE(opened.shown(), "0|ticking");
 
         for (int tick = 1; tick <= 4; ++tick) {
             opened.dialog->transfer().tick();
             QTRY_COMPARE(device->receivedLines().size(), tick + (number == flags && tick > 1));
             QTRY_VERIFY(!linked.awaiting());
-            QCOMPARE(opened.progress->value(), tick % 4);
+            QCOMPARE(opened.shown(), tick < 4 ? QString("%1|ticking").arg(tick) : "0|Close");
             if (tick == 1) {
                 press(*opened.dialog, "sendButton");
                 press(*opened.dialog, "sendAllButton");
@@ -154,8 +138,9 @@ private slots:
         }
         if (number == flags)
             QCOMPARE(device->receivedLines().at(1), "CTD01T01ON");
-        QCOMPARE(device->receivedLines().last(), damagedArea);
-        QVERIFY(!opened.timer->isActive() && opened.close->isEnabled());
+        QCOMPARE(device->receivedLines().last(), number == flags
+                                                     ? "CTD02BN" + QByteArray(62, 'F') + "N"
+                                                     : "AST02B99" + QByteArray("00").repeated(63));
         for (int index = 0; index < 256; ++index) {
             const int area = index / 64, page = index % 64;
             QCOMPARE(number == flags ? device->titleShown(area, page)
@@ -163,40 +148,32 @@ private slots:
                      opened.sent(opened.values[area][page]));
         }
         // Only the reply to the last line, which comes after the transfer, shows a box.
-        QTRY_COMPARE(linked.prompts.texts(),
-                     QStringList(link == Link::Rs485 ? "Success" : "Socket ＯＫ"));
+        QTRY_COMPARE(linked.prompts.texts(), QStringList("Socket ＯＫ"));
     }
 
-    // An "E3" stops the transfer at the next tick with the progress bar where it was; an
-    // unconnected TCP link refuses to start. (The rest of the run's rules: tst_transfers.)
-    void transferStopsAfterAnErrorOrWithoutALink() {
+    // An "E3" stops the transfer at the next tick with the progress bar where it was. (The rest
+    // of the run's rules: tst_transfers.)
+    void transferStopsAfterAnError() {
         LinkedDialogs linked;
-        QCOMPARE(linked.start(Link::TcpClient), QString());
+        QCOMPARE(linked.start(LinkedDevice::Link::TcpClient), QString());
         Opened opened(117, linked);
         sim::Device* device = linked.devices.first();
-        opened.startHeld();
+        press(*opened.dialog, "sendAllButton");
+        opened.timer->setInterval(3600 * 1000); // the test gives the ticks
         for (int tick = 1; tick <= 3; ++tick) {
             device->refuseNext(tick == 2, "E3");
             opened.dialog->transfer().tick();
             QTRY_VERIFY(!linked.awaiting());
         }
         QCOMPARE(device->receivedLines().size(), 2);
-        QCOMPARE(opened.progress->value(), 2);
-        QVERIFY(!opened.timer->isActive() && opened.close->isEnabled());
-
-        LinkedDialogs unlinked;
-        unlinked.state.link.interfaceKind = InterfaceKind::Tcp;
-        Opened refused(flags, unlinked);
-        press(*refused.dialog, "sendAllButton");
-        QVERIFY(!refused.timer->isActive() && refused.close->isEnabled());
-        QCOMPARE(unlinked.prompts.texts(), QStringList{"Socket が接続されていません"});
+        QCOMPARE(opened.shown(), "2|Close");
     }
 
     // A tick that comes while a box runs the event loop is ignored: no box opens inside the
-    // first and no transfer is left running.
+    // first and no transfer is left running. Without the TCP link it refuses to start.
     void ticksNeverOverlapWhileABoxIsOpen() {
         LinkedDialogs linked;
-        QCOMPARE(linked.start(Link::TcpClient), QString());
+        QCOMPARE(linked.start(LinkedDevice::Link::TcpClient), QString());
         Opened opened(flags, linked);
         linked.devices.first()->closeAfterNextReply();
         QList<QPair<int, int>> stepsAroundNestedTicks;
@@ -214,7 +191,10 @@ private slots:
             QCOMPARE(after, before);
         QCOMPARE(linked.prompts.mostOpenAtOnce, 1);
         QCOMPARE(linked.sender.exchange().sequenceStep, 0);
-        QVERIFY(opened.close->isEnabled());
+        linked.prompts.openMilliseconds = 0;
+        press(*opened.dialog, "sendAllButton");
+        QCOMPARE(opened.shown(), "2|Close");
+        QCOMPARE(linked.prompts.texts(), QStringList(2, "Socket が接続されていません"));
     }
 };
 

@@ -44,12 +44,11 @@ private slots:
         sim::MonitorWindow window({{server.device(), QStringLiteral("device"), false}});
         window.show();
         QVERIFY(QTest::qWaitForWindowExposed(&window));
-        auto* ch1 = named<sim::ChannelView>(window, QStringLiteral("ch.1 video"));
         auto* ch2 = named<sim::ChannelView>(window, QStringLiteral("ch.2 video"));
-        QVERIFY(ch1 && ch2);
+        QVERIFY(ch2);
         PaintRecorder recorder;
-        ch1->installEventFilter(&recorder);
-        ch2->installEventFilter(&recorder);
+        for (sim::ChannelView* view : window.findChildren<sim::ChannelView*>())
+            view->installEventFilter(&recorder);
         QList<qsizetype> repliesAtRefresh;
         connect(&window, &sim::MonitorWindow::refreshed, this,
                 [&] { repliesAtRefresh.append(server.device()->sentReplies().size()); });
@@ -67,16 +66,6 @@ private slots:
             QVERIFY(view == ch2 && ch2->lineRect(1).contains(rect));
         QCOMPARE(named<QLabel>(window, QStringLiteral("ch.2 Bottom last command"))->text(),
                  QStringLiteral("CT02B01242221212121… → GO"));
-
-        // A hidden line that changes its title changes nothing on the screen.
-        program.write("CTD02B01OF\r\n");
-        QTRY_VERIFY(!ch2->line(1).shown);
-        recorder.painted.clear();
-        program.write("CT02B01" + QByteArray("2121").repeated(14) + "\r\n");
-        QTRY_COMPARE(named<QLabel>(window, QStringLiteral("ch.2 Bottom last command"))->text(),
-                     QStringLiteral("CT02B01212121212121… → GO"));
-        QApplication::processEvents();
-        QVERIFY(recorder.painted.isEmpty());
     }
 };
 
