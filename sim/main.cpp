@@ -139,6 +139,16 @@ int main(int argc, char* argv[]) {
         return usageError(QStringLiteral("--rs485 goes with --serial"));
     const bool logging = parser.isSet(log);
 
+    // Caught before anything is announced: a script that stops the simulator as soon as it has
+    // read what it listens on must find it stopping cleanly.
+#ifdef ZEV_SIM_POSIX
+    sim::TerminationSignals termination;
+    if (!termination.install())
+        return usageError(QStringLiteral("cannot catch SIGINT and SIGTERM"));
+    QObject::connect(&termination, &sim::TerminationSignals::terminationRequested, app.get(),
+                     &QCoreApplication::quit);
+#endif
+
     std::unique_ptr<QObject> transport;
     QList<sim::MonitoredDevice> simulated;
     if (parser.isSet(listen)) {
@@ -235,12 +245,5 @@ int main(int argc, char* argv[]) {
         window->show();
     }
 
-#ifdef ZEV_SIM_POSIX
-    sim::TerminationSignals termination;
-    if (!termination.install())
-        return usageError(QStringLiteral("cannot catch SIGINT and SIGTERM"));
-    QObject::connect(&termination, &sim::TerminationSignals::terminationRequested, app.get(),
-                     &QCoreApplication::quit);
-#endif
     return app->exec();
 }

@@ -32,6 +32,7 @@ private slots:
                               output.split(':').last().trimmed().toUShort());
         QVERIFY(program.waitForConnected(2000));
 
+        // Stopped at once after it announced itself, before its event loop need have turned.
         sim.terminate(); // SIGTERM
         QVERIFY(sim.waitForFinished(5000));
         QVERIFY(sim.exitStatus() == QProcess::NormalExit && sim.exitCode() == 0);
