@@ -1,12 +1,7 @@
-#include "core/AppState.h"
 #include "document/DocumentFiles.h"
 #include "document/DocumentWindow.h"
-#include "document/SettingsDocument.h"
-#include "protocol/CommandSender.h"
-#include "protocol/MessageBoxes.h"
 #include "support/Files.h"
-#include "support/RecordingChannels.h"
-#include "support/RecordingPrompts.h"
+#include "support/SenderBench.h"
 
 #include <QDir>
 #include <QFile>
@@ -26,7 +21,7 @@ const QByteArray olderWork(20000, 'x');
 } // namespace
 
 // The test plays the main window too.
-class DocumentFilesTest : public QObject, public DocumentWindow {
+class DocumentFilesTest : public QObject, public DocumentWindow, SenderBench {
     Q_OBJECT
 
 public:
@@ -34,14 +29,8 @@ public:
     void refreshFileNameLabel() override { ++refreshes; }
 
 private:
+    using SenderBench::sender; // not QObject::sender()
     std::unique_ptr<QTemporaryDir> dir;
-    SettingsDocument document;
-    AppState state;
-    RecordingPrompts prompts;
-    MessageBoxes boxes{prompts, state.dialogs};
-    RecordingSerialChannel serial;
-    RecordingTcpChannel tcp;
-    CommandSender sender{state, document, boxes, serial, tcp};
     DocumentFiles files{document, state, sender, boxes, *this};
     int refreshes = 0;
 

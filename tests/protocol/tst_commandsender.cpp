@@ -1,23 +1,11 @@
-#include "core/AppState.h"
-#include "document/SettingsDocument.h"
-#include "protocol/CommandSender.h"
-#include "protocol/MessageBoxes.h"
-#include "support/RecordingChannels.h"
-#include "support/RecordingPrompts.h"
+#include "support/SenderBench.h"
 
 #include <QElapsedTimer>
 #include <QTest>
 
-class CommandSenderTest : public QObject {
+class CommandSenderTest : public QObject, SenderBench {
     Q_OBJECT
-
-    AppState state;
-    SettingsDocument document;
-    RecordingPrompts prompts;
-    RecordingSerialChannel serial;
-    RecordingTcpChannel tcp;
-    MessageBoxes boxes{prompts, state.dialogs};
-    CommandSender sender{state, document, boxes, serial, tcp};
+    using SenderBench::sender; // not QObject::sender()
 
 private slots:
     // RS-232C carries no address. The 500 ms tick runs from the sender's construction: an

@@ -7,22 +7,15 @@
 #include "settings/DisplayPositionDialog.h"
 #include "settings/StartupPageDialog.h"
 #include "support/LinkedDevice.h"
-#include "support/RecordingChannels.h"
+#include "support/SenderBench.h"
 
 #include <QComboBox>
 #include <QPushButton>
 #include <QTest>
 #include <memory>
 
-// The program side of a dialog, with links that record what is written (serial always ready).
-struct DialogBench {
-    AppState state;
-    SettingsDocument document;
-    RecordingPrompts prompts;
-    RecordingSerialChannel serial;
-    RecordingTcpChannel tcp;
-    MessageBoxes boxes{prompts, state.dialogs};
-    CommandSender sender{state, document, boxes, serial, tcp};
+// The program side of a dialog, on recording links.
+struct DialogBench : SenderBench {
     TcpLink tcpLink{state.link};
     DialogContext context{state, document, boxes, sender, tcpLink};
 };
