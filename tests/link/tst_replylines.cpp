@@ -6,6 +6,7 @@
 #include <QSocketNotifier>
 #include <fcntl.h>
 #include <pty.h>
+#include <termios.h>
 #include <unistd.h>
 
 // Reply lines over the real links, the test playing the device on a pseudo-terminal or a socket.
@@ -82,6 +83,18 @@ class ReplyLinesTest : public QObject {
     }
 
 private slots:
+    // The port named by comPortIndex is opened with the device's line settings (even parity
+    // cannot be seen: a pseudo-terminal refuses PARENB).
+    void serialPortSetUp() {
+        Bench bench;
+        QCOMPARE(bench.start(true), QString());
+        termios line{};
+        QCOMPARE(tcgetattr(bench.terminal.slave, &line), 0);
+        QCOMPARE(cfgetospeed(&line), speed_t(B9600));
+        QCOMPARE(line.c_cflag & (CSIZE | CSTOPB | CRTSCTS), tcflag_t(CS8 | CRTSCTS));
+        QCOMPARE(line.c_iflag & (IXON | IXOFF), tcflag_t(IXON | IXOFF));
+    }
+
     // Both links frame with the same assembler: a line may come in pieces, NUL bytes are
     // skipped, a line longer than the longest reply is dropped up to its LF, and any whole line,
     // a dropped one too, ends the reply wait.
