@@ -2,7 +2,7 @@
 
 #include "core/DialogTracking.h"
 #include "link/TcpLink.h"
-#include "settings/DialogSetup.h"
+#include "ui/DialogSetup.h"
 #include "ui_AboutDialog.h"
 
 AboutDialog::AboutDialog(DialogTracking& dialogs, const TcpLink& tcp, QWidget* parent)

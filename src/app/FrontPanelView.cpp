@@ -1,6 +1,6 @@
 #include "app/FrontPanelView.h"
 
-#include "document/SettingsDocument.h"
+#include "core/SettingsDocument.h"
 
 #include <QPainter>
 

@@ -3,14 +3,14 @@
 #include "app/MainWindow.h"
 #include "app/QtOperatorPrompts.h"
 #include "core/AppState.h"
-#include "document/SettingsDocument.h"
+#include "core/SettingsDocument.h"
 #include "link/ConfigFolder.h"
 #include "link/ProfileFile.h"
 #include "link/SerialLink.h"
 #include "link/TcpLink.h"
 #include "protocol/CommandSender.h"
 #include "protocol/MessageBoxes.h"
-#include "settings/DialogContext.h"
+#include "ui/DialogContext.h"
 
 // The running program: its one state record and document, the links, the protocol and the main
 // window, brought up in the order the program has always started in.

@@ -1,9 +1,9 @@
 #include "app/CommandLine.h"
 #include "app/QtOperatorPrompts.h"
 #include "app/Startup.h"
+#include "core/ShiftJisText.h"
 #include "core/TrafficLogFile.h"
 #include "link/ConfigFolder.h"
-#include "protocol/ShiftJisText.h"
 
 #include <QApplication>
 #include <QLibraryInfo>

@@ -1,7 +1,7 @@
 #include "connection/ChoiceList.h"
 
 #include "link/TcpLink.h"
-#include "settings/DialogSetup.h"
+#include "ui/DialogSetup.h"
 
 #include <QComboBox>
 

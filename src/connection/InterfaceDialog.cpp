@@ -4,7 +4,7 @@
 #include "core/AppState.h"
 #include "link/LinkSettings.h"
 #include "link/SerialLink.h"
-#include "settings/DialogSetup.h"
+#include "ui/DialogSetup.h"
 #include "ui_InterfaceDialog.h"
 
 InterfaceDialog::InterfaceDialog(AppState& state, ProfileFile& settingsFile, const TcpLink& tcp,

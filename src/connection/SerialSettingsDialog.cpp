@@ -3,7 +3,7 @@
 #include "connection/ChoiceList.h"
 #include "core/AppState.h"
 #include "link/LinkSettings.h"
-#include "settings/DialogSetup.h"
+#include "ui/DialogSetup.h"
 #include "ui_SerialSettingsDialog.h"
 
 SerialSettingsDialog::SerialSettingsDialog(AppState& state, ProfileFile& settingsFile,

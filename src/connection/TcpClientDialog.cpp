@@ -6,7 +6,7 @@
 #include "link/TcpLink.h"
 #include "protocol/FieldEncoding.h"
 #include "protocol/MessageBoxes.h"
-#include "settings/DialogSetup.h"
+#include "ui/DialogSetup.h"
 #include "ui_TcpClientDialog.h"
 
 namespace {

@@ -4,7 +4,7 @@
 #include "core/AppState.h"
 #include "link/LinkSettings.h"
 #include "link/TcpLink.h"
-#include "settings/DialogSetup.h"
+#include "ui/DialogSetup.h"
 #include "ui_TcpServerDialog.h"
 
 namespace {

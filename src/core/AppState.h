@@ -1,6 +1,7 @@
 #pragma once
 
 #include "core/DialogTracking.h"
+#include "core/GlyphBitmap.h"
 #include "core/GlyphState.h"
 #include "core/LinkConfiguration.h"
 
@@ -13,9 +14,6 @@
 // created at start-up and handed by reference, part by part, to whatever needs it; tests build
 // fresh ones. Fields start at the values the program has right after start-up.
 struct AppState {
-    static constexpr int glyphSampleSize = 580;
-    static constexpr int glyphDigitCount = 576;
-
     int running = 0;
     int selectedArea = 0; // DisplayArea chosen in the channel lists; New keeps it
     int selectedPage = 0;
@@ -29,11 +27,5 @@ struct AppState {
     GlyphState glyphs; // written by the glyph dialogs
 
     // Custom glyph being edited: 576 hexadecimal digits and four bytes that travel with them
-    std::array<char, glyphSampleSize> glyphSample = filledGlyphSample();
-
-    static constexpr std::array<char, glyphSampleSize> filledGlyphSample() {
-        std::array<char, glyphSampleSize> sample{};
-        sample.fill('0');
-        return sample;
-    }
+    GlyphSample glyphSample = GlyphBitmap::filledGlyphSample();
 };

@@ -1,19 +1,19 @@
 #include "ctl/CtlCommands.h"
 
+#include "commands/CharacterLevelCommands.h"
+#include "commands/DeviceAddressCommands.h"
+#include "commands/DisplayFlagCommands.h"
+#include "commands/DisplayPageCommands.h"
+#include "commands/DisplayPositionCommands.h"
+#include "commands/GlyphCommands.h"
+#include "commands/StartupPageCommands.h"
+#include "commands/SwitchTimeCommands.h"
+#include "commands/TitleCommands.h"
 #include "core/LinkConfiguration.h"
+#include "core/SettingsDocument.h"
+#include "core/ShiftJisText.h"
 #include "ctl/DeviceArguments.h"
-#include "document/SettingsDocument.h"
-#include "glyphs/GlyphCommands.h"
-#include "glyphs/GlyphFile.h"
-#include "protocol/ShiftJisText.h"
-#include "settings/CharacterLevelCommands.h"
-#include "settings/DeviceAddressCommands.h"
-#include "settings/DisplayFlagCommands.h"
-#include "settings/DisplayPageCommands.h"
-#include "settings/DisplayPositionCommands.h"
-#include "settings/StartupPageCommands.h"
-#include "settings/SwitchTimeCommands.h"
-#include "settings/TitleCommands.h"
+#include "document/GlyphFile.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -170,7 +170,7 @@ ComposedLine composeGlyphRegister(const QStringList& arguments, const CtlOptions
         return refused(
             badArgument(QStringLiteral("glyph number"), arguments[0], QStringLiteral("1-28")));
     QFile file(arguments[1]);
-    GlyphSample sample = AppState::filledGlyphSample();
+    GlyphSample sample = GlyphBitmap::filledGlyphSample();
     // Only a regular file can be a glyph file; a device or a pipe could keep us reading.
     if (!QFileInfo(arguments[1]).isFile() || !file.open(QIODevice::ReadOnly))
         return refused(QStringLiteral("cannot read the glyph file %1").arg(arguments[1]));

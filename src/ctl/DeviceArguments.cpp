@@ -1,6 +1,6 @@
 #include "ctl/DeviceArguments.h"
 
-#include "document/SettingsDocument.h"
+#include "core/SettingsDocument.h"
 
 #include <QStringList>
 

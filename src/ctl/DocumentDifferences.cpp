@@ -1,9 +1,9 @@
 #include "ctl/DocumentDifferences.h"
 
+#include "commands/SwitchTimeCommands.h"
+#include "commands/TitleCommands.h"
+#include "core/ShiftJisText.h"
 #include "ctl/TitleTable.h"
-#include "protocol/ShiftJisText.h"
-#include "settings/SwitchTimeCommands.h"
-#include "settings/TitleCommands.h"
 
 namespace {
 

@@ -1,13 +1,13 @@
 #include "ctl/DocumentRuns.h"
 
+#include "commands/ReadBackCommands.h"
+#include "commands/TitleCommands.h"
 #include "core/FileReplacement.h"
 #include "ctl/DeviceSession.h"
 #include "ctl/DocumentDifferences.h"
 #include "ctl/ProgressBar.h"
 #include "ctl/TitleTable.h"
 #include "document/DatFile.h"
-#include "settings/ReadBackCommands.h"
-#include "settings/TitleCommands.h"
 
 #include <QDir>
 #include <QElapsedTimer>

@@ -1,8 +1,8 @@
 #pragma once
 
+#include "core/SettingsDocument.h"
 #include "ctl/CtlCommands.h"
 #include "ctl/DeviceReports.h"
-#include "document/SettingsDocument.h"
 
 #include <memory>
 #include <optional>

@@ -1,10 +1,10 @@
 #include "ctl/TargetDevice.h"
 
+#include "commands/ReadBackCommands.h"
 #include "link/ConnectionChannel.h"
 #include "link/SerialLink.h"
 #include "link/TcpLink.h"
 #include "protocol/ReplyParsing.h"
-#include "settings/ReadBackCommands.h"
 
 #include <variant>
 

@@ -1,12 +1,12 @@
 #pragma once
 
+#include "commands/CommandContext.h"
+#include "commands/TransferRun.h"
 #include "core/AppState.h"
+#include "core/SettingsDocument.h"
 #include "ctl/MessageLog.h"
-#include "document/SettingsDocument.h"
 #include "protocol/CommandSender.h"
 #include "protocol/MessageBoxes.h"
-#include "settings/DialogContext.h"
-#include "settings/TransferRun.h"
 
 #include <QTimer>
 #include <memory>
@@ -75,7 +75,7 @@ public:
     MessageLog messages;
     MessageBoxes boxes{messages, state.dialogs};
     CommandSender sender;
-    DialogContext context{state, document, boxes, sender, tcpLink_};
+    CommandContext context{state, document, boxes, sender};
 
 signals:
     // The exchange or run last started is over.

@@ -1,8 +1,8 @@
 #include "ctl/TitleTable.h"
 
+#include "commands/TitleCharacters.h"
+#include "core/ShiftJisText.h"
 #include "ctl/DeviceArguments.h"
-#include "protocol/ShiftJisText.h"
-#include "settings/TitleCharacters.h"
 
 #include <QMap>
 

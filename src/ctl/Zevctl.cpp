@@ -9,7 +9,7 @@
 #include "ctl/DocumentRuns.h"
 #include "ctl/TitleTable.h"
 #include "document/DatFile.h"
-#include "glyphs/GlyphFile.h"
+#include "document/GlyphFile.h"
 #include "link/LinkSettings.h"
 #include "protocol/ReplyParsing.h"
 

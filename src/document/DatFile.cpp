@@ -1,6 +1,6 @@
 #include "document/DatFile.h"
 
-#include "protocol/ShiftJisText.h"
+#include "core/ShiftJisText.h"
 
 #include <QByteArray>
 #include <QIODevice>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "document/SettingsDocument.h"
+#include "core/SettingsDocument.h"
 
 #include <QString>
 

@@ -2,11 +2,11 @@
 
 #include "core/AppState.h"
 #include "core/FileReplacement.h"
+#include "core/SettingsDocument.h"
 #include "document/DatFile.h"
 #include "document/DocumentReset.h"
 #include "document/DocumentWindow.h"
 #include "document/FileChoice.h"
-#include "document/SettingsDocument.h"
 #include "protocol/CommandSender.h"
 #include "protocol/MessageBoxes.h"
 

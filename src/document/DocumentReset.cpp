@@ -1,7 +1,7 @@
 #include "document/DocumentReset.h"
 
 #include "core/AppState.h"
-#include "document/SettingsDocument.h"
+#include "core/SettingsDocument.h"
 
 void resetDocument(SettingsDocument& document, AppState& state) {
     for (int area = 0; area < SettingsDocument::areaCount; ++area) {

@@ -1,13 +1,14 @@
 #include "glyphs/GlyphEditorDialog.h"
 
-#include "glyphs/GlyphCommands.h"
+#include "commands/GlyphCommands.h"
+#include "core/AppState.h"
+#include "core/ShiftJisText.h"
 #include "glyphs/GlyphFiles.h"
 #include "glyphs/GlyphGrid.h"
 #include "protocol/CommandSender.h"
 #include "protocol/MessageBoxes.h"
-#include "protocol/ShiftJisText.h"
-#include "settings/DialogContext.h"
-#include "settings/DialogSetup.h"
+#include "ui/DialogContext.h"
+#include "ui/DialogSetup.h"
 #include "ui_GlyphEditorDialog.h"
 
 #include <QMouseEvent>
@@ -116,7 +117,7 @@ void GlyphEditorDialog::mouseReleaseEvent(QMouseEvent* event) {
 
 void GlyphEditorDialog::editDot(QPointF point, bool set) {
     const QPoint pixel(qFloor(point.x()), qFloor(point.y()));
-    const auto dot = GlyphBitmap::editableDotAt(grid_->mapFrom(this, pixel));
+    const auto dot = GlyphGrid::editableDotAt(grid_->mapFrom(this, pixel));
     if (dot && GlyphBitmap::setDot(context_.state.glyphSample, dot->x(), dot->y(), set))
         grid_->update();
 }

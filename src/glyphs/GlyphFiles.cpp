@@ -1,11 +1,12 @@
 #include "glyphs/GlyphFiles.h"
 
+#include "core/AppState.h"
 #include "core/FileReplacement.h"
 #include "document/FileChoice.h"
-#include "glyphs/GlyphFile.h"
+#include "document/GlyphFile.h"
 #include "protocol/CommandSender.h"
 #include "protocol/MessageBoxes.h"
-#include "settings/DialogContext.h"
+#include "ui/DialogContext.h"
 
 #include <QFile>
 

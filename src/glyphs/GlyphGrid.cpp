@@ -16,6 +16,13 @@ void GlyphGrid::showSample(const GlyphSample* sample) {
     update();
 }
 
+std::optional<QPoint> GlyphGrid::editableDotAt(QPoint point) {
+    if (point.x() < cellWidth || point.x() >= gridWidth - cellWidth || point.y() < cellHeight ||
+        point.y() >= gridHeight - cellHeight)
+        return std::nullopt;
+    return QPoint(point.x() / cellWidth, point.y() / cellHeight);
+}
+
 QSize GlyphGrid::sizeHint() const {
     return {gridWidth, gridHeight};
 }

@@ -1,10 +1,10 @@
 #include "glyphs/GlyphInsertDialog.h"
 
+#include "commands/GlyphCommands.h"
 #include "core/AppState.h"
-#include "document/SettingsDocument.h"
-#include "glyphs/GlyphCommands.h"
-#include "settings/DialogContext.h"
-#include "settings/DialogSetup.h"
+#include "core/SettingsDocument.h"
+#include "ui/DialogContext.h"
+#include "ui/DialogSetup.h"
 #include "ui_GlyphInsertDialog.h"
 
 GlyphInsertDialog::GlyphInsertDialog(DialogContext& context, QWidget* parent) : QDialog(parent) {

@@ -11,7 +11,7 @@ template <typename... Handlers> Overloaded(Handlers...) -> Overloaded<Handlers..
 } // namespace
 
 void storeReadBack(const ReadBackRecord& record, SettingsDocument& document,
-                   std::array<char, AppState::glyphSampleSize>& glyphSample) {
+                   GlyphSample& glyphSample) {
     std::visit(
         Overloaded{
             [](std::monostate) {},

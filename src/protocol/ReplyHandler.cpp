@@ -2,7 +2,7 @@
 
 #include "core/AppState.h"
 #include "core/ExchangeState.h"
-#include "document/SettingsDocument.h"
+#include "core/SettingsDocument.h"
 #include "protocol/MessageBoxes.h"
 #include "protocol/ReadBackStore.h"
 

@@ -185,11 +185,11 @@ std::optional<TitleRecord> parseTitle(QByteArrayView reply) {
 
 std::optional<GlyphRecord> parseGlyph(QByteArrayView reply) {
     const auto code = fieldAt(reply, 3, 4, isUpperHexDigit);
-    const auto digits = fieldAt(reply, 7, AppState::glyphDigitCount, isUpperHexDigit);
+    const auto digits = fieldAt(reply, 7, glyphDigitCount, isUpperHexDigit);
     if (!code || !digits)
         return std::nullopt;
     GlyphRecord record;
-    std::copy_n(digits->data(), AppState::glyphDigitCount, record.digits.begin());
+    std::copy_n(digits->data(), glyphDigitCount, record.digits.begin());
     return record;
 }
 

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "core/AppState.h"
-#include "document/SettingsDocument.h"
+#include "core/GlyphBitmap.h"
+#include "core/SettingsDocument.h"
 
 #include <QByteArray>
 #include <QByteArrayView>
@@ -74,7 +74,7 @@ struct TitleRecord {
     QByteArray text; // Shift-JIS
 };
 struct GlyphRecord {
-    std::array<char, AppState::glyphDigitCount> digits{};
+    std::array<char, glyphDigitCount> digits{};
 };
 
 // The record of a read-back reply; monostate for every other reply and for a malformed one.

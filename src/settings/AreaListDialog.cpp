@@ -1,8 +1,8 @@
 #include "settings/AreaListDialog.h"
 
 #include "core/AppState.h"
-#include "settings/DialogContext.h"
-#include "settings/DialogSetup.h"
+#include "ui/DialogContext.h"
+#include "ui/DialogSetup.h"
 #include "ui_AreaListDialog.h"
 
 AreaListDialog::AreaListDialog(DialogContext& context, QWidget* parent, const Texts& texts,

@@ -1,10 +1,11 @@
 #pragma once
 
-#include "document/SettingsDocument.h"
+#include "core/SettingsDocument.h"
 
 #include <QDialog>
 #include <QStringList>
 
+struct CommandContext;
 struct DialogContext;
 
 // The layout that the display page, start-up page and display position dialogs share: for each
@@ -14,7 +15,7 @@ struct DialogContext;
 class AreaListDialog : public QDialog {
     Q_OBJECT
 public:
-    using SendArea = void (*)(DialogContext& context, int area);
+    using SendArea = void (*)(CommandContext& context, int area);
 
     struct Texts {
         QString caption;           // when no connection is chosen

@@ -1,7 +1,7 @@
 #include "settings/AreaTransfer.h"
 
 #include "protocol/CommandSender.h"
-#include "settings/DialogContext.h"
+#include "ui/DialogContext.h"
 
 #include <QProgressBar>
 #include <QWidget>

@@ -1,11 +1,12 @@
 #pragma once
 
-#include "settings/TransferPacer.h"
+#include "commands/TransferPacer.h"
 
 #include <QObject>
 
 class QProgressBar;
 class QWidget;
+struct CommandContext;
 struct DialogContext;
 
 // The "全設定" transfer of a page setting dialog: one line per display area, ch.1 Top to ch.2
@@ -16,7 +17,7 @@ struct DialogContext;
 class AreaTransfer : public QObject {
     Q_OBJECT
 public:
-    using SendArea = void (*)(DialogContext& context, int area);
+    using SendArea = void (*)(CommandContext& context, int area);
 
     static constexpr int areaSteps = 4;
 

@@ -1,10 +1,10 @@
 #include "settings/CharacterLevelDialog.h"
 
+#include "commands/CharacterLevelCommands.h"
 #include "core/AppState.h"
-#include "document/SettingsDocument.h"
-#include "settings/CharacterLevelCommands.h"
-#include "settings/DialogContext.h"
-#include "settings/DialogSetup.h"
+#include "core/SettingsDocument.h"
+#include "ui/DialogContext.h"
+#include "ui/DialogSetup.h"
 #include "ui_CharacterLevelDialog.h"
 
 CharacterLevelDialog::CharacterLevelDialog(DialogContext& context, QWidget* parent)

@@ -1,9 +1,9 @@
 #include "settings/DeviceAddressDialog.h"
 
+#include "commands/DeviceAddressCommands.h"
 #include "core/AppState.h"
-#include "settings/DeviceAddressCommands.h"
-#include "settings/DialogContext.h"
-#include "settings/DialogSetup.h"
+#include "ui/DialogContext.h"
+#include "ui/DialogSetup.h"
 #include "ui_DeviceAddressDialog.h"
 
 DeviceAddressDialog::DeviceAddressDialog(DialogContext& context, QWidget* parent)

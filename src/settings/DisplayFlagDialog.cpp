@@ -1,8 +1,8 @@
 #include "settings/DisplayFlagDialog.h"
 
+#include "commands/DisplayFlagCommands.h"
 #include "core/AppState.h"
-#include "settings/DialogContext.h"
-#include "settings/DisplayFlagCommands.h"
+#include "ui/DialogContext.h"
 
 namespace {
 // Entry 1 for any flag but 0, as the line sent counts it.

@@ -1,7 +1,7 @@
 #include "settings/DisplayPageDialog.h"
 
-#include "settings/DialogContext.h"
-#include "settings/DisplayPageCommands.h"
+#include "commands/DisplayPageCommands.h"
+#include "ui/DialogContext.h"
 
 DisplayPageDialog::DisplayPageDialog(DialogContext& context, QWidget* parent)
     : AreaListDialog(context, parent,

@@ -1,8 +1,8 @@
 #include "settings/DisplayPositionDialog.h"
 
-#include "settings/DialogContext.h"
-#include "settings/DialogSetup.h"
-#include "settings/DisplayPositionCommands.h"
+#include "commands/DisplayPositionCommands.h"
+#include "ui/DialogContext.h"
+#include "ui/DialogSetup.h"
 
 DisplayPositionDialog::DisplayPositionDialog(DialogContext& context, QWidget* parent)
     : AreaListDialog(context, parent,

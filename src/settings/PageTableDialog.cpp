@@ -1,8 +1,8 @@
 #include "settings/PageTableDialog.h"
 
 #include "core/AppState.h"
-#include "settings/DialogContext.h"
-#include "settings/DialogSetup.h"
+#include "ui/DialogContext.h"
+#include "ui/DialogSetup.h"
 #include "ui_PageTableDialog.h"
 
 #include <QLabel>

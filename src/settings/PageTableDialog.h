@@ -1,6 +1,6 @@
 #pragma once
 
-#include "document/SettingsDocument.h"
+#include "core/SettingsDocument.h"
 #include "settings/AreaTransfer.h"
 
 #include <QDialog>
@@ -8,6 +8,7 @@
 
 class QComboBox;
 class QLabel;
+struct CommandContext;
 struct DialogContext;
 
 // The layout and behaviour that the title display and the automatic switching dialogs share: a
@@ -34,7 +35,7 @@ public:
         QStringList entries;          // the value lists' entries, the index being the value
         int (*shownEntry)(int value); // the entry that shows a stored value
         QString (*pageLine)(int pageNumber, int value); // one line of the page list
-        void (*sendPage)(DialogContext& context);
+        void (*sendPage)(CommandContext& context);
         AreaTransfer::SendArea sendArea;
         int transferIntervalMs;
     };

@@ -1,7 +1,7 @@
 #include "settings/StartupPageDialog.h"
 
-#include "settings/DialogContext.h"
-#include "settings/StartupPageCommands.h"
+#include "commands/StartupPageCommands.h"
+#include "ui/DialogContext.h"
 
 StartupPageDialog::StartupPageDialog(DialogContext& context, QWidget* parent)
     : AreaListDialog(

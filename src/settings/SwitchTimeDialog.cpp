@@ -1,9 +1,9 @@
 #include "settings/SwitchTimeDialog.h"
 
+#include "commands/SwitchTimeCommands.h"
 #include "core/AppState.h"
-#include "settings/DialogContext.h"
-#include "settings/DialogSetup.h"
-#include "settings/SwitchTimeCommands.h"
+#include "ui/DialogContext.h"
+#include "ui/DialogSetup.h"
 
 namespace {
 // The page list and the time list show what "設定" would send.

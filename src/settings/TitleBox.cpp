@@ -1,7 +1,7 @@
 #include "settings/TitleBox.h"
 
-#include "protocol/ShiftJisText.h"
-#include "settings/TitleCharacters.h"
+#include "commands/TitleCharacters.h"
+#include "core/ShiftJisText.h"
 
 #include <QLabel>
 #include <QLineEdit>

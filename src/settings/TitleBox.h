@@ -1,6 +1,6 @@
 #pragma once
 
-#include "settings/TitleText.h"
+#include "commands/TitleText.h"
 
 #include <QColor>
 #include <QObject>

@@ -1,16 +1,16 @@
 #include "settings/TitleDialog.h"
 
+#include "commands/TitleCharacters.h"
+#include "commands/TitleText.h"
 #include "core/AppState.h"
-#include "document/SettingsDocument.h"
+#include "core/SettingsDocument.h"
+#include "core/ShiftJisText.h"
 #include "protocol/CommandSender.h"
 #include "protocol/MessageBoxes.h"
-#include "protocol/ShiftJisText.h"
-#include "settings/DialogContext.h"
-#include "settings/DialogSetup.h"
 #include "settings/InputMethodSwitch.h"
 #include "settings/TitleBox.h"
-#include "settings/TitleCharacters.h"
-#include "settings/TitleText.h"
+#include "ui/DialogContext.h"
+#include "ui/DialogSetup.h"
 #include "ui_TitleDialog.h"
 
 #include <QFontDatabase>

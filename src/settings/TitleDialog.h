@@ -1,6 +1,6 @@
 #pragma once
 
-#include "settings/TitleWalk.h"
+#include "commands/TitleWalk.h"
 
 #include <QDialog>
 #include <QList>

@@ -1,11 +1,11 @@
 #include "settings/TransferDialog.h"
 
+#include "commands/TitleCommands.h"
 #include "core/AppState.h"
 #include "protocol/CommandSender.h"
 #include "protocol/MessageBoxes.h"
-#include "settings/DialogContext.h"
-#include "settings/DialogSetup.h"
-#include "settings/TitleCommands.h"
+#include "ui/DialogContext.h"
+#include "ui/DialogSetup.h"
 
 #include <QComboBox>
 #include <QLineEdit>

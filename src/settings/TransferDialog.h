@@ -1,6 +1,6 @@
 #pragma once
 
-#include "settings/TransferRun.h"
+#include "commands/TransferRun.h"
 
 #include <QDialog>
 #include <QString>

@@ -1,8 +1,8 @@
 #include "document/DocumentReset.h"
-#include "settings/DialogContext.h"
 #include "settings/ReadBackDialog.h"
 #include "settings/SendAllDialog.h"
 #include "support/LinkedDevice.h"
+#include "ui/DialogContext.h"
 
 #include <QApplication>
 #include <QElapsedTimer>

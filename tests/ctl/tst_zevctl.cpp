@@ -1,9 +1,9 @@
 #include "core/FileReplacement.h"
+#include "core/ShiftJisText.h"
 #include "ctl/DeviceSession.h"
 #include "ctl/Zevctl.h"
 #include "document/DatFile.h"
-#include "glyphs/GlyphFile.h"
-#include "protocol/ShiftJisText.h"
+#include "document/GlyphFile.h"
 #include "sim/Device.h"
 #include "sim/TcpDeviceClients.h"
 #include "sim/TcpDeviceServer.h"
@@ -192,17 +192,17 @@ private slots:
                   "port_number=" +
                       QByteArray::number(server.serverPort()) + "\r\n");
         const QStringList settings{"--config-folder", folder.path()};
-        GlyphSample glyph = AppState::filledGlyphSample();
-        for (int digit = 0; digit < AppState::glyphDigitCount; ++digit)
+        GlyphSample glyph = GlyphBitmap::filledGlyphSample();
+        for (int digit = 0; digit < glyphDigitCount; ++digit)
             glyph[std::size_t(digit)] = "0123456789ABCDEF"[digit % 16];
         const QString sent = folder.filePath(QStringLiteral("sent.txt"));
         const QString read = folder.filePath(QStringLiteral("read.txt"));
         QVERIFY(replaceFile(sent, [&](QIODevice& file) { return writeGlyphFile(file, glyph); }));
         QCOMPARE(int(zevctl(tcpTo(server) + QStringList{"glyph-register", "27", sent}).code), 0);
         QCOMPARE(int(zevctl(settings + QStringList{"glyph-read", "27", read}).code), 0);
-        QCOMPARE(server.device()->receivedLines(),
-                 (QList<QByteArray>{"GR27" + QByteArray(glyph.data(), AppState::glyphDigitCount),
-                                    "RFBMBB21"}));
+        QCOMPARE(
+            server.device()->receivedLines(),
+            (QList<QByteArray>{"GR27" + QByteArray(glyph.data(), glyphDigitCount), "RFBMBB21"}));
         QCOMPARE(fileBytes(read), fileBytes(sent));
         server.device()->refuseNext(1, "FBM0");
         QCOMPARE(int(zevctl(settings + QStringList{"glyph-read", "27", read + ".none"}).code), 1);

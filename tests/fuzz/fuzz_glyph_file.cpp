@@ -4,7 +4,7 @@
 // - what is written of it reads back as the same glyph and is written again byte for byte.
 
 #include "FuzzCheck.h"
-#include "glyphs/GlyphFile.h"
+#include "document/GlyphFile.h"
 
 #include <QBuffer>
 #include <algorithm>
@@ -42,16 +42,14 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         fuzzRequire(sample == start, "a failed read leaves the glyph as it was");
         return 0;
     }
-    fuzzRequire(
-        std::all_of(sample.begin(), sample.begin() + AppState::glyphDigitCount, isUpperHexDigit),
-        "a glyph read holds only upper-case hexadecimal digits");
+    fuzzRequire(std::all_of(sample.begin(), sample.begin() + glyphDigitCount, isUpperHexDigit),
+                "a glyph read holds only upper-case hexadecimal digits");
     // The trailing bytes are taken as they come; one that is white space or NUL may read back
     // otherwise, so the first round trip compares the digits and the second the whole glyph.
     GlyphSample again = start;
     fuzzRequire(read(written(sample), again), "a written glyph reads back");
-    fuzzRequire(
-        std::equal(sample.begin(), sample.begin() + AppState::glyphDigitCount, again.begin()),
-        "a written glyph reads back with the same dots");
+    fuzzRequire(std::equal(sample.begin(), sample.begin() + glyphDigitCount, again.begin()),
+                "a written glyph reads back with the same dots");
     GlyphSample third = start;
     fuzzRequire(read(written(again), third) && written(third) == written(again),
                 "a glyph read back is written again byte for byte");

@@ -21,7 +21,7 @@ bool pageWithin(int page) {
 
 struct Stored {
     SettingsDocument document;
-    std::array<char, AppState::glyphSampleSize> glyph = AppState::filledGlyphSample();
+    GlyphSample glyph = GlyphBitmap::filledGlyphSample();
 };
 
 Stored stored(const ReadBackRecord& record) {

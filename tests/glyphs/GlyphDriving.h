@@ -7,7 +7,7 @@
 
 // The 576 digits of the glyph being edited.
 inline QByteArray glyphDigits(const AppState& state) {
-    return QByteArray(state.glyphSample.data(), AppState::glyphDigitCount);
+    return QByteArray(state.glyphSample.data(), glyphDigitCount);
 }
 
 // Drags with the left button from one point to another through the points between.

@@ -1,6 +1,6 @@
 #include "core/AppState.h"
 #include "core/ExchangeState.h"
-#include "document/SettingsDocument.h"
+#include "core/SettingsDocument.h"
 #include "protocol/MessageBoxes.h"
 #include "protocol/ReplyHandler.h"
 #include "support/RecordingPrompts.h"
@@ -106,8 +106,8 @@ private slots:
         SettingsDocument expected = untouched; // 7C7F is a space, trailing spaces go
         expected.titleTexts[137].assign(QByteArray::fromHex("826081408261"));
         QVERIFY(std::memcmp(&document, &expected, sizeof document) == 0);
-        QCOMPARE(QByteArrayView(state.glyphSample.data(), AppState::glyphDigitCount),
-                 glyph.left(AppState::glyphDigitCount));
+        QCOMPARE(QByteArrayView(state.glyphSample.data(), glyphDigitCount),
+                 glyph.left(glyphDigitCount));
         QCOMPARE(repaint.size(), 1);
         QVERIFY(prompts.boxes.isEmpty());
     }

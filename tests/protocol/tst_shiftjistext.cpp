@@ -1,4 +1,4 @@
-#include "protocol/ShiftJisText.h"
+#include "core/ShiftJisText.h"
 
 #include <QTest>
 

@@ -2,12 +2,12 @@
 
 #include "settings/CharacterLevelDialog.h"
 #include "settings/DeviceAddressDialog.h"
-#include "settings/DialogContext.h"
 #include "settings/DisplayPageDialog.h"
 #include "settings/DisplayPositionDialog.h"
 #include "settings/StartupPageDialog.h"
 #include "support/LinkedDevice.h"
 #include "support/SenderBench.h"
+#include "ui/DialogContext.h"
 
 #include <QComboBox>
 #include <QPushButton>

@@ -1,6 +1,6 @@
 #include "DialogDriving.h"
+#include "commands/SwitchTimeCommands.h"
 #include "settings/DisplayFlagDialog.h"
-#include "settings/SwitchTimeCommands.h"
 #include "settings/SwitchTimeDialog.h"
 
 #include <QProgressBar>

@@ -1,6 +1,6 @@
 #include "DialogDriving.h"
-#include "settings/DeviceAddressCommands.h"
-#include "settings/DisplayPageCommands.h"
+#include "commands/DeviceAddressCommands.h"
+#include "commands/DisplayPageCommands.h"
 
 // The small setting dialogs against the simulated device over a TCP and an RS-485 link.
 

@@ -1,5 +1,5 @@
 #include "DialogDriving.h"
-#include "protocol/ShiftJisText.h"
+#include "core/ShiftJisText.h"
 #include "settings/TitleDialog.h"
 
 #include <QInputMethodEvent>

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "core/AppState.h"
-#include "document/SettingsDocument.h"
+#include "core/SettingsDocument.h"
 #include "link/SerialLink.h"
 #include "link/TcpLink.h"
 #include "protocol/CommandSender.h"

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "core/AppState.h"
-#include "document/SettingsDocument.h"
+#include "core/SettingsDocument.h"
 #include "protocol/CommandSender.h"
 #include "protocol/MessageBoxes.h"
 #include "support/RecordingChannels.h"
