@@ -33,7 +33,7 @@ QByteArray switchTimesLine(int area, const std::array<int, SettingsDocument::pag
 }
 
 void sendSwitchTime(CommandContext& context) {
-    if (context.sender.exchange().sequenceStep != 0)
+    if (context.sender.isRunGoing())
         return;
     const int area = context.state.selectedArea;
     const int page = context.state.selectedPage;

@@ -18,9 +18,13 @@ void clearFailure(CommandSender& sender) {
 
 } // namespace
 
-TransferPacer::TransferPacer(CommandContext& context, const QString& timerName,
-                             std::function<void(int)> step, QObject* parent)
-    : QObject(parent), context_(context), step_(std::move(step)), timer_(this) {
+void TransferPlan::append(int count, int interval, const std::function<bool(int)>& action) {
+    for (int i = 0; i < count; ++i)
+        steps.append({interval, [action, i] { return action(i); }});
+}
+
+TransferPacer::TransferPacer(CommandContext& context, const QString& timerName, QObject* parent)
+    : QObject(parent), context_(context), timer_(this) {
     timer_.setObjectName(timerName);
     timer_.setTimerType(Qt::PreciseTimer);
     connect(&timer_, &QTimer::timeout, this, &TransferPacer::tick);
@@ -28,30 +32,32 @@ TransferPacer::TransferPacer(CommandContext& context, const QString& timerName,
 
 TransferPacer::~TransferPacer() {
     if (isRunning())
-        end();
+        release();
 }
 
-bool TransferPacer::begin(int milliseconds) {
+bool TransferPacer::start(TransferPlan plan) {
     CommandSender& sender = context_.sender;
     // Checked here rather than left to the sender, so the refusal shows once and not per line.
     if (!sender.isLinkReady()) {
         context_.boxes.showError(QStringLiteral("Socket が接続されていません"));
         return false;
     }
-    if (sender.exchange().sequenceStep != 0)
+    if (sender.isRunGoing() || plan.steps.isEmpty())
         return false;
     // A failure reported before the run belongs to an earlier line; it must not stop this run
     // at its first tick without a word.
     clearFailure(sender);
-    sender.setSequenceStep(1);
-    timer_.start(milliseconds);
+    plan_ = std::move(plan);
+    if (plan_.percentageBase <= 0)
+        plan_.percentageBase = stepCount();
+    step_ = 0;
+    sender.setRunGoing(true);
+    timer_.start(plan_.steps.first().interval);
     return true;
 }
 
-void TransferPacer::end() {
-    timer_.stop();
-    clearFailure(context_.sender);
-    context_.sender.setSequenceStep(0);
+int TransferPacer::percentage() const {
+    return plan_.percentageBase > 0 ? step_ * 100 / plan_.percentageBase : 0;
 }
 
 void TransferPacer::tick() {
@@ -59,9 +65,30 @@ void TransferPacer::tick() {
         return;
     const QScopedValueRollback ticking(ticking_, true);
     if (context_.sender.exchange().exchangeFailed != 0) {
-        end();
-        emit failed();
+        end(Ending::Failed);
         return;
     }
-    step_(context_.sender.exchange().sequenceStep);
+    const PlanStep& current = plan_.steps[step_];
+    if (current.action && !current.action()) {
+        end(Ending::Refused);
+        return;
+    }
+    ++step_;
+    // A new pace starts with this tick: the next period is counted from now.
+    if (step_ < stepCount() && plan_.steps[step_].interval != current.interval)
+        timer_.setInterval(plan_.steps[step_].interval);
+    emit stepped(step_, stepCount());
+    if (step_ >= stepCount())
+        end(Ending::Completed);
+}
+
+void TransferPacer::end(Ending ending) {
+    release();
+    emit ended(ending);
+}
+
+void TransferPacer::release() {
+    timer_.stop();
+    clearFailure(context_.sender);
+    context_.sender.setRunGoing(false);
 }

@@ -6,6 +6,6 @@ struct ExchangeState {
     int replyPending = 0;     // a serial reply is awaited
     int replyWaitTicks = 0;   // 500 ms ticks of that wait so far
     int exchangeFailed = 0;   // a reply refused its command, none came, or the link failed
-    int sequenceStep = 0;     // non-zero while a multi-command transfer runs
+    bool runGoing = false;    // a timed run goes on (its pacer holds this lock)
     int glyphReadPending = 0; // a glyph read was sent and its answer is awaited
 };

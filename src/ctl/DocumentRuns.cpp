@@ -1,6 +1,5 @@
 #include "ctl/DocumentRuns.h"
 
-#include "commands/ReadBackCommands.h"
 #include "commands/TitleCommands.h"
 #include "core/FileReplacement.h"
 #include "ctl/DeviceSession.h"
@@ -97,12 +96,12 @@ ExitCode runDocument(const DocumentRun& run, const QString& commandName, DeviceS
     const auto& devices = session.devices();
     const TransferKind kind =
         run.action == CtlAction::SendAll ? TransferKind::SendAll : TransferKind::ReadBack;
-    const qint64 steps =
-        kind == TransferKind::SendAll ? TransferRun::sendAllStepCount : readBackStepCount;
+    qint64 steps = 0;
+    for (const auto& device : devices)
+        steps += TargetDevice::planOf(kind, device->context).steps.size();
     QElapsedTimer clock;
     clock.start();
-    ProgressBar progress(streams.err, setup.progressBar && !streams.json,
-                         steps * qint64(devices.size()));
+    ProgressBar progress(streams.err, setup.progressBar && !streams.json, steps);
     for (const auto& device : devices) {
         if (run.action == CtlAction::SendAll) {
             device->document = *run.file;

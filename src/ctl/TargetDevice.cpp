@@ -1,6 +1,7 @@
 #include "ctl/TargetDevice.h"
 
 #include "commands/ReadBackCommands.h"
+#include "commands/TransferPlans.h"
 #include "link/ConnectionChannel.h"
 #include "link/SerialLink.h"
 #include "link/TcpLink.h"
@@ -102,16 +103,21 @@ bool TargetDevice::startRun(TransferKind kind) {
     messages.clear();
     refusal_.reset();
     settingsRead_ = 0;
-    run_ = std::make_unique<TransferRun>(context, kind);
-    connect(run_.get(), &TransferRun::stepped, this, &TargetDevice::stepped);
-    connect(run_.get(), &TransferRun::ended, this, [this] {
+    runKind_ = kind;
+    run_ = std::make_unique<TransferPacer>(context, QStringLiteral("runTimer"));
+    connect(run_.get(), &TransferPacer::stepped, this, &TargetDevice::stepped);
+    connect(run_.get(), &TransferPacer::ended, this, [this] {
         if (!state.link.isTcp())
             drainTimer_.start();
         checkSettledLater();
     });
-    running_ = run_->start();
+    running_ = run_->start(planOf(kind, context));
     runStarted_ = running_;
     return running_;
+}
+
+TransferPlan TargetDevice::planOf(TransferKind kind, CommandContext& context) {
+    return kind == TransferKind::SendAll ? sendAllPlan(context) : readBackPlan(context);
 }
 
 bool TargetDevice::isWaiting() const {
@@ -153,7 +159,7 @@ ExchangeResult TargetDevice::result() const {
     // The run does not wait for each answer: a setting whose answer was lost would be taken for
     // the start value, and a comparison or a file made of it would lie.
     const int expected = readBackRequestCount();
-    if (result.outcome == Outcome::Ok && run_ && run_->kind() == TransferKind::ReadBack &&
+    if (result.outcome == Outcome::Ok && run_ && runKind_ == TransferKind::ReadBack &&
         settingsRead_ < expected) {
         result.outcome = Outcome::NoAnswer;
         result.meaning = QStringLiteral("%1 of %2 settings did not come back")
@@ -168,7 +174,7 @@ void TargetDevice::replyHandled(QByteArray line) {
         replyTooLong_ = line.isEmpty();
     if (!state.link.isTcp() && state.link.isRs485())
         line = line.mid(2); // the answering device's address
-    if (running_ && run_->kind() == TransferKind::ReadBack) {
+    if (running_ && runKind_ == TransferKind::ReadBack) {
         const ReadBackRecord record =
             parseReply(line, state.link.isTcp() ? ReplyLink::Tcp : ReplyLink::Serial).record;
         if (!std::holds_alternative<std::monostate>(record))

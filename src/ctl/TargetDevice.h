@@ -1,7 +1,7 @@
 #pragma once
 
 #include "commands/CommandContext.h"
-#include "commands/TransferRun.h"
+#include "commands/TransferPacer.h"
 #include "core/AppState.h"
 #include "core/SettingsDocument.h"
 #include "ctl/MessageLog.h"
@@ -15,6 +15,9 @@
 class ConnectionChannel;
 class SerialLink;
 class TcpLink;
+
+// The two runs over the whole document: Send All, and the read-back.
+enum class TransferKind { SendAll, ReadBack };
 
 // What became of the lines sent to one device. Differs: verify found fields that differ.
 enum class Outcome { Ok, Differs, DeviceError, NoAnswer, Disconnected };
@@ -50,6 +53,8 @@ public:
     // Starts the run on this device at its own pace. False when it did not start (the
     // messages say why).
     bool startRun(TransferKind kind);
+    // The plan of a run over the whole document.
+    static TransferPlan planOf(TransferKind kind, CommandContext& context);
 
     bool isSettled() const { return !exchanging_ && !running_; }
     // A reply is awaited, or a line has come and is not yet acted on, or the serial line has
@@ -58,7 +63,7 @@ public:
     // Of the exchange or the run last started, once settled.
     ExchangeResult result() const;
 
-    TransferRun* run() { return run_.get(); }
+    TransferPacer* run() { return run_.get(); }
 
 private:
     // Declared before the members below, which are built from them: the channel must outlive
@@ -96,5 +101,6 @@ private:
     bool replyTooLong_ = false;
     std::optional<ExchangeResult> refusal_; // the first refusal during the run
     int settingsRead_ = 0;                  // read-back answers that carried a setting
-    std::unique_ptr<TransferRun> run_;
+    TransferKind runKind_ = TransferKind::SendAll;
+    std::unique_ptr<TransferPacer> run_;
 };

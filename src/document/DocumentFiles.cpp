@@ -49,7 +49,7 @@ DocumentFiles::DocumentFiles(SettingsDocument& document, AppState& state, Comman
     : document_(document), state_(state), sender_(sender), boxes_(boxes), window_(window) {}
 
 void DocumentFiles::newDocument() {
-    if (sender_.exchange().sequenceStep != 0)
+    if (sender_.isRunGoing())
         return;
     if (document_.documentModified &&
         !boxes_.ask(QStringLiteral("データを保存せずに新規作成しますか？")))
@@ -60,7 +60,7 @@ void DocumentFiles::newDocument() {
 }
 
 void DocumentFiles::openDocument() {
-    if (sender_.exchange().sequenceStep != 0)
+    if (sender_.isRunGoing())
         return;
     if (document_.documentModified &&
         !boxes_.ask(QStringLiteral("データを保存せずに別のファイルを開きますか？")))

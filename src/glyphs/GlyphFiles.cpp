@@ -30,7 +30,7 @@ bool writeFile(const QString& path, const GlyphSample& sample, MessageBoxes& box
 bool openGlyphFile(DialogContext& context, QObject* owner) {
     const ExchangeState& exchange = context.sender.exchange();
     GlyphState& glyphs = context.state.glyphs;
-    if (exchange.glyphReadPending != 0 || exchange.sequenceStep != 0)
+    if (exchange.glyphReadPending != 0 || exchange.runGoing)
         return false;
     if (glyphs.glyphModified != 0 &&
         !context.boxes.ask(QStringLiteral("データを保存せずに別のファイルを開きますか？")))

@@ -35,8 +35,10 @@ public:
     const ExchangeState& exchange() const { return exchange_; }
     ReplyHandler& replies() { return replies_; }
 
-    // A multi-command transfer is at this step (0: none runs).
-    void setSequenceStep(int step) { exchange_.sequenceStep = step; }
+    // A timed run goes on: no other run starts, New and Open are refused and "GO" shows no box.
+    // Its pacer alone sets it.
+    bool isRunGoing() const { return exchange_.runGoing; }
+    void setRunGoing(bool going) { exchange_.runGoing = going; }
     // A glyph read was sent (true) or its dialog closed (false).
     void setGlyphReadPending(bool pending) { exchange_.glyphReadPending = pending ? 1 : 0; }
     // Nothing is awaited and nothing has failed, as at start-up and after New.

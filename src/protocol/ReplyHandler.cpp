@@ -55,7 +55,7 @@ void ReplyHandler::report(ReplyKind kind, ReplyLink link) {
     const ReplyTexts& texts = link == ReplyLink::Serial ? serialTexts : tcpTexts;
     switch (kind) {
     case ReplyKind::Accepted:
-        if (exchange_.sequenceStep != 0)
+        if (exchange_.runGoing)
             break;
         if (link == ReplyLink::Serial)
             boxes_.showSettingDone();

@@ -63,10 +63,16 @@ PageTableDialog::PageTableDialog(DialogContext& context, QWidget* parent, const 
         showCurrentPage();
     });
 
-    transfer_ = new AreaTransfer(context, table.sendArea, table.transferIntervalMs,
-                                 *form.transferProgress, *form.closeButton, this);
+    transferProgress_ = form.transferProgress;
+    transferProgress_->setRange(0, SettingsDocument::areaCount - 1);
+    transferProgress_->setValue(0);
+    closeButton_ = form.closeButton;
+    transfer_ = new TransferPacer(context, QStringLiteral("transferTimer"), this);
+    connect(transfer_, &TransferPacer::stepped, this,
+            [this] { transferProgress_->setValue(transferProgress_->value() + 1); });
+    connect(transfer_, &TransferPacer::ended, this, &PageTableDialog::endTransfer);
     connect(form.sendButton, &QPushButton::clicked, this, [this] { table_.sendPage(context_); });
-    connect(form.sendAllButton, &QPushButton::clicked, transfer_, &AreaTransfer::start);
+    connect(form.sendAllButton, &QPushButton::clicked, this, &PageTableDialog::startTransfer);
 
     setUpSlaveAddressList(*form.slaveAddressList, state.link);
     setConnectionCaption(*this, context, texts.connectionCaption);
@@ -76,6 +82,17 @@ PageTableDialog::PageTableDialog(DialogContext& context, QWidget* parent, const 
 void PageTableDialog::reject() {
     if (!transfer_->isRunning())
         done(2);
+}
+
+void PageTableDialog::startTransfer() {
+    if (transfer_->start(areaPlan(context_, table_.sendArea, table_.transferIntervalMs)))
+        closeButton_->setEnabled(false);
+}
+
+void PageTableDialog::endTransfer(TransferPacer::Ending ending) {
+    closeButton_->setEnabled(true);
+    if (ending == TransferPacer::Ending::Completed)
+        transferProgress_->setValue(0);
 }
 
 int& PageTableDialog::currentValue() {

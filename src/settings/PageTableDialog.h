@@ -1,13 +1,16 @@
 #pragma once
 
+#include "commands/TransferPacer.h"
+#include "commands/TransferPlans.h"
 #include "core/SettingsDocument.h"
-#include "settings/AreaTransfer.h"
 
 #include <QDialog>
 #include <QList>
 
 class QComboBox;
 class QLabel;
+class QProgressBar;
+class QPushButton;
 struct CommandContext;
 struct DialogContext;
 
@@ -36,13 +39,14 @@ public:
         int (*shownEntry)(int value); // the entry that shows a stored value
         QString (*pageLine)(int pageNumber, int value); // one line of the page list
         void (*sendPage)(CommandContext& context);
-        AreaTransfer::SendArea sendArea;
+        SendArea sendArea;
         int transferIntervalMs;
     };
 
     static constexpr int pageLineCount = 32;
 
-    AreaTransfer& transfer() { return *transfer_; }
+    // The pacer of "全設定".
+    TransferPacer& transfer() { return *transfer_; }
 
     // Close, the close box and Esc end the dialog with result 2, except while the transfer
     // runs: it must not be left without its dialog.
@@ -56,10 +60,16 @@ private:
     int& currentValue();
     // Selects the current page's value and paints the page list.
     void showCurrentPage();
+    // "全設定": while it runs Close is disabled and the bar counts the areas sent; a failure
+    // leaves the bar where the transfer stopped.
+    void startTransfer();
+    void endTransfer(TransferPacer::Ending ending);
 
     DialogContext& context_;
     Table table_;
     QComboBox* valueList_ = nullptr;
     QList<QLabel*> pageLines_;
-    AreaTransfer* transfer_ = nullptr;
+    QProgressBar* transferProgress_ = nullptr;
+    QPushButton* closeButton_ = nullptr;
+    TransferPacer* transfer_ = nullptr;
 };

@@ -1,10 +1,10 @@
 #include "settings/ReadBackDialog.h"
 
+#include "commands/TransferPlans.h"
 #include "ui_ReadBackDialog.h"
 
 ReadBackDialog::ReadBackDialog(DialogContext& context, QWidget* parent)
-    : TransferDialog(context, TransferKind::ReadBack, parent),
-      form_(std::make_unique<Ui::ReadBackDialog>()) {
+    : TransferDialog(context, readBackPlan, parent), form_(std::make_unique<Ui::ReadBackDialog>()) {
     form_->setupUi(this);
     setUp({form_->readButton, form_->percentageEdit, form_->progressBar, form_->slaveAddressList,
            form_->closeButton},

@@ -9,7 +9,7 @@ class ReadBackDialog;
 }
 
 // The maintenance read-back: reads every setting and all 256 titles from the device into the
-// document (TransferRun's read-back). The reply handler stores what comes back and shows
+// document (the read-back plan). The reply handler stores what comes back and shows
 // "Read ＯＫ" when the last title has been stored.
 class ReadBackDialog : public TransferDialog {
     Q_OBJECT

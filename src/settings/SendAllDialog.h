@@ -8,7 +8,7 @@ namespace Ui {
 class SendAllDialog;
 }
 
-// Pushes the whole document to the device (TransferRun's Send All): every line is composed by
+// Pushes the whole document to the device (the Send All plan): every line is composed by
 // the dialog that owns it. A title that cannot be encoded ends the run and the dialog.
 class SendAllDialog : public TransferDialog {
     Q_OBJECT

@@ -2,6 +2,7 @@
 
 #include "commands/TitleCharacters.h"
 #include "commands/TitleText.h"
+#include "commands/TransferPlans.h"
 #include "core/AppState.h"
 #include "core/SettingsDocument.h"
 #include "core/ShiftJisText.h"
@@ -57,7 +58,7 @@ QString pageLineText(int page, QByteArrayView title) {
 
 TitleDialog::TitleDialog(DialogContext& context, QWidget* parent)
     : QDialog(parent), context_(context), form_(std::make_unique<Ui::TitleDialog>()),
-      walk_(context) {
+      walk_(context, QStringLiteral("walkTimer")) {
     form_->setupUi(this);
     setFont(titleFont());
     beginDialog(*this, context_.state.dialogs);
@@ -100,8 +101,8 @@ TitleDialog::TitleDialog(DialogContext& context, QWidget* parent)
     connect(form_->notMemoryAllButton, &QPushButton::clicked, this,
             [this] { startWalk(TitleStorage::NotStored); });
     connect(form_->closeButton, &QPushButton::clicked, this, &TitleDialog::reject);
-    connect(&walk_, &TitleWalk::titleSent, this, &TitleDialog::showWalkProgress);
-    connect(&walk_, &TitleWalk::ended, this, &TitleDialog::endWalk);
+    connect(&walk_, &TransferPacer::stepped, this, &TitleDialog::showWalkProgress);
+    connect(&walk_, &TransferPacer::ended, this, &TitleDialog::endWalk);
 
     loadTitle();
 }
@@ -117,7 +118,7 @@ void TitleDialog::showEvent(QShowEvent* event) {
 }
 
 void TitleDialog::reject() {
-    if (context_.sender.exchange().sequenceStep != 0)
+    if (context_.sender.isRunGoing())
         return;
     storeTitle(box_->bytes());
     if (inputMethodSwitched_)
@@ -177,26 +178,29 @@ void TitleDialog::showPageList() {
 }
 
 void TitleDialog::sendCurrentTitle(TitleStorage storage) {
-    if (context_.sender.exchange().sequenceStep != 0)
+    if (context_.sender.isRunGoing())
         return;
     if (!sendTitle(context_, storage, currentIndex()).isSendable())
         context_.boxes.showError(titleRefusedMessage);
 }
 
 void TitleDialog::startWalk(TitleStorage storage) {
-    if (walk_.start(storage))
+    if (walk_.start(titleWalkPlan(context_, storage)))
         form_->closeButton->setEnabled(false);
 }
 
-void TitleDialog::showWalkProgress(int percent) {
-    form_->percentBox->setText(QString::number(percent));
+void TitleDialog::showWalkProgress() {
+    form_->percentBox->setText(QString::number(walk_.percentage()));
     form_->walkProgressBar->setValue(form_->walkProgressBar->value() + 1);
 }
 
-void TitleDialog::endWalk(TitleWalk::Ending ending) {
+void TitleDialog::endWalk(TransferPacer::Ending ending) {
     form_->closeButton->setEnabled(true);
-    if (ending == TitleWalk::Ending::Failed)
+    if (ending == TransferPacer::Ending::Failed)
         return; // left where the walk stopped
     form_->percentBox->setText(QStringLiteral("  "));
     form_->walkProgressBar->setValue(0);
+    // After the walk has ended, so that no tick comes while the operator reads it.
+    if (ending == TransferPacer::Ending::Refused)
+        context_.boxes.showError(titleRefusedMessage);
 }

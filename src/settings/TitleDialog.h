@@ -1,6 +1,7 @@
 #pragma once
 
-#include "commands/TitleWalk.h"
+#include "commands/TitleCommands.h"
+#include "commands/TransferPacer.h"
 
 #include <QDialog>
 #include <QList>
@@ -25,7 +26,8 @@ public:
     TitleDialog(DialogContext& context, QWidget* parent = nullptr);
     ~TitleDialog() override;
 
-    TitleWalk& walk() { return walk_; }
+    // The pacer of the walk through all titles.
+    TransferPacer& walk() { return walk_; }
 
     // Close, the close box and Esc end the dialog with result 2, but not while a walk runs.
     void reject() override;
@@ -41,14 +43,14 @@ private:
     void showPageList();
     void sendCurrentTitle(TitleStorage storage);
     void startWalk(TitleStorage storage);
-    void showWalkProgress(int percent);
-    void endWalk(TitleWalk::Ending ending);
+    void showWalkProgress();
+    void endWalk(TransferPacer::Ending ending);
     int currentIndex() const;
 
     DialogContext& context_;
     std::unique_ptr<Ui::TitleDialog> form_;
     TitleBox* box_;
     QList<QLabel*> pageLines_;
-    TitleWalk walk_;
+    TransferPacer walk_;
     bool inputMethodSwitched_ = false;
 };

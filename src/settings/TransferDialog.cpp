@@ -1,6 +1,7 @@
 #include "settings/TransferDialog.h"
 
 #include "commands/TitleCommands.h"
+#include "commands/TransferPlans.h"
 #include "core/AppState.h"
 #include "protocol/CommandSender.h"
 #include "protocol/MessageBoxes.h"
@@ -12,10 +13,11 @@
 #include <QProgressBar>
 #include <QPushButton>
 
-TransferDialog::TransferDialog(DialogContext& context, TransferKind kind, QWidget* parent)
-    : QDialog(parent), context_(context), run_(context, kind, this) {
-    connect(&run_, &TransferRun::stepped, this, &TransferDialog::showStep);
-    connect(&run_, &TransferRun::ended, this, &TransferDialog::finish);
+TransferDialog::TransferDialog(DialogContext& context, PlanOf plan, QWidget* parent)
+    : QDialog(parent), context_(context), plan_(plan),
+      run_(context, QStringLiteral("runTimer"), this) {
+    connect(&run_, &TransferPacer::stepped, this, &TransferDialog::showStep);
+    connect(&run_, &TransferPacer::ended, this, &TransferDialog::finish);
 }
 
 void TransferDialog::setUp(const Controls& controls, const QString& connectionCaption) {
@@ -33,23 +35,23 @@ void TransferDialog::reject() {
 }
 
 void TransferDialog::start() {
-    if (run_.start())
+    if (run_.start(plan_(context_)))
         controls_.close->setEnabled(false);
 }
 
-void TransferDialog::showStep(int sequenceStep) {
-    controls_.percentage->setText(QString::number(sequenceStep * 100 / run_.percentageBase()));
+void TransferDialog::showStep() {
+    controls_.percentage->setText(QString::number(run_.percentage()));
     controls_.progress->setValue(controls_.progress->value() + 1);
 }
 
-void TransferDialog::finish(TransferRun::Ending ending) {
+void TransferDialog::finish(TransferPacer::Ending ending) {
     controls_.close->setEnabled(true);
     // A failed run leaves the dialog open, the percentage and the bar where they were.
-    if (ending == TransferRun::Ending::Failed)
+    if (ending == TransferPacer::Ending::Failed)
         return;
     controls_.percentage->setText(QStringLiteral("   "));
     controls_.progress->setValue(0);
     done(2);
-    if (ending == TransferRun::Ending::Refused)
+    if (ending == TransferPacer::Ending::Refused)
         context_.boxes.showError(titleRefusedMessage);
 }

@@ -1,6 +1,7 @@
 #pragma once
 
-#include "commands/TransferRun.h"
+#include "commands/TransferPacer.h"
+#include "commands/TransferPlan.h"
 
 #include <QDialog>
 #include <QString>
@@ -9,19 +10,20 @@ class QComboBox;
 class QLineEdit;
 class QProgressBar;
 class QPushButton;
+struct CommandContext;
 struct DialogContext;
 
-// What the send-all and read-back dialogs share: a button that starts the run (TransferRun), the
-// percentage and the progress bar, the "Slave Address" list and Close. While the run goes on
-// Close has no effect and every dialog knows a transfer runs (sequenceStep is not 0). The run
-// does not wait for replies: a failure reported by the reply handler (exchangeFailed) stops it
-// at the next tick with the dialog open; the last step ends the dialog, and so does a title that
-// cannot be sent, with its message.
+// What the send-all and read-back dialogs share: a button that starts the run (a plan of
+// TransferPlans), the percentage and the progress bar, the "Slave Address" list and Close. While
+// the run goes on Close has no effect and every dialog knows a run goes on. The run does not
+// wait for replies: a failure stops it at the next tick with the dialog open; the last step
+// ends the dialog, and so does a title that cannot be sent, with its message.
 class TransferDialog : public QDialog {
     Q_OBJECT
 public:
     // One tick of the run's timer; tests call it directly.
     void tick() { run_.tick(); }
+    TransferPacer& pacer() { return run_; }
 
     // Close, the close box and Esc end the dialog with result 2, but not while the run goes on.
     void reject() override;
@@ -34,7 +36,8 @@ protected:
         QComboBox* slaveAddressList;
         QPushButton* close;
     };
-    TransferDialog(DialogContext& context, TransferKind kind, QWidget* parent);
+    using PlanOf = TransferPlan (*)(CommandContext& context);
+    TransferDialog(DialogContext& context, PlanOf plan, QWidget* parent);
 
     // Called once the form is set up: the common set-up with the caption that names the
     // connection, and the start button.
@@ -42,10 +45,11 @@ protected:
 
 private:
     void start();
-    void showStep(int sequenceStep);
-    void finish(TransferRun::Ending ending);
+    void showStep();
+    void finish(TransferPacer::Ending ending);
 
     DialogContext& context_;
     Controls controls_{};
-    TransferRun run_;
+    PlanOf plan_;
+    TransferPacer run_;
 };

@@ -8,6 +8,8 @@
 #include "support/RecordingPrompts.h"
 
 #include <QFile>
+#include <QMenu>
+#include <QMenuBar>
 #include <QProcess>
 #include <QRegularExpression>
 #include <QScreen>
@@ -64,6 +66,48 @@ private slots:
         window.menuItem(OpenDocument)->trigger();
         QCOMPARE(fileNameLabelText(program->document()), path);
         QCOMPARE(prompts.unexpected, 0);
+    }
+
+    // The link-dependent items as the menu opens; the others always enabled.
+    void menuEnablesTheItemsOfTheLink_data() {
+        QTest::addColumn<QByteArray>("settings");
+        QTest::addColumn<QString>("enabled"); // serial, client/server, TCP/IP, slave address
+        QTest::newRow("RS-232C") << QByteArray("Interface=0\r\nrs_control=0\r\n") << "S---";
+        QTest::newRow("RS-485") << QByteArray("Interface=0\r\nrs_control=1\r\n") << "S--A";
+        QTest::newRow("TCP/IP") << QByteArray("Interface=1\r\nrs_control=0\r\n") << "-CTA";
+    }
+    void menuEnablesTheItemsOfTheLink() {
+        QFETCH(QByteArray, settings);
+        QFETCH(QString, enabled);
+        startProgram(settings);
+        MainWindow& window = program->window();
+        window.menuBar()->actions().at(2)->menu()->aboutToShow();
+        QString shown;
+        using enum MenuItem;
+        for (const auto& [item, letter] : {std::pair{SerialSettings, 'S'},
+                                           {ClientServer, 'C'},
+                                           {TcpSettings, 'T'},
+                                           {SlaveAddress, 'A'}})
+            shown += window.menuItem(item)->isEnabled() ? QChar(letter) : QChar('-');
+        QCOMPARE(shown, enabled);
+        QVERIFY(window.menuItem(ReadBack)->isEnabled() && window.menuItem(SendAll)->isEnabled());
+    }
+
+    // Ten right-clicks in a row in the corner open the read-back; one elsewhere starts again.
+    void cornerGestureOpensTheReadBack() {
+        MainWindow& window = program->window();
+        const auto clicks = [&](int count, QPoint at) {
+            for (int click = 0; click < count; ++click)
+                window.countCornerClick(at);
+        };
+        clicks(9, {5, 5});
+        clicks(1, {30, 5});
+        clicks(9, {19, 19});
+        QCOMPARE(opened, QList<int>());
+        clicks(1, {0, 0});
+        QCOMPARE(opened, QList<int>{118});
+        clicks(9, {1, 1});
+        QCOMPARE(opened, QList<int>{118});
     }
 
     // Every dialog the program opens names its widgets for what they do, never by a resource

@@ -268,7 +268,7 @@ private slots:
             if (line != "RCT01T01")
                 return;
             device->ignoreNext(1);
-            QMetaObject::invokeMethod(reading->run(), &TransferRun::tick, Qt::QueuedConnection);
+            QMetaObject::invokeMethod(reading->run(), &TransferPacer::tick, Qt::QueuedConnection);
         });
         device->respond("CT01T01" + QByteArray("3021").repeated(14) + "\r\n");
         ran = zevctl(link + QStringList{"verify", dat}, {false, [&](TargetDevice& target) {

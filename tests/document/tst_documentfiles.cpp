@@ -79,11 +79,11 @@ private slots:
         document.whiteLevel = 4;
         document.documentModified = 1;
         sender.sendSerialCommand("CEL0\r\n"); // a reply is awaited
-        sender.setSequenceStep(1);
+        sender.setRunGoing(true);
         state.selectedArea = 2;
         files.newDocument();
         files.openDocument();
-        sender.setSequenceStep(0);
+        sender.setRunGoing(false);
         prompts.answerNext(false);
         files.newDocument();
         prompts.answerNext(false);

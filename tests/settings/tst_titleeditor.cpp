@@ -101,7 +101,7 @@ private slots:
             linked.document.titleTexts[index].assign(ShiftJisText::encode("題").value());
         TitleDialog dialog(linked.context);
         dialog.show();
-        TitleWalk& walk = dialog.walk();
+        TransferPacer& walk = dialog.walk();
         const QSignalBlocker onlyTheTestTicks(walk.timer());
         press(dialog, "storeAllButton");
         QCOMPARE(walk.timer().interval(), 600);
@@ -126,7 +126,7 @@ private slots:
         QVERIFY(!walk.isRunning());
         QCOMPARE(progress(dialog), "  |0");
         QVERIFY(dialog.findChild<QPushButton*>("closeButton")->isEnabled());
-        QCOMPARE(linked.sender.exchange().sequenceStep, 0);
+        QVERIFY(!linked.sender.isRunGoing());
 
         QList<QByteArray> lines;
         for (int index = 0; index < SettingsDocument::titleCount; ++index)
@@ -146,7 +146,7 @@ private slots:
         LinkedDialogs linked;
         QCOMPARE(linked.start(LinkedDevice::Link::TcpClient), QString());
         TitleDialog dialog(linked.context);
-        TitleWalk& walk = dialog.walk();
+        TransferPacer& walk = dialog.walk();
         const QSignalBlocker onlyTheTestTicks(walk.timer());
         sim::Device* device = linked.devices.first();
         press(dialog, "storeAllButton");
@@ -178,12 +178,12 @@ private slots:
         LinkedDialogs linked;
         QCOMPARE(linked.start(LinkedDevice::Link::TcpClient), QString());
         QList<int> stepsAtBoxes;
+        TitleDialog dialog(linked.context);
+        TransferPacer& walk = dialog.walk();
         linked.prompts.openMilliseconds = 1500;
         linked.prompts.whileShown = [&](const MessageBoxRequest&) {
-            stepsAtBoxes.append(linked.sender.exchange().sequenceStep);
+            stepsAtBoxes.append(walk.step());
         };
-        TitleDialog dialog(linked.context);
-        TitleWalk& walk = dialog.walk();
         sim::Device* device = linked.devices.first();
         device->closeAfterNextReply(); // the second title finds no connection
         press(dialog, "storeAllButton");
@@ -192,11 +192,11 @@ private slots:
         walk.tick();
         QTRY_VERIFY_WITH_TIMEOUT(!walk.isRunning(), 5000);
         QCOMPARE(linked.prompts.texts(), QStringList{"Socket が接続されていません"});
-        QCOMPARE(stepsAtBoxes, QList<int>{2});
+        QCOMPARE(stepsAtBoxes, QList<int>{1});
         QCOMPARE(linked.prompts.mostOpenAtOnce, 1);
         QCOMPARE(device->receivedLines().size(), 1);
         QCOMPARE(progress(dialog), "0|2"); // the failed send counted; the next tick stopped
-        QCOMPARE(linked.sender.exchange().sequenceStep, 0);
+        QVERIFY(!linked.sender.isRunGoing());
     }
 };
 

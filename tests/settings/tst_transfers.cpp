@@ -39,6 +39,28 @@ QByteArray datFile(const SettingsDocument& document) {
     return writeDatFile(file, document) ? file.data() : QByteArray();
 }
 
+// What the read-back asks for, in order: the settings of each channel's bottom line before its
+// top line, the levels, then every title from ch.1 Top page 1 to ch.2 Bottom page 64.
+QList<QByteArray> readBackOrder() {
+    QList<QByteArray> lines;
+    const auto areas = [&](const char* mnemonic, const std::array<const char*, 4>& order) {
+        for (const char* area : order)
+            lines << QByteArray(mnemonic) + area;
+    };
+    const std::array bottomFirst{"01B", "01T", "02B", "02T"};
+    for (const char* mnemonic : {"RAST", "RCTD", "RCTDPO"})
+        areas(mnemonic, bottomFirst);
+    lines << "RCEL"
+          << "RCWL";
+    areas("RSUS", bottomFirst);
+    areas("RP", bottomFirst);
+    for (const char* area : {"01T", "01B", "02T", "02B"}) {
+        for (int page = 1; page <= 64; ++page)
+            lines << "RCT" + QByteArray(area) + QByteArray::number(page).rightJustified(2, '0');
+    }
+    return lines;
+}
+
 // What the operator sees: the percentage, the bar, whether Close can be used.
 QString shown(QDialog& dialog) {
     return dialog.findChild<QLineEdit*>("percentageEdit")->text() + "|" +
@@ -117,9 +139,11 @@ private slots:
         const Ticks readBack[] = {{1, 1, 400, 1, "0|1"},
                                   {2, 22, 400, 21, "7|22"},
                                   {23, 29, 400, 0, "10|29"},
-                                  {30, 284, 400, 255, "99|284"}};
+                                  {30, 200, 400, 171, "69|200"},
+                                  {201, 284, 400, 84, "99|284"}};
         run(std::make_unique<ReadBackDialog>(linked.context), readBack, "Read ＯＫ");
         QVERIFY(!QTest::currentTestFailed());
+        QCOMPARE(device->receivedLines(), readBackOrder());
 
         SettingsDocument& stored = linked.document;
         QCOMPARE(QList({stored.whiteLevel, stored.edgeLevel}), QList({3, 0}));
@@ -149,13 +173,13 @@ private slots:
         startRun(dialog);
         QCOMPARE(giveTicks(dialog, linked, 1, 2), 2);
         press(dialog, "sendButton");
-        QCOMPARE(linked.sender.exchange().sequenceStep, 3);
+        QCOMPARE(dialog.pacer().step(), 2);
         device->refuseNext(1, "E3");
         giveTicks(dialog, linked, 3, 4);
         QCOMPARE(linked.prompts.texts().mid(1), QStringList(2, "Socket Command"));
         QCOMPARE(shown(dialog), "1|3|Close");
         QVERIFY(dialog.isVisible() && !dialog.findChild<QTimer*>("runTimer")->isActive());
-        QCOMPARE(linked.sender.exchange().sequenceStep, 0);
+        QVERIFY(!linked.sender.isRunGoing());
         startRun(dialog);
         QCOMPARE(giveTicks(dialog, linked, 1, 1), 1);
         QCOMPARE(device->receivedLines().last(), device->receivedLines().at(1));
@@ -187,7 +211,7 @@ private slots:
                  QStringList({"No Connect", "ＪＩＳ第１水準,第２水準以外の字が選択されてます"}));
         QCOMPARE(sendAll.result(), 2);
         QCOMPARE(shown(sendAll), "   |0|Close");
-        QCOMPARE(linked.sender.exchange().sequenceStep, 0);
+        QVERIFY(!linked.sender.isRunGoing());
         QCOMPARE(linked.devices.first()->receivedLines().size(), 3 + 5);
     }
 #endif
