@@ -7,17 +7,6 @@
 #include <QScopedValueRollback>
 #include <utility>
 
-namespace {
-
-// The sender clears a failure only with the rest of the exchange; once a failure has been
-// reported the line it belongs to is no longer awaited, so nothing is lost.
-void clearFailure(CommandSender& sender) {
-    if (sender.exchange().exchangeFailed != 0)
-        sender.resetExchange();
-}
-
-} // namespace
-
 void TransferPlan::append(int count, int interval, const std::function<bool(int)>& action) {
     for (int i = 0; i < count; ++i)
         steps.append({interval, [action, i] { return action(i); }});
@@ -28,6 +17,15 @@ TransferPacer::TransferPacer(CommandContext& context, const QString& timerName, 
     timer_.setObjectName(timerName);
     timer_.setTimerType(Qt::PreciseTimer);
     connect(&timer_, &QTimer::timeout, this, &TransferPacer::tick);
+    // The lines of the run are those its steps send; only what becomes of them stops it.
+    connect(&context.sender, &CommandSender::exchangeStarted, this, [this](const Exchange& line) {
+        if (ticking_)
+            linesOfTheRun_.insert(line.id);
+    });
+    connect(&context.sender, &CommandSender::exchangeFinished, this, [this](const Exchange& line) {
+        if (linesOfTheRun_.remove(line.id) && isRunning() && line.isFailure())
+            failed_ = true;
+    });
 }
 
 TransferPacer::~TransferPacer() {
@@ -44,10 +42,9 @@ bool TransferPacer::start(TransferPlan plan) {
     }
     if (sender.isRunGoing() || plan.steps.isEmpty())
         return false;
-    // A failure reported before the run belongs to an earlier line; it must not stop this run
-    // at its first tick without a word.
-    clearFailure(sender);
     plan_ = std::move(plan);
+    failed_ = false;
+    linesOfTheRun_.clear();
     if (plan_.percentageBase <= 0)
         plan_.percentageBase = stepCount();
     step_ = 0;
@@ -64,7 +61,7 @@ void TransferPacer::tick() {
     if (ticking_ || !isRunning())
         return;
     const QScopedValueRollback ticking(ticking_, true);
-    if (context_.sender.exchange().exchangeFailed != 0) {
+    if (failed_) {
         end(Ending::Failed);
         return;
     }
@@ -89,6 +86,5 @@ void TransferPacer::end(Ending ending) {
 
 void TransferPacer::release() {
     timer_.stop();
-    clearFailure(context_.sender);
     context_.sender.setRunGoing(false);
 }

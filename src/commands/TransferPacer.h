@@ -3,6 +3,7 @@
 #include "commands/TransferPlan.h"
 
 #include <QObject>
+#include <QSet>
 #include <QTimer>
 
 struct CommandContext;
@@ -11,8 +12,8 @@ struct CommandContext;
 // carry out the next step. A repeating timer keeps its period over minutes, where a timer
 // started again at every tick would fall behind by the time each tick takes. The pacer owns the
 // step counter, the percentage and the lock that says a run is going (no other run starts, New
-// and Open are refused, "GO" shows no box). Ticks do not wait for replies: a tick that finds a
-// failure reported since the run began ends it.
+// and Open are refused, "GO" shows no box). Ticks do not wait for replies: the tick after one of
+// the run's lines failed (Exchange::isFailure) ends it.
 //
 // A box shown during a step runs a nested event loop in which the timer keeps firing; a tick
 // that comes while an earlier one is still running is dropped, so steps never overlap.
@@ -53,7 +54,7 @@ signals:
 
 private:
     void end(Ending ending);
-    // Back to idle: the timer stopped, a reported failure cleared, the lock given back.
+    // Back to idle: the timer stopped, the lock given back.
     void release();
 
     CommandContext& context_;
@@ -61,4 +62,6 @@ private:
     int step_ = 0;
     QTimer timer_;
     bool ticking_ = false;
+    QSet<quint64> linesOfTheRun_; // sent by its steps and not yet ended
+    bool failed_ = false;         // one of them failed: the next tick ends the run
 };

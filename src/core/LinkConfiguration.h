@@ -18,6 +18,7 @@ using HostAddress = std::array<std::uint8_t, 4>;
 struct LinkConfiguration {
     static constexpr int hostCapacity = 256;
     static constexpr int broadcastAddress = 32;
+    static constexpr int noConnection = -1; // selectedConnection when none is chosen
 
     InterfaceKind interfaceKind = InterfaceKind::Serial; // RS-232C/RS-485, or TCP/IP
     TcpRole tcpRole = TcpRole::Client;
@@ -26,7 +27,7 @@ struct LinkConfiguration {
     FixedText<6> portNumberText{"09004"};
     std::array<HostAddress, hostCapacity> hostAddresses{};
     int hostCount = 0;
-    int selectedConnection = 0; // client: host index; server: connection entry; -1 none
+    int selectedConnection = 0; // client: host index; server: connection entry; or noConnection
     int slaveAddress = 0;       // 0 to 31, or broadcastAddress
 
     bool isTcp() const { return interfaceKind == InterfaceKind::Tcp; }

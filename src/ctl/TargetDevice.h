@@ -25,19 +25,20 @@ enum class Outcome { Ok, Differs, DeviceError, NoAnswer, Disconnected };
 struct ExchangeResult {
     Outcome outcome = Outcome::NoAnswer;
     QByteArray reply;     // the (first refusing) reply line without its line end and address
-    QString meaning;      // of a refusal or an error code, in words
+    QString meaning;      // of a refusal, an error code or an unexpected reply, in words
     QStringList messages; // what the program would have shown, in order, each once
     QStringList details;  // what the command found out: a file written, the differences
 };
 
-// The meaning of a reply line: accepted, refused (with why), or anything else the device said.
-ExchangeResult classifyReply(const QByteArray& reply);
+// What an exchange that ended means for zevctl: ok only for the answer the line asked for (or
+// a broadcast, which nobody answers); a refusal, another reply or an answer to something else
+// is a device error; a link that failed is no answer or a disconnection.
+ExchangeResult resultOf(const Exchange& exchange);
 
 // One device that zevctl drives, with everything the program has once and zevctl has per
 // device: the link settings, the exchange state and reply handler (its command sender), the
 // document that a read-back fills, the messages. Nothing here waits: a line or a run is started,
-// the event loop runs, and settled() tells when the reply has come or the wait has given up
-// (the command sender's own waits: the 500 ms serial tick, the TCP reply timer).
+// the event loop runs, and settled() tells when every line it sent has ended (Exchange).
 class TargetDevice : public QObject {
     Q_OBJECT
 public:
@@ -57,8 +58,8 @@ public:
     static TransferPlan planOf(TransferKind kind, CommandContext& context);
 
     bool isSettled() const { return !exchanging_ && !running_; }
-    // A reply is awaited, or a line has come and is not yet acted on, or the serial line has
-    // not sent it all.
+    // A line waits for its answer or its answer is not yet acted on, or the serial line has not
+    // sent it all.
     bool isWaiting() const;
     // Of the exchange or the run last started, once settled.
     ExchangeResult result() const;
@@ -68,7 +69,6 @@ public:
 private:
     // Declared before the members below, which are built from them: the channel must outlive
     // the command sender that listens to it.
-    TcpLink& tcpLink_;
     SerialLink& serial_;
     std::unique_ptr<ConnectionChannel> ownChannel_;
 
@@ -89,7 +89,7 @@ signals:
     void stepped();
 
 private:
-    void replyHandled(QByteArray line);
+    void lineEnded(const Exchange& exchange);
     void checkSettled();
     void checkSettledLater();
 
@@ -97,10 +97,7 @@ private:
     bool exchanging_ = false;
     bool running_ = false;
     bool runStarted_ = false;
-    std::optional<QByteArray> reply_; // of the exchange, without its line end
-    bool replyTooLong_ = false;
-    std::optional<ExchangeResult> refusal_; // the first refusal during the run
-    int settingsRead_ = 0;                  // read-back answers that carried a setting
-    TransferKind runKind_ = TransferKind::SendAll;
+    std::optional<Exchange> firstWrong_; // the first of them that did not end as asked
+    std::optional<Exchange> last_;       // the last of them that ended
     std::unique_ptr<TransferPacer> run_;
 };

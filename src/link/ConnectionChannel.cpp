@@ -7,7 +7,10 @@
 ConnectionChannel::ConnectionChannel(QTcpSocket* socket, const QString& trafficName,
                                      QObject* parent)
     : TcpChannel(parent), socket_(socket), trafficName_(trafficName) {
-    connect(socket, &QTcpSocket::disconnected, this, &ConnectionChannel::closed);
+    connect(socket, &QTcpSocket::disconnected, this, [this] {
+        emit closed();
+        emit lost(QStringLiteral("%1 が接続を閉じました。").arg(trafficName_));
+    });
 }
 
 bool ConnectionChannel::isOpen() const {
@@ -32,8 +35,8 @@ void ConnectionChannel::readReceived() {
     if (!socket_)
         return;
     const QList<QByteArray> lines = assembler_.readFrom(*socket_);
-    for (const QByteArray& line : lines)
+    for (const QByteArray& line : lines) {
         logTraffic(trafficName_, TrafficDirection::Received, line);
-    if (!lines.isEmpty())
         emit lineReceived();
+    }
 }

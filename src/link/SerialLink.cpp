@@ -97,12 +97,15 @@ void SerialLink::portFailed(QSerialPort::SerialPortError error) {
 void SerialLink::closeLostPort() {
     if (!port_.isOpen())
         return;
+    const QString detail =
+        QStringLiteral("%1: %2").arg(QDir::toNativeSeparators(devicePath_), port_.errorString());
     qCDebug(zevTraffic).noquote() << trafficName() << "lost:" << port_.errorString();
     port_.close();
     writeTimer_.stop();
     assembler_.discardPartialLine(); // the rest of that line will never come
     receiving_ = false;
     reopenTimer_.start();
+    emit lost(detail);
 }
 
 // The line is set before the port opens, so that it never runs with other settings; the open
@@ -181,10 +184,10 @@ void SerialLink::readReceived() {
     if (!receiving_)
         return;
     const QList<QByteArray> lines = assembler_.readFrom(port_);
-    for (const QByteArray& line : lines)
+    for (const QByteArray& line : lines) {
         logTraffic(trafficName(), TrafficDirection::Received, line, state_.link.isRs485());
-    if (!lines.isEmpty())
         emit lineReceived();
+    }
 }
 
 QString SerialLink::trafficName() const {

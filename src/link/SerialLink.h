@@ -49,6 +49,7 @@ public:
     // time-out then tells the operator.
     void write(const QByteArray& bytes) override;
     std::optional<QByteArray> takeLine() override;
+    void discardPartialLine() override { assembler_.discardPartialLine(); }
 
     // Tick of the write time-out: output that the line still holds (the handshake keeps it
     // back, no device is there) is discarded instead of reaching the device later.

@@ -27,10 +27,15 @@ QByteArray dottedAddress(const QHostAddress& address) {
     return (isIpv4 ? QHostAddress(ipv4) : address).toString().toLatin1();
 }
 
-QString trafficName(const QTcpSocket& socket) {
-    return QStringLiteral("tcp %1:%2")
+// "192.168.1.10:9004".
+QString peerText(const QTcpSocket& socket) {
+    return QStringLiteral("%1:%2")
         .arg(QString::fromLatin1(dottedAddress(socket.peerAddress())))
         .arg(socket.peerPort());
+}
+
+QString trafficName(const QTcpSocket& socket) {
+    return QStringLiteral("tcp ") + peerText(socket);
 }
 
 // Why a port could not be listened on.
@@ -83,9 +88,7 @@ quint16 portFromText(QByteArrayView text) {
     return value;
 }
 
-TcpLink::TcpLink(LinkConfiguration& link, QObject* parent) : TcpChannel(parent), link_(link) {
-    connectionTable_[0].inUse = 1;
-}
+TcpLink::TcpLink(LinkConfiguration& link, QObject* parent) : TcpChannel(parent), link_(link) {}
 
 TcpLink::~TcpLink() {
     const QSignalBlocker quiet(this);
@@ -98,7 +101,7 @@ bool TcpLink::connectToDevice() {
     const int host = link_.selectedConnection;
     if (host < 0 || host >= LinkConfiguration::hostCapacity) {
         setTcpConnected(false);
-        showFailure(connectFailedText);
+        reportFailure(connectFailedText);
         return false;
     }
     const auto& octets = link_.hostAddresses[std::size_t(host)];
@@ -107,7 +110,7 @@ bool TcpLink::connectToDevice() {
     // 0.0.0.0 names no host to connect to; Linux would take it for this computer.
     if (address == QHostAddress(QHostAddress::AnyIPv4)) {
         setTcpConnected(false);
-        showFailure(connectFailedText);
+        reportFailure(connectFailedText);
         return false;
     }
 
@@ -116,23 +119,26 @@ bool TcpLink::connectToDevice() {
     watchSocket(client_);
     // The connected step: usable from now on, whether or not the client dialog is still open.
     connect(client_, &QTcpSocket::connected, this, [this] {
+        enableKeepAlive(*client_, keepAlive_);
         setTcpConnected(true);
         emit clientConnected();
     });
     connecting_ = true;
     client_->connectToHost(address, port);
     connecting_ = false;
-    if (client_->state() != QAbstractSocket::UnconnectedState)
+    if (client_->state() != QAbstractSocket::UnconnectedState) {
+        updateState();
         return true;
+    }
 
     // Failed before it got under way; a refusal by the host arrives later as a socket error.
     const QAbstractSocket::SocketError error = client_->error();
     closeClientSocket();
     setTcpConnected(false);
     if (error == QAbstractSocket::SocketResourceError)
-        showFailure(socketFailedText, error);
+        reportFailure(socketFailedText, error);
     else
-        showFailure(connectFailedText);
+        reportFailure(connectFailedText);
     return false;
 }
 
@@ -157,8 +163,10 @@ bool TcpLink::startListening() {
     });
     // Room for all devices calling at once (a fleet powering up), so that none waits for a retry.
     server_->setListenBacklogSize(lastConnection);
-    if (server_->listen(QHostAddress::AnyIPv4, port))
+    if (server_->listen(QHostAddress::AnyIPv4, port)) {
+        updateState();
         return true;
+    }
 
     const QAbstractSocket::SocketError error = server_->serverError();
     const QString systemText = server_->errorString();
@@ -172,10 +180,10 @@ bool TcpLink::startListening() {
                            bindFailureDetail(error, port, systemText));
         break;
     case QAbstractSocket::SocketResourceError:
-        showFailure(socketFailedText, error);
+        reportFailure(socketFailedText, error);
         break;
     default:
-        showFailure(listenFailedText, error);
+        reportFailure(listenFailedText, error);
         break;
     }
     return false;
@@ -183,7 +191,7 @@ bool TcpLink::startListening() {
 
 bool TcpLink::chooseTarget(int entry) {
     if (connectionCount() == 0) {
-        link_.selectedConnection = -1;
+        link_.selectedConnection = LinkConfiguration::noConnection;
         return false;
     }
     if (entry < firstConnection || entry > lastConnection ||
@@ -195,7 +203,7 @@ bool TcpLink::chooseTarget(int entry) {
 }
 
 void TcpLink::stopServer() {
-    link_.selectedConnection = -1;
+    link_.selectedConnection = LinkConfiguration::noConnection;
     closeAllSockets();
 }
 
@@ -211,6 +219,7 @@ void TcpLink::acceptConnection() {
             continue;
         }
         socket->setParent(this);
+        enableKeepAlive(*socket, keepAlive_);
         watchSocket(socket);
         free->inUse = 1;
         free->socket = socket;
@@ -226,13 +235,14 @@ void TcpLink::closeConnection(QTcpSocket* socket) {
     // connect button again and may leave without disconnecting first.
     if (socket == client_) {
         closeClientSocket();
-        setTcpConnected(false);
+        setTcpConnected(false, QStringLiteral("%1 との接続が切れました。").arg(clientPeer_));
         return;
     }
+    const QString peer = peerText(*socket);
     discardSocket(socket, this);
     channels_.remove(socket);
     const int entry = findConnection(socket);
-    if (entry < firstConnection)
+    if (entry == LinkConfiguration::noConnection)
         return;
     Connection& connection = connectionTable_[std::size_t(entry)];
     connection.inUse = 0;
@@ -241,8 +251,8 @@ void TcpLink::closeConnection(QTcpSocket* socket) {
     // The chosen device is gone: commands must not silently reach a device that connects later
     // and takes its entry. The link is not connected until the operator chooses again.
     if (link_.tcpRole == TcpRole::Server && entry == link_.selectedConnection) {
-        link_.selectedConnection = -1;
-        setTcpConnected(false);
+        link_.selectedConnection = LinkConfiguration::noConnection;
+        setTcpConnected(false, QStringLiteral("%1 との接続が切れました。").arg(peer));
     }
     emit connectionsChanged();
 }
@@ -265,17 +275,17 @@ void TcpLink::resetConnectionTable() {
         connection = Connection{};
     }
     channels_.clear();
-    connectionTable_[0].inUse = 1;
     setTcpConnected(false);
+    updateState();
     emit connectionsChanged();
 }
 
 int TcpLink::findConnection(const QTcpSocket* socket) const {
     const auto& table = connectionTable_;
-    const auto found = std::find_if(table.begin(), table.end(), [socket](const Connection& entry) {
-        return entry.socket == socket;
-    });
-    return found == table.end() ? 0 : int(found - table.begin());
+    const auto found = std::find_if(
+        table.begin() + firstConnection, table.end(),
+        [socket](const Connection& entry) { return entry.inUse != 0 && entry.socket == socket; });
+    return found == table.end() ? LinkConfiguration::noConnection : int(found - table.begin());
 }
 
 std::unique_ptr<ConnectionChannel> TcpLink::openConnectionChannel(int entry) {
@@ -303,10 +313,6 @@ std::optional<QByteArray> TcpLink::takeLine() {
     return line;
 }
 
-void TcpLink::discardPartialLine() {
-    assembler_.discardPartialLine();
-}
-
 qint64 TcpLink::heldInput() const {
     const QTcpSocket* target = targetSocket();
     return assembler_.heldLength() + assembler_.pendingLength() +
@@ -320,7 +326,7 @@ int TcpLink::connectionCount() const {
 
 std::optional<QByteArray> TcpLink::chosenAddressText() const {
     const int entry = link_.selectedConnection;
-    if (entry == -1)
+    if (entry == LinkConfiguration::noConnection)
         return std::nullopt;
     if (entry < 0 || entry >= connectionCapacity)
         return QByteArray();
@@ -345,11 +351,37 @@ QTcpSocket* TcpLink::targetSocket() const {
     return connection.inUse != 0 ? connection.socket : nullptr;
 }
 
-void TcpLink::setTcpConnected(bool connected) {
+void TcpLink::setTcpConnected(bool connected, const QString& why) {
     if (tcpConnected_ == connected)
         return;
     tcpConnected_ = connected;
+    updateState();
     emit tcpConnectedChanged(connected);
+    if (!connected)
+        emit lost(why.isEmpty() ? QStringLiteral("接続を切りました。") : why);
+}
+
+void TcpLink::updateState() {
+    if (tcpConnected_)
+        setState(LinkState::Connected);
+    else if (isListening())
+        setState(LinkState::Listening);
+    else if (client_ != nullptr)
+        setState(LinkState::Opening);
+    else
+        setState(LinkState::Closed);
+}
+
+QString TcpLink::peerName() const {
+    if (client_ != nullptr)
+        return clientPeer_;
+    if (!isListening())
+        return {};
+    const QString listening = QStringLiteral(":%1").arg(listeningPort());
+    const auto chosen = chosenAddressText();
+    return chosen && tcpConnected_
+               ? QString::fromLatin1(*chosen) + QStringLiteral(" (") + listening + QLatin1Char(')')
+               : listening;
 }
 
 void TcpLink::watchSocket(QTcpSocket* socket) {
@@ -373,10 +405,10 @@ void TcpLink::readReceived(QTcpSocket* socket) {
     }
     // No more than the held lines leave room for; the rest waits in the socket and the system.
     const QList<QByteArray> lines = assembler_.readFrom(*socket);
-    for (const QByteArray& line : lines)
+    for (const QByteArray& line : lines) {
         logTraffic(trafficName(*socket), TrafficDirection::Received, line);
-    if (!lines.isEmpty())
         emit lineReceived();
+    }
 }
 
 void TcpLink::handleSocketError(QTcpSocket* socket, QAbstractSocket::SocketError error) {
@@ -384,11 +416,7 @@ void TcpLink::handleSocketError(QTcpSocket* socket, QAbstractSocket::SocketError
     // errors inside connectToDevice are reported there.
     if (error == QAbstractSocket::RemoteHostClosedError || (connecting_ && socket == client_))
         return;
-    const QString peer =
-        socket == client_
-            ? clientPeer_
-            : QStringLiteral("%1:%2").arg(QString::fromLatin1(dottedAddress(socket->peerAddress())),
-                                          QString::number(socket->peerPort()));
+    const QString peer = socket == client_ ? clientPeer_ : peerText(*socket);
     const QString detail = socketFailureDetail(error, peer, socket->errorString());
     // Closed before the box is shown: while it is open the socket must not be used again.
     closeConnection(socket);
@@ -400,13 +428,14 @@ void TcpLink::closeClientSocket() {
         return;
     discardSocket(client_, this);
     client_ = nullptr;
+    updateState();
 }
 
-void TcpLink::showFailure(const QString& text) {
+void TcpLink::reportFailure(const QString& text) {
     emit errorOccurred(Failure::Network, text, {});
 }
 
-void TcpLink::showFailure(const QString& text, int errorNumber) {
+void TcpLink::reportFailure(const QString& text, int errorNumber) {
     emit errorOccurred(Failure::Network, text.arg(errorNumber), {});
 }
 

@@ -2,6 +2,7 @@
 
 #include "core/FixedText.h"
 #include "link/ReplyLineAssembler.h"
+#include "link/SocketKeepAlive.h"
 #include "protocol/LinkChannels.h"
 
 #include <QAbstractSocket>
@@ -21,8 +22,7 @@ class QTcpSocket;
 // other character, cut to 16 bits as a port is ("09004" is 9004, "" is 0).
 quint16 portFromText(QByteArrayView text);
 
-// One device connection of the server role. Entry 0 of the table is always marked in use so
-// that index 0 can stand for "none".
+// One device connection of the server role.
 struct Connection {
     int inUse = 0;
     QTcpSocket* socket = nullptr;
@@ -41,7 +41,9 @@ struct Connection {
 class TcpLink : public TcpChannel {
     Q_OBJECT
 public:
-    static constexpr int connectionCapacity = 97; // entry 0 reserved, devices in 1 to 96
+    // Devices take entries 1 to 96, the numbers the operator and zevctl's --target know them by;
+    // entry 0 is never used. No entry at all is LinkConfiguration::noConnection.
+    static constexpr int connectionCapacity = 97;
     static constexpr int firstConnection = 1;
     static constexpr int lastConnection = 96;
     using ConnectionTable = std::array<Connection, connectionCapacity>;
@@ -73,9 +75,9 @@ public:
     void closeConnection(QTcpSocket* socket);
     // Closes the client socket, the listening server and every connection; resets the table.
     void closeAllSockets();
-    // Every entry free, entry 0 marked in use, not connected.
+    // Every entry free, not connected.
     void resetConnectionTable();
-    // The lowest entry 0 to 96 that holds the socket; 0 when none does.
+    // The entry that holds the socket; noConnection when none does.
     int findConnection(const QTcpSocket* socket) const;
 
     // Server role: a channel of its own for the device of the entry, which then gets its lines
@@ -85,7 +87,7 @@ public:
 
     bool sendToTarget(const QByteArray& bytes) override;
     std::optional<QByteArray> takeLine() override;
-    void discardPartialLine() override;
+    void discardPartialLine() override { assembler_.discardPartialLine(); }
     // Client role: from the completed connect until the operator disconnects or the device
     // closes the connection; server role: while a device is chosen as the target and stays.
     bool tcpConnected() const override { return tcpConnected_; }
@@ -94,10 +96,17 @@ public:
     // The entries in use, devices 1 to 96 only.
     int connectionCount() const;
     // The address text of the connection entry selectedConnection, which the dialogs' captions
-    // show; nothing while no connection is chosen (-1). The captions have always read the
+    // show; nothing while no connection is chosen. The captions have always read the
     // table by selectedConnection, whatever the role, so a client's host index reads the
     // (empty) entry of that number.
     std::optional<QByteArray> chosenAddressText() const;
+
+    // What the link reaches, for the operator: "192.168.1.10:9004" for the client; the port
+    // listened on and, with a target, the chosen device's address for the server.
+    QString peerName() const;
+
+    // How soon a device that vanished is noticed; for the sockets connected from now on.
+    void setKeepAlive(const KeepAlive& keepAlive) { keepAlive_ = keepAlive; }
 
     bool isListening() const;
     quint16 listeningPort() const; // the port actually listened on (port text "" picks one)
@@ -116,20 +125,24 @@ signals:
     void tcpConnectedChanged(bool connected);
 
 private:
-    void setTcpConnected(bool connected);
+    // A drop of the connection to the target (why says what happened) tells the command sender
+    // that nothing it waits for will come.
+    void setTcpConnected(bool connected, const QString& why = {});
+    void updateState();
     QTcpSocket* targetSocket() const;
     void watchSocket(QTcpSocket* socket);
     void readReceived(QTcpSocket* socket);
     void handleSocketError(QTcpSocket* socket, QAbstractSocket::SocketError error);
     void closeClientSocket();
     // A failure of the link's own steps (Failure::Network), for the program to show.
-    void showFailure(const QString& text);
-    void showFailure(const QString& text, int errorNumber);
+    void reportFailure(const QString& text);
+    void reportFailure(const QString& text, int errorNumber);
     void reportAfterEvent(Failure failure, const QString& text, const QString& detail);
 
     LinkConfiguration& link_;
     ConnectionTable connectionTable_{};
     bool tcpConnected_ = false;
+    KeepAlive keepAlive_;
     QTcpServer* server_ = nullptr;
     QTcpSocket* client_ = nullptr;
     QString clientPeer_;      // "address:port" of the client's connect, for messages

@@ -6,37 +6,34 @@
 #include <QObject>
 
 struct AppState;
-struct ExchangeState;
 struct SettingsDocument;
-class MessageBoxes;
 
-// Acts on the device's reply lines: parses each (ReplyParsing), stores a read-back record into
-// the settings document or the glyph being edited, reports the reply codes in message boxes and
-// keeps the exchange flags. It is handed each line after the link's own handler has returned,
-// so a box it opens never runs the event loop inside a link's notification.
+// A reply line as the program took it.
+struct InterpretedReply {
+    QByteArray line; // without the RS-485 address, with its line end; empty for one too long
+    ReplyLink link = ReplyLink::Serial;
+    ParsedReply parsed;
+    bool glyphReadPending = false; // a glyph read awaited its answer when the line came
+};
+
+// Acts on the device's reply lines: parses each (ReplyParsing) and stores a read-back record
+// into the settings document or the glyph being edited. It shows nothing: the boxes are
+// ReplyBoxes', which follow the command sender.
 class ReplyHandler : public QObject {
     Q_OBJECT
 public:
-    ReplyHandler(AppState& state, ExchangeState& exchange, SettingsDocument& document,
-                 MessageBoxes& boxes, QObject* parent = nullptr);
+    ReplyHandler(AppState& state, SettingsDocument& document, QObject* parent = nullptr);
 
     // One line as the link received it, with its line end. An empty line stands for one too long
-    // to be a reply: it says nothing, but like every reply it ends a glyph read. On an RS-485
-    // serial line the first two characters, the answering device's address, are dropped unread.
-    void handleReply(QByteArrayView line, ReplyLink link);
+    // to be a reply. On an RS-485 serial line the first two characters, the answering device's
+    // address, are dropped unread; here, and nowhere else.
+    InterpretedReply handleReply(QByteArrayView line, ReplyLink link, bool glyphReadPending);
 
 signals:
     // glyphSample now holds a glyph read from the device; the glyph editor repaints.
     void glyphSampleChanged();
-    // A line has been acted on and the boxes it showed have closed; the line as handleReply
-    // took it.
-    void replyHandled(const QByteArray& line, ReplyLink link);
 
 private:
-    void report(ReplyKind kind, ReplyLink link);
-
     AppState& state_;
-    ExchangeState& exchange_;
     SettingsDocument& document_;
-    MessageBoxes& boxes_;
 };

@@ -86,28 +86,6 @@ QByteArrayView withoutAddress(QByteArrayView line) {
     return line.size() >= 2 ? line.sliced(2) : QByteArrayView();
 }
 
-ReplyKind classifyReply(QByteArrayView reply, ReplyLink link) {
-    const bool accepted =
-        link == ReplyLink::Serial ? reply == QByteArrayView("GO\r\n") : reply.startsWith("GO");
-    if (accepted)
-        return ReplyKind::Accepted;
-    static constexpr std::pair<const char*, ReplyKind> prefixes[] = {
-        {"AST", ReplyKind::SwitchTimes},  {"CTDPO", ReplyKind::DisplayPosition},
-        {"CTD", ReplyKind::DisplayFlags}, {"CEL", ReplyKind::EdgeLevel},
-        {"CWL", ReplyKind::WhiteLevel},   {"SUS", ReplyKind::StartupPage},
-        {"CT", ReplyKind::Title},         {"P0", ReplyKind::DisplayPage},
-        {"FBM", ReplyKind::Glyph},        {"GN", ReplyKind::Refused},
-        {"MENU", ReplyKind::MenuDisplay}, {"E0", ReplyKind::FramingError},
-        {"E1", ReplyKind::ParityError},   {"E2", ReplyKind::OverrunError},
-        {"E3", ReplyKind::CommandError},
-    };
-    for (const auto& [prefix, kind] : prefixes) {
-        if (reply.startsWith(prefix))
-            return kind;
-    }
-    return ReplyKind::Unknown;
-}
-
 std::optional<SwitchTimesRecord> parseSwitchTimes(QByteArrayView reply) {
     const auto area = areaAt(reply, 3);
     const auto digits = fieldAt(reply, 6, 2 * pageCount, isDigit);

@@ -2,6 +2,7 @@
 
 #include "core/GlyphBitmap.h"
 #include "core/SettingsDocument.h"
+#include "protocol/ReplyTable.h"
 
 #include <QByteArray>
 #include <QByteArrayView>
@@ -18,29 +19,6 @@
 // belong, channel "01" or "02", pages "01" to "64" or AUTO), so a record holds only values the
 // document can take: area 0 to 3, page 0 to 63 or autoPage, times 0 to 99, position 0 to 15,
 // levels 0 to 9, titles of at most 28 bytes of whole Shift-JIS characters.
-
-// The link a reply came on: the two differ in when "GO" counts and in their messages.
-enum class ReplyLink { Serial, Tcp };
-
-enum class ReplyKind {
-    Accepted,        // "GO"; over the serial link only "GO\r\n" whole
-    SwitchTimes,     // "AST"
-    DisplayPosition, // "CTDPO"
-    DisplayFlags,    // "CTD"
-    EdgeLevel,       // "CEL"
-    WhiteLevel,      // "CWL"
-    StartupPage,     // "SUS"
-    Title,           // "CT"
-    DisplayPage,     // "P0"
-    Glyph,           // "FBM"
-    Refused,         // "GN"
-    MenuDisplay,     // "MENU"
-    FramingError,    // "E0"
-    ParityError,     // "E1"
-    OverrunError,    // "E2"
-    CommandError,    // "E3"
-    Unknown,         // anything else: nothing to report
-};
 
 struct SwitchTimesRecord {
     int area = 0;
@@ -90,10 +68,6 @@ struct ParsedReply {
 // The reply of an RS-485 line: the line without its first two characters, the answering
 // device's address; empty when the line is shorter.
 QByteArrayView withoutAddress(QByteArrayView line);
-
-// The kind of a reply, by its first characters: "GO", then the read-back prefixes in the order
-// of ReplyKind ("CTDPO" before "CTD", both before "CT"), then "GN", "MENU" and "E0" to "E3".
-ReplyKind classifyReply(QByteArrayView reply, ReplyLink link);
 
 // The layouts of the read-back replies (cc the channel, L the line letter, pp a page):
 std::optional<SwitchTimesRecord> parseSwitchTimes(QByteArrayView reply); // AST cc L, 64 × 2 digits

@@ -78,7 +78,7 @@ private slots:
         document.titleTexts[3].assign("x");
         document.whiteLevel = 4;
         document.documentModified = 1;
-        sender.sendSerialCommand("CEL0\r\n"); // a reply is awaited
+        sender.setGlyphReadPending(true); // a glyph read awaits its answer
         sender.setRunGoing(true);
         state.selectedArea = 2;
         files.newDocument();
@@ -110,11 +110,11 @@ private slots:
         QVERIFY(document.titleTexts[3].isEmpty());
         QCOMPARE(QString::fromUtf8(document.documentPath.view()), path("new.dat"));
         QCOMPARE(document.documentModified + document.whiteLevel, 0);
-        QCOMPARE(sender.exchange().replyPending, 1);
+        QCOMPARE(sender.exchange().glyphReadPending, 1);
         // New starts the exchange afresh but keeps the chosen area.
         files.newDocument();
         QVERIFY(document.documentPath.isEmpty());
-        QCOMPARE(sender.exchange().replyPending * 10 + state.selectedArea, 2);
+        QCOMPARE(sender.exchange().glyphReadPending * 10 + state.selectedArea, 2);
         QCOMPARE(refreshes, 2);
     }
 

@@ -27,6 +27,8 @@ void recordTraffic(QtMsgType, const QMessageLogContext& context, const QString& 
 
 } // namespace
 
+Q_DECLARE_METATYPE(ExchangeOutcome)
+
 // The device is the far end of a pseudo-terminal opened as COM4, or the server's chosen socket.
 struct Bench : LinkedDevice {
     QString start(bool overSerial) {
@@ -61,9 +63,7 @@ struct Bench : LinkedDevice {
         unwritten.remove(0, std::max<ssize_t>(written, 0));
         writable->setEnabled(!unwritten.isEmpty());
     }
-    bool waitEnded() const { // the serial reply tick or the TCP reply wait
-        return serialLink ? sender.exchange().replyPending == 0 : !sender.isAwaitingTcpReply();
-    }
+    bool waitEnded() const { return !sender.isWaitingForAnswer(); }
     qint64 heldInput() const { return serialLink ? serial.heldInput() : tcp.heldInput(); }
 
     bool serialLink = false;
@@ -122,6 +122,101 @@ private slots:
         QCOMPARE(bench.tcp.partialLineLength(), qsizetype(0));
     }
 
+    void outcomes_data() {
+        QTest::addColumn<bool>("overSerial");
+        QTest::addColumn<QByteArray>("line");
+        // "-" none; "close": the device closes the connection; "stopped": the program has
+        // stopped listening before the line; "broadcast": the line goes to every device.
+        QTest::addColumn<QByteArray>("answer");
+        QTest::addColumn<ExchangeOutcome>("outcome");
+        QTest::addColumn<bool>("asked");  // the answer the line asked for
+        QTest::addColumn<QString>("box"); // "caption: text", with " (stop)" for the stop icon
+        using enum ExchangeOutcome;
+        const auto row = [](const char* name, bool serial, const char* line, const char* answer,
+                            ExchangeOutcome outcome, bool asked, const char* box) {
+            QTest::newRow(name) << serial << QByteArray(line) << QByteArray(answer) << outcome
+                                << asked << QString(box);
+        };
+        const bool S = true, T = false;
+        row("serial GO", S, "CWL1", "GO\r\n", Accepted, true, "設定完了: Success");
+        row("serial GO and more", S, "CWL1", "GOX\r\n", OtherReply, false, "");
+        row("TCP GO and more", T, "CWL1", "GOX\r\n", Accepted, true, "Success: Socket ＯＫ");
+        row("serial data", S, "RCEL", "CEL2\r\n", Data, true, "");
+        row("TCP data of another command", T, "CWL1", "CEL2\r\n", Data, false, "");
+        row("TCP malformed data", T, "RCEL", "CELX\r\n", OtherReply, false, "");
+        row("serial E1", S, "CWL1", "E1\r\n", DeviceRefusal, false, "Error: Parity Error");
+        row("TCP E1", T, "CWL1", "E1\r\n", DeviceRefusal, false, "Error: Socket Framing");
+        row("TCP E2", T, "CWL1", "E2\r\n", DeviceRefusal, false, "Error: Socket Over run");
+        row("serial GN", S, "CWL1", "GN\r\n", OtherReply, false, "Error: Mode difference");
+        row("serial GN to a glyph read", S, "RFBMBA65", "GN\r\n", OtherReply, false,
+            "Error: 自動切換え中！");
+        row("TCP GN to a glyph read", T, "RFBMBA65", "GN\r\n", OtherReply, false,
+            "Error: Socket 自動切換え中！ (stop)");
+        row("TCP MENU", T, "CWL1", "MENU\r\n", OtherReply, false, "Error: Socket Menu Display");
+        row("TCP nothing recognised", T, "CWL1", "HELLO\r\n", OtherReply, false, "");
+        row("serial E9", S, "CWL1", "E9\r\n", OtherReply, false, "");
+        row("serial too long", S, "CWL1", QByteArray(700, 'G').append("\r\n").constData(),
+            OtherReply, false, "");
+        row("serial no answer", S, "CWL1", "-", NoAnswer, false, "Error: No Connect (stop)");
+        row("TCP no answer", T, "CWL1", "-", NoAnswer, false, "Error: Answer が､きません");
+        row("TCP closed while waiting", T, "CWL1", "close", Disconnected, false,
+            "Error: Answer が､きません");
+        row("TCP not connected", T, "CWL1", "stopped", NotConnected, false,
+            "Error: Socket が接続されていません");
+        row("RS-485 broadcast", S, "CWL1", "broadcast", NoReplyExpected, true, "");
+    }
+
+    // What became of a line, as the device answered it: one outcome, and the box the operator
+    // has always seen for it (its icon, its owner), over both links.
+    void outcomes() {
+        QFETCH(bool, overSerial);
+        QFETCH(QByteArray, line);
+        QFETCH(QByteArray, answer);
+        QFETCH(ExchangeOutcome, outcome);
+        QFETCH(bool, asked);
+        QFETCH(QString, box);
+        Bench bench;
+        QCOMPARE(bench.start(overSerial), QString());
+        bench.sender.setTcpReplyTimeout(300);
+        QObject dialog;
+        bench.state.dialogs.activeDialog = &dialog;
+        if (answer == "stopped")
+            bench.tcp.stopServer();
+        if (answer == "broadcast") {
+            bench.state.link.rs485Mode = Rs485Mode::Rs485;
+            bench.state.link.slaveAddress = LinkConfiguration::broadcastAddress;
+        }
+        QList<Exchange> ended;
+        connect(&bench.sender, &CommandSender::exchangeFinished,
+                [&](const Exchange& exchange) { ended << exchange; });
+        if (line.startsWith("RFBM"))
+            bench.sender.setGlyphReadPending(true);
+        const quint64 id = bench.sender.send(line + "\r\n");
+        if (answer == "close")
+            bench.peer->disconnectFromHost();
+        else if (answer == "-" && overSerial)
+            QTest::qWait(100);
+        else if (answer != "-" && answer != "stopped" && answer != "broadcast")
+            bench.write(answer);
+        for (int tick = 0; answer == "-" && overSerial && tick < 7; ++tick)
+            bench.sender.checkReplyTimeout();
+        QTRY_COMPARE(ended.size(), 1);
+        QCOMPARE(ended[0].id, id);
+        QCOMPARE(ended[0].outcome, outcome);
+        QCOMPARE(ended[0].isExpectedAnswer(), asked);
+        QTRY_VERIFY(!bench.sender.isAwaiting());
+        QStringList shown;
+        for (const MessageBoxRequest& request : bench.prompts.boxes) {
+            shown << request.caption + ": " + request.text +
+                         (request.icon == BoxIcon::Stop ? " (stop)" : "");
+            QCOMPARE(request.owner, &dialog); // every box stands over the dialog that is open
+            QCOMPARE(request.beep,
+                     request.caption == "設定完了" ? BoxBeep::Simple : BoxBeep::Question);
+        }
+        QCOMPARE(shown.join('|'), box);
+        QCOMPARE(bench.sender.exchange().glyphReadPending, 0);
+    }
+
     void replyBoxLeftOpen_data() { overBothLinks(); }
 
     // A success box left open longer than the reply wait gives no false "no answer", also for a
@@ -131,6 +226,9 @@ private slots:
         Bench bench;
         QCOMPARE(bench.start(overSerial), QString());
         bench.sender.setTcpReplyTimeout(200);
+        QList<ExchangeOutcome> outcomes;
+        connect(&bench.sender, &CommandSender::exchangeFinished,
+                [&](const Exchange& line) { outcomes << line.outcome; });
         bench.prompts.openMilliseconds = 500;
         bench.prompts.whileShown = [&](const MessageBoxRequest&) {
             if (bench.prompts.boxes.size() != 1) {
@@ -148,7 +246,7 @@ private slots:
         QTRY_COMPARE_WITH_TIMEOUT(bench.prompts.boxes.size(), 2, 5000);
         QCOMPARE(bench.prompts.texts(), QStringList(2, overSerial ? "Success" : "Socket ＯＫ"));
         QCOMPARE(bench.prompts.mostOpenAtOnce, 1);
-        QCOMPARE(bench.sender.exchange().exchangeFailed, 0);
+        QCOMPARE(outcomes, QList<ExchangeOutcome>(2, ExchangeOutcome::Accepted));
     }
 
     void deviceLeavesWhileBoxOpen_data() {

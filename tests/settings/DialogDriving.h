@@ -24,10 +24,7 @@ struct DialogBench : SenderBench {
 struct LinkedDialogs : LinkedDevice {
     DialogContext context{state, document, boxes, sender, tcp};
     // Waiting for the answer to a line sent, or yet to act on one that came.
-    bool awaiting() const {
-        return sender.isAwaitingTcpReply() || sender.exchange().replyPending != 0 ||
-               sender.hasLinesToInterpret();
-    }
+    bool awaiting() const { return sender.isAwaiting(); }
 };
 
 inline std::unique_ptr<QDialog> openDialog(int number, DialogContext& context) {

@@ -87,7 +87,7 @@ private slots:
         press(dialog, button);
         QTRY_COMPARE(linked.prompts.texts(),
                      QStringList(*line ? "Socket ＯＫ" : titleRefusedMessage));
-        QVERIFY(!linked.sender.isAwaitingTcpReply());
+        QVERIFY(!linked.sender.isWaitingForAnswer());
         QCOMPARE(linked.devices.first()->receivedLines(),
                  *line ? QList<QByteArray>{line + spaces((63 - qstrlen(line)) / 4)}
                        : QList<QByteArray>());

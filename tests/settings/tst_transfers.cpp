@@ -169,7 +169,7 @@ private slots:
         sim::Device* device = linked.devices.first();
         device->refuseNext(1, "E3");
         linked.sender.send("P01T01\r\n");
-        QVERIFY(settle([&] { return linked.sender.exchange().exchangeFailed == 1; }));
+        QVERIFY(settle([&] { return !linked.awaiting(); }));
         startRun(dialog);
         QCOMPARE(giveTicks(dialog, linked, 1, 2), 2);
         press(dialog, "sendButton");

@@ -10,6 +10,7 @@ class RecordingSerialChannel : public SerialChannel {
     Q_OBJECT
 public:
     std::optional<QByteArray> takeLine() override { return std::nullopt; }
+    void discardPartialLine() override {}
     void write(const QByteArray& bytes) override { writes.append(bytes); }
     QList<QByteArray> writes;
 };
@@ -20,10 +21,11 @@ public:
     std::optional<QByteArray> takeLine() override { return std::nullopt; }
     bool sendToTarget(const QByteArray& bytes) override {
         sends.append(bytes);
-        return true;
+        return sendsGo;
     }
     bool tcpConnected() const override { return connected; }
     void discardPartialLine() override {}
     QList<QByteArray> sends;
     bool connected = false;
+    bool sendsGo = true; // false: the socket refuses every write
 };
