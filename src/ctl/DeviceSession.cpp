@@ -12,6 +12,8 @@
 
 namespace {
 
+constexpr int settleMs = 100;
+
 // "192.168.1.20:50211": a device of the server role, by its address and the port it called from.
 QString peerName(const Connection& connection) {
     return QStringLiteral("%1:%2")
@@ -175,26 +177,36 @@ QList<int> DeviceSession::chosenEntries(const QStringList& targets) {
     return chosen;
 }
 
-// A device that connected and closed again at once stays in the table until its socket has been
-// read, in a turn of the event loop after the one that accepted it: the count is trusted only
-// after such a turn (the settle timer's), and the wait goes on when it has fallen short again.
+// A device that connected and closed again (a port scan, a health check) stays in the table until
+// its socket has been read, in a turn of the event loop after the one that accepted it, and one
+// that closes a moment after it came is no device either. So the count is trusted only when it
+// has held for settleMs and over a whole turn: the settle timer, started again from its own
+// timeout, fires in a later turn at the soonest, after that turn has looked at every socket.
 void DeviceSession::waitForConnections(int wanted, int seconds) {
     QEventLoop loop;
     QTimer deadline;
     deadline.setSingleShot(true);
     connect(&deadline, &QTimer::timeout, &loop, &QEventLoop::quit);
+    int changes = 0;
+    int changesAtSettle = -1;
     QTimer settle;
     settle.setSingleShot(true);
     connect(&settle, &QTimer::timeout, &loop, [&] {
-        if (tcp_.connectionCount() >= wanted)
+        if (tcp_.connectionCount() < wanted)
+            return;
+        if (changesAtSettle == changes) {
             loop.quit();
+            return;
+        }
+        changesAtSettle = changes;
+        settle.start(settleMs);
     });
     connect(&tcp_, &TcpLink::connectionsChanged, &loop, [&] {
+        ++changes;
         if (tcp_.connectionCount() >= wanted)
-            settle.start(0);
+            settle.start(settleMs);
     });
     deadline.start(seconds * 1000);
-    settle.start(0);
     do
         loop.exec();
     while (deadline.isActive() && tcp_.connectionCount() < wanted);
