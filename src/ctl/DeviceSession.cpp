@@ -207,9 +207,11 @@ void DeviceSession::waitForConnections(int wanted, int seconds) {
             settle.start(settleMs);
     });
     deadline.start(seconds * 1000);
+    // The turn that ended the wait may have taken or lost connections after the settle timer,
+    // which has then started again.
     do
         loop.exec();
-    while (deadline.isActive() && tcp_.connectionCount() < wanted);
+    while (deadline.isActive() && (tcp_.connectionCount() < wanted || changes != changesAtSettle));
 }
 
 void DeviceSession::addDevice(const QString& name, int connection) {
