@@ -181,18 +181,17 @@ ComposedLine composeGlyphRegister(const QStringList& arguments, const CtlOptions
 }
 
 ComposedLine composeGlyphRead(const QStringList& arguments, const CtlOptions&) {
-    // A registration number may be written without its leading zero; the glyph editor's box
-    // wants two digits.
-    const auto number = parseNumber(arguments[0], 1, 9);
-    const QString sample = number ? QStringLiteral("0%1").arg(*number) : arguments[0];
-    const auto bytes = ShiftJisText::encode(sample);
-    if (!bytes || bytes->size() != 2)
+    // The glyph editor's sample box holds two bytes and asks with the editor's own rule: "01" to
+    // "28" or one full-width character; "1" is refused there, and so here.
+    const auto bytes = ShiftJisText::encode(arguments[0]);
+    if (!bytes || bytes->size() > 2)
         return refused(badArgument(QStringLiteral("sample"), arguments[0],
-                                   QStringLiteral("a glyph number 1-28 or one full-width "
+                                   QStringLiteral("a glyph number 01-28 or one full-width "
                                                   "character")));
     const GlyphReadRequest request = glyphReadRequest(*bytes);
     if (request.refused)
-        return refused(QStringLiteral("外字登録番号: \"%1\" is no glyph number 1-28").arg(sample));
+        return refused(
+            QStringLiteral("外字登録番号: \"%1\" is no glyph number 01-28").arg(arguments[0]));
     ComposedLine composed = lineToSend(request.line);
     composed.readsGlyph = true;
     composed.glyphFile = arguments[1];
@@ -267,9 +266,10 @@ const QList<CtlCommand>& ctlCommands() {
          QStringLiteral("zevctl --tcp 192.168.1.20:9004 glyph-register 3 logo.txt"), 2,
          CtlAction::SendLine, composeGlyphRegister},
         {QStringLiteral("glyph-read"), QStringLiteral("SAMPLE FILE.txt"),
-         QStringLiteral("Reads the glyph registered under number 1 to 28, or the bitmap of one "
-                        "full-width character, into a glyph file."),
-         QStringLiteral("zevctl --tcp 192.168.1.20:9004 glyph-read 3 logo.txt"), 2,
+         QStringLiteral("Reads the glyph registered under number 01 to 28 (two digits, as the "
+                        "glyph editor takes it), or the bitmap of one full-width character, into "
+                        "a glyph file."),
+         QStringLiteral("zevctl --tcp 192.168.1.20:9004 glyph-read 03 logo.txt"), 2,
          CtlAction::SendLine, composeGlyphRead},
         {QStringLiteral("insert-glyph"), QStringLiteral("AREA PAGE N [--position P]"),
          QStringLiteral("Puts registered glyph N (1 to 28) into the title of the page at "
@@ -278,18 +278,27 @@ const QList<CtlCommand>& ctlCommands() {
          CtlAction::SendLine, composeGlyphInsert},
         {QStringLiteral("send-all"), QStringLiteral("FILE.dat"),
          QStringLiteral("Sends the whole document as the program's Send All does, at its pace "
-                        "(about three minutes), with the document's own character levels."),
+                        "(about three minutes), with white and edge level 1 as the program's "
+                        "level dialog starts, or --white N and --edge N. The file must be whole."),
          QStringLiteral("zevctl --listen 9004 --devices 12 --wait 60 send-all show.dat"), 1,
          CtlAction::SendAll},
         {QStringLiteral("read-back"), QStringLiteral("FILE.dat"),
          QStringLiteral("Reads every setting and title from the device into a new document "
-                        "(about two minutes); with several devices FILE-ENTRY.dat for each."),
+                        "(about two minutes); with several devices FILE-ADDRESS-PORT.dat for "
+                        "each."),
          QStringLiteral("zevctl --tcp 192.168.1.20:9004 read-back device.dat"), 1,
          CtlAction::ReadBack},
         {QStringLiteral("verify"), QStringLiteral("FILE.dat"),
          QStringLiteral("Reads the device back and names every field that differs from the "
-                        "document; exit code 1 when any does."),
+                        "document, titles compared as the codes they are sent as; exit code 1 "
+                        "when any does. --levels also compares the white and edge levels with "
+                        "--white and --edge (1 unless given)."),
          QStringLiteral("zevctl --tcp 192.168.1.20:9004 verify show.dat"), 1, CtlAction::Verify},
+        {QStringLiteral("new"), QStringLiteral("FILE.dat"),
+         QStringLiteral("Writes a new document, as the program's New makes it: no titles, every "
+                        "title shown, switching times of 2 s, page 1 and position 7 everywhere. "
+                        "An existing file is left as it is (no device needed)."),
+         QStringLiteral("zevctl new show.dat"), 1, CtlAction::NewDocument},
         {QStringLiteral("titles"),
          QStringLiteral("export FILE.dat | import FILE.dat TITLES.tsv [--skip-bad]"),
          QStringLiteral("Writes the document's titles as UTF-8 tab-separated area, page and title, "

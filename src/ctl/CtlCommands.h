@@ -7,7 +7,7 @@
 
 // The commands of zevctl: each with its synopsis, what it does and an example for --help, and
 // what it does: one line of the program's composers sent to every device, one of the program's
-// runs over the whole document, or the titles of a document (no device).
+// runs over the whole document, a new document or the titles of a document (no device).
 
 struct ComposedLine {
     QByteArray line;
@@ -22,7 +22,7 @@ struct CtlOptions {
     QString position;     // insert-glyph: the character position, 1 to 14
 };
 
-enum class CtlAction { SendLine, SendAll, ReadBack, Verify, Titles };
+enum class CtlAction { SendLine, SendAll, ReadBack, Verify, NewDocument, Titles };
 
 struct CtlCommand {
     QString name;

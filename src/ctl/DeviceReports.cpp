@@ -1,7 +1,6 @@
 #include "ctl/DeviceReports.h"
 
 #include <QJsonArray>
-#include <QJsonDocument>
 
 namespace {
 
@@ -46,45 +45,38 @@ ExitCode exitCodeOf(Outcome outcome) {
 
 } // namespace
 
-ExitCode reportDevices(const ReportStreams& streams, QJsonObject header,
-                       const QList<DeviceReport>& reports, const QStringList& missing) {
+ExitCode reportDevices(CtlReport& report, const QList<DeviceReport>& devices,
+                       const QStringList& missing) {
     ExitCode exitCode = missing.isEmpty() ? ExitCode::Ok : ExitCode::LinkFailure;
-    QJsonArray devices;
     for (const QString& device : missing) {
-        if (!streams.json)
-            streams.err << device << ": not connected\n";
-        devices.append(QJsonObject{{QStringLiteral("device"), device},
-                                   {QStringLiteral("result"), QStringLiteral("not connected")}});
+        report.addDevice(QJsonObject{{QStringLiteral("device"), device},
+                                     {QStringLiteral("result"), QStringLiteral("not connected")}},
+                         false, {device + QStringLiteral(": not connected")});
     }
-    for (const DeviceReport& report : reports) {
-        const ExchangeResult& result = report.result;
+    for (const DeviceReport& each : devices) {
+        const ExchangeResult& result = each.result;
         exitCode = std::max(exitCode, exitCodeOf(result.outcome));
         const QString reply = QString::fromLatin1(result.reply);
-        devices.append(
-            QJsonObject{{QStringLiteral("device"), report.device},
-                        {QStringLiteral("result"), outcomeWord(result.outcome)},
-                        {QStringLiteral("reply"), reply},
-                        {QStringLiteral("meaning"), result.meaning},
-                        {QStringLiteral("messages"), QJsonArray::fromStringList(result.messages)},
-                        {QStringLiteral("details"), QJsonArray::fromStringList(result.details)}});
-        if (streams.json)
-            continue;
-        QTextStream& stream = result.outcome == Outcome::Ok ? streams.out : streams.err;
-        stream << report.device << ": " << outcomeWord(result.outcome);
+        QJsonObject device{
+            {QStringLiteral("device"), each.device},
+            {QStringLiteral("result"), outcomeWord(result.outcome)},
+            {QStringLiteral("reply"), reply},
+            {QStringLiteral("meaning"), result.meaning},
+            {QStringLiteral("messages"), QJsonArray::fromStringList(result.messages)},
+            {QStringLiteral("details"), QJsonArray::fromStringList(result.details)}};
+        if (each.connection != 0)
+            device.insert(QStringLiteral("connection"), each.connection);
+        QString line = each.device + QStringLiteral(": ") + outcomeWord(result.outcome);
         if (!reply.isEmpty())
-            stream << ' ' << shortened(reply);
+            line += QLatin1Char(' ') + shortened(reply);
         if (!result.meaning.isEmpty())
-            stream << " (" << result.meaning << ')';
+            line += QStringLiteral(" (%1)").arg(result.meaning);
         if (!result.messages.isEmpty())
-            stream << ": " << result.messages.join(QStringLiteral(", "));
-        stream << "\n";
+            line += QStringLiteral(": ") + result.messages.join(QStringLiteral(", "));
+        QStringList lines{line};
         for (const QString& detail : result.details)
-            stream << "  " << detail << "\n";
-    }
-    if (streams.json) {
-        header.insert(QStringLiteral("devices"), devices);
-        header.insert(QStringLiteral("exitCode"), int(exitCode));
-        streams.out << QJsonDocument(header).toJson(QJsonDocument::Indented);
+            lines.append(QStringLiteral("  ") + detail);
+        report.addDevice(device, result.outcome == Outcome::Ok, lines);
     }
     return exitCode;
 }

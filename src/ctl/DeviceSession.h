@@ -18,7 +18,8 @@ struct LinkChoice {
     LinkKind kind = LinkKind::Settings;
     Rs485Mode rs485Mode = Rs485Mode::Rs232c;
     int slaveAddress = 0; // on RS-485; LinkConfiguration::broadcastAddress for all
-    QString host;         // TCP client: the device's address
+    QString host;         // TCP client: the device's address or name; server: the local
+                          // address to listen on, empty for every one
     QString port;         // TCP: the port text, as the settings file keeps it
     int devices = 1;      // server role: how many devices to wait for
     int waitSeconds = 5;  // for the connect, or for the devices to connect
@@ -26,9 +27,10 @@ struct LinkChoice {
 };
 
 // The link to the devices and the devices it reaches: one over the serial line or as TCP
-// client; in the server role every target that has connected, each on its own connection with
-// its own command sender, so that all of them are driven at once, each at its own pace. The
-// links log every line under "zev.traffic".
+// client; in the server role every target that is still connected when the wait for them ends,
+// each on its own connection with its own command sender, so that all of them are driven at
+// once, each at its own pace, and named by its address and port. The links log every line under
+// "zev.traffic".
 class DeviceSession : public QObject {
     Q_OBJECT
 public:
@@ -41,6 +43,9 @@ public:
     const std::vector<std::unique_ptr<TargetDevice>>& devices() const { return devices_; }
     // The server role's targets that are not connected.
     QStringList missingTargets() const { return missingTargets_; }
+    // Server role: that fewer devices connected than were waited for ("3 of 4 devices connected
+    // within 10 s"); empty when all did.
+    QString shortfall() const { return shortfall_; }
 
     // Runs the event loop until every device has settled.
     void waitForDevices();
@@ -53,11 +58,16 @@ private:
     QString openSerial();
     QString connectTcp(const LinkChoice& choice);
     QString listen(const LinkChoice& choice);
+    void waitForConnections(int wanted, int seconds);
+    // The connection entries of the targets (every device when there are none), in the order
+    // of their addresses and ports; the targets not connected go to missingTargets_.
+    QList<int> chosenEntries(const QStringList& targets);
     void addDevice(const QString& name, int connection = 0);
 
     ConfigFolder folder_;
     TcpLink tcp_{state.link};
     SerialLink serial_;
     QStringList missingTargets_;
+    QString shortfall_;
     std::vector<std::unique_ptr<TargetDevice>> devices_;
 };

@@ -2,12 +2,14 @@
 
 #include "commands/TitleCommands.h"
 #include "core/FileReplacement.h"
+#include "ctl/DeviceReports.h"
 #include "ctl/DeviceSession.h"
-#include "ctl/DocumentDifferences.h"
 #include "ctl/ProgressBar.h"
 #include "ctl/TitleTable.h"
 #include "document/DatFile.h"
+#include "document/WholeDatFile.h"
 
+#include <QBuffer>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
@@ -30,69 +32,85 @@ bool saveReadBack(const QString& path, const TargetDevice& device, ExchangeResul
 
 } // namespace
 
-QString devicePath(const QString& path, int connection, bool several) {
+QString devicePath(const QString& path, const QString& device, bool several) {
     if (!several)
         return path;
+    QString tag = device;
+    for (QChar& character : tag) {
+        if (!character.isLetterOrNumber() && character != QLatin1Char('.'))
+            character = QLatin1Char('-');
+    }
     const QFileInfo info(path);
-    const QString suffix = info.completeSuffix();
-    const QString name = QStringLiteral("%1-%2%3")
-                             .arg(info.baseName())
-                             .arg(connection)
-                             .arg(suffix.isEmpty() ? QString() : QLatin1Char('.') + suffix);
+    const QString name =
+        info.suffix().isEmpty()
+            ? QStringLiteral("%1-%2").arg(info.completeBaseName(), tag)
+            : QStringLiteral("%1-%2.%3").arg(info.completeBaseName(), tag, info.suffix());
     return info.path() == QLatin1String(".") ? name : info.dir().filePath(name);
 }
 
-std::optional<SettingsDocument> readDocument(const QString& path, QTextStream& err) {
+std::optional<SettingsDocument> readDocument(const QString& path, CtlReport& report) {
     QFile file(path);
+    if (!QFileInfo(path).isFile()) {
+        report.fail(ExitCode::BadInput,
+                    QStringLiteral("cannot read the settings file %1: no such file").arg(path));
+        return std::nullopt;
+    }
+    if (!file.open(QIODevice::ReadOnly)) {
+        report.fail(
+            ExitCode::BadInput,
+            QStringLiteral("cannot read the settings file %1: %2").arg(path, file.errorString()));
+        return std::nullopt;
+    }
+    QByteArray bytes = file.read(wholeDatFileLimit + 1);
+    QBuffer whole(&bytes);
     SettingsDocument document;
-    QString reason;
-    if (!QFileInfo(path).isFile() || !file.open(QIODevice::ReadOnly) ||
-        !readDatFile(file, document, &reason)) {
-        err << "zevctl: cannot read the settings file " << path << ": "
-            << (file.isOpen() ? QStringLiteral("not a settings file: ") + reason
-                              : QStringLiteral("no such file"))
-            << "\n";
+    QString reason = wholeDatFileProblem(bytes).value_or(QString());
+    if (reason.isEmpty() && whole.open(QIODevice::ReadOnly))
+        readDatFile(whole, document, &reason);
+    if (!reason.isEmpty()) {
+        report.fail(ExitCode::BadInput,
+                    QStringLiteral("not a whole settings file: %1: %2").arg(path, reason));
         return std::nullopt;
     }
     return document;
 }
 
 std::optional<DocumentRun> prepareDocumentRun(CtlAction action, const QString& path,
-                                              QTextStream& err) {
-    DocumentRun run{action, path, nullptr};
+                                              CtlReport& report) {
+    DocumentRun run{action, path, nullptr, {}, false};
     if (action == CtlAction::ReadBack) {
         if (!QFileInfo(QFileInfo(path).absolutePath()).isDir()) {
-            err << "zevctl: no folder for " << path << "\n";
+            report.fail(ExitCode::BadInput, QStringLiteral("no folder for %1").arg(path));
             return std::nullopt;
         }
         return run;
     }
-    auto document = readDocument(path, err);
+    auto document = readDocument(path, report);
     if (!document)
         return std::nullopt;
     run.file = std::make_unique<SettingsDocument>(*document);
     if (action != CtlAction::SendAll)
         return run;
     // Send All would stop at the first title it cannot send; none goes out instead.
-    bool sendable = true;
     for (int area = 0; area < SettingsDocument::areaCount; ++area) {
         for (int page = 0; page < SettingsDocument::pageCount; ++page) {
             const TitleLine title = titleLine(*run.file, area, page, TitleStorage::Stored);
-            if (title.isSendable())
-                continue;
-            sendable = false;
-            err << areaName(area) << " page " << page + 1 << ": " << title.problem << "\n";
+            if (!title.isSendable())
+                report.addProblem(QStringLiteral("%1 page %2: %3")
+                                      .arg(areaName(area))
+                                      .arg(page + 1)
+                                      .arg(title.problem));
         }
     }
-    if (!sendable) {
-        err << "zevctl: " << titleRefusedMessage << "; nothing sent\n";
+    if (report.hasProblems()) {
+        report.fail(ExitCode::BadInput, titleRefusedMessage + QStringLiteral("; nothing sent"));
         return std::nullopt;
     }
     return run;
 }
 
-ExitCode runDocument(const DocumentRun& run, const QString& commandName, DeviceSession& session,
-                     const ReportStreams& streams, const ZevctlSetup& setup) {
+ExitCode runDocument(const DocumentRun& run, DeviceSession& session, CtlReport& report,
+                     const ZevctlSetup& setup) {
     const auto& devices = session.devices();
     const TransferKind kind =
         run.action == CtlAction::SendAll ? TransferKind::SendAll : TransferKind::ReadBack;
@@ -101,13 +119,12 @@ ExitCode runDocument(const DocumentRun& run, const QString& commandName, DeviceS
         steps += TargetDevice::planOf(kind, device->context).steps.size();
     QElapsedTimer clock;
     clock.start();
-    ProgressBar progress(streams.err, setup.progressBar && !streams.json, steps);
+    ProgressBar progress(report.err, setup.progressBar && !report.json, steps);
     for (const auto& device : devices) {
         if (run.action == CtlAction::SendAll) {
             device->document = *run.file;
-            // There is no level dialog here: the levels sent are the document's own.
-            device->document.selectedWhiteLevel = run.file->whiteLevel;
-            device->document.selectedEdgeLevel = run.file->edgeLevel;
+            device->document.selectedWhiteLevel = run.levels.white;
+            device->document.selectedEdgeLevel = run.levels.edge;
         }
         QObject::connect(device.get(), &TargetDevice::stepped, device.get(),
                          [&progress] { progress.advance(); });
@@ -123,20 +140,24 @@ ExitCode runDocument(const DocumentRun& run, const QString& commandName, DeviceS
     for (const auto& device : devices) {
         ExchangeResult result = device->result();
         if (result.outcome == Outcome::Ok && run.action == CtlAction::ReadBack)
-            saved = saveReadBack(devicePath(run.path, device->connection, devices.size() > 1),
-                                 *device, result) &&
+            saved = saveReadBack(devicePath(run.path, device->name, devices.size() > 1), *device,
+                                 result) &&
                     saved;
         if (result.outcome == Outcome::Ok && run.action == CtlAction::Verify) {
-            result.details = documentDifferences(*run.file, device->document);
+            result.details =
+                documentDifferences(*run.file, device->document,
+                                    run.compareLevels ? std::optional(run.levels) : std::nullopt);
             if (!result.details.isEmpty())
                 result.outcome = Outcome::Differs;
         }
-        reports.append(DeviceReport{device->name, result});
+        reports.append(DeviceReport{device->name, device->connection, result});
     }
-    const ExitCode exitCode = reportDevices(streams,
-                                            QJsonObject{{QStringLiteral("command"), commandName},
-                                                        {QStringLiteral("file"), run.path},
-                                                        {QStringLiteral("seconds"), seconds}},
-                                            reports, session.missingTargets());
+    report.fields.insert(QStringLiteral("file"), run.path);
+    report.fields.insert(QStringLiteral("seconds"), seconds);
+    if (run.action == CtlAction::SendAll || run.compareLevels) {
+        report.fields.insert(QStringLiteral("whiteLevel"), run.levels.white);
+        report.fields.insert(QStringLiteral("edgeLevel"), run.levels.edge);
+    }
+    const ExitCode exitCode = reportDevices(report, reports, session.missingTargets());
     return saved ? exitCode : std::max(exitCode, ExitCode::BadInput);
 }

@@ -1,14 +1,16 @@
 #include "ctl/Zevctl.h"
 
+#include "commands/CharacterLevelCommands.h"
 #include "core/FileReplacement.h"
 #include "core/TrafficLogFile.h"
 #include "ctl/CtlCommands.h"
+#include "ctl/CtlHelp.h"
+#include "ctl/CtlReport.h"
 #include "ctl/DeviceArguments.h"
 #include "ctl/DeviceReports.h"
 #include "ctl/DeviceSession.h"
 #include "ctl/DocumentRuns.h"
-#include "ctl/TitleTable.h"
-#include "document/DatFile.h"
+#include "ctl/FileCommands.h"
 #include "document/GlyphFile.h"
 #include "link/LinkSettings.h"
 #include "protocol/ReplyParsing.h"
@@ -23,12 +25,8 @@ namespace {
 
 struct Run {
     QCommandLineParser parser;
-    QTextStream& out;
-    QTextStream& err;
+    CtlReport report;
     const ZevctlSetup& setup;
-    bool json = false;
-
-    ReportStreams streams() const { return {out, err, json}; }
 };
 
 const QCommandLineOption serialOption(QStringLiteral("serial"),
@@ -43,11 +41,12 @@ const QCommandLineOption
                     QStringLiteral("RS-485: every device on the line (no reply)."));
 const QCommandLineOption
     tcpOption(QStringLiteral("tcp"),
-              QStringLiteral("Connect to the device at this address and port."),
+              QStringLiteral("Connect to the device at this address (or host name) and port."),
               QStringLiteral("HOST:PORT"));
 const QCommandLineOption
     listenOption(QStringLiteral("listen"),
-                 QStringLiteral("Server role: wait for devices to connect to this port."),
+                 QStringLiteral("Server role: wait for devices to connect to this port, on this "
+                                "local address only when one is given."),
                  QStringLiteral("[HOST:]PORT"));
 const QCommandLineOption
     devicesOption(QStringLiteral("devices"),
@@ -59,7 +58,7 @@ const QCommandLineOption waitOption(QStringLiteral("wait"),
 const QCommandLineOption
     targetOption(QStringLiteral("target"),
                  QStringLiteral("Server role: all, or a comma list of connection "
-                                "entries or peer addresses."),
+                                "entries, peer addresses or ADDRESS:PORT."),
                  QStringLiteral("all|LIST"), QStringLiteral("all"));
 const QCommandLineOption
     configOption(QStringLiteral("config-folder"),
@@ -81,26 +80,26 @@ const QCommandLineOption
                    QStringLiteral("insert-glyph: the character position, 1-14 (1)."),
                    QStringLiteral("P"));
 const QCommandLineOption
+    whiteOption(QStringLiteral("white"),
+                QStringLiteral("send-all: the white level sent, 0-3 (1); verify --levels: the one "
+                               "expected."),
+                QStringLiteral("N"));
+const QCommandLineOption
+    edgeOption(QStringLiteral("edge"),
+               QStringLiteral("send-all: the edge level sent, 0-3 (1); verify --levels: the one "
+                              "expected."),
+               QStringLiteral("N"));
+const QCommandLineOption
+    levelsOption(QStringLiteral("levels"),
+                 QStringLiteral("verify: compare the white and edge levels too."));
+const QCommandLineOption
     helpOption(QStringList{QStringLiteral("h"), QStringLiteral("help")},
                QStringLiteral("Help, also for a command: zevctl page --help."));
+const QCommandLineOption versionOption(QStringList{QStringLiteral("v"), QStringLiteral("version")},
+                                       QStringLiteral("Shows the version."));
 
 ExitCode usage(Run& run, const QString& text) {
-    run.err << "zevctl: " << text << "\n";
-    return ExitCode::BadInput;
-}
-
-void printHelp(Run& run, const CtlCommand* command) {
-    if (command) {
-        run.out << "Usage: zevctl [link options] " << command->name << ' ' << command->arguments
-                << "\n\n"
-                << command->summary << "\n\nExample:\n  " << command->example << "\n";
-        return;
-    }
-    run.out << run.parser.helpText() << "\nCommands:\n";
-    for (const CtlCommand& each : ctlCommands())
-        run.out << "  " << each.name << ' ' << each.arguments << "\n";
-    run.out << "\nExit codes: 0 ok, 1 device error, 2 bad usage or input, 3 link failure or no "
-               "answer.\n";
+    return run.report.fail(ExitCode::BadInput, text);
 }
 
 std::optional<LinkChoice> linkChoice(Run& run, QString& error) {
@@ -192,7 +191,9 @@ std::unique_ptr<DeviceSession> openSession(Run& run, QTemporaryDir& portFolder, 
         const QString path = QFileInfo(run.parser.value(serialOption)).absoluteFilePath();
         if (!QFileInfo::exists(path) ||
             !QFile::link(path, portFolder.filePath(QStringLiteral("COM1")))) {
-            run.err << "zevctl: cannot open the serial port " << path << ": no such device\n";
+            run.report.fail(
+                failure,
+                QStringLiteral("cannot open the serial port %1: no such device").arg(path));
             return nullptr;
         }
     }
@@ -203,7 +204,7 @@ std::unique_ptr<DeviceSession> openSession(Run& run, QTemporaryDir& portFolder, 
     }
     const QString linkError = session->open(*choice);
     if (!linkError.isEmpty()) {
-        run.err << "zevctl: " << linkError << "\n";
+        run.report.fail(failure, linkError);
         return nullptr;
     }
     return session;
@@ -222,7 +223,7 @@ void saveGlyphRead(const QString& path, TargetDevice& device, bool several,
         result.details.append(QStringLiteral("no glyph in the reply; %1 not written").arg(path));
         return;
     }
-    const QString target = devicePath(path, device.connection, several);
+    const QString target = devicePath(path, device.name, several);
     QString whyNot;
     if (replaceFile(
             target, [&](QIODevice& file) { return writeGlyphFile(file, device.state.glyphSample); },
@@ -234,8 +235,18 @@ void saveGlyphRead(const QString& path, TargetDevice& device, bool several,
     }
 }
 
+// The server role's devices that did not come: a failure of the link, whatever the others did.
+ExitCode withShortfall(Run& run, const DeviceSession& session, ExitCode exitCode) {
+    if (session.shortfall().isEmpty())
+        return exitCode;
+    return std::max(exitCode, run.report.fail(ExitCode::LinkFailure, session.shortfall()));
+}
+
 // One line to every device at once; each waits for its own reply.
-ExitCode runDeviceCommand(Run& run, const CtlCommand& command, const ComposedLine& composed) {
+ExitCode runDeviceCommand(Run& run, const ComposedLine& composed) {
+    QByteArray sent = composed.line;
+    sent.chop(2);
+    run.report.fields.insert(QStringLiteral("line"), QString::fromLatin1(sent));
     QTemporaryDir portFolder;
     ExitCode failure = ExitCode::Ok;
     const auto session = openSession(run, portFolder, failure);
@@ -250,96 +261,72 @@ ExitCode runDeviceCommand(Run& run, const CtlCommand& command, const ComposedLin
         ExchangeResult result = device->result();
         if (composed.readsGlyph)
             saveGlyphRead(composed.glyphFile, *device, session->devices().size() > 1, result);
-        reports.append(DeviceReport{device->name, result});
+        reports.append(DeviceReport{device->name, device->connection, result});
     }
-    QByteArray sent = composed.line;
-    sent.chop(2);
-    return reportDevices(run.streams(),
-                         QJsonObject{{QStringLiteral("command"), command.name},
-                                     {QStringLiteral("line"), QString::fromLatin1(sent)}},
-                         reports, session->missingTargets());
+    return withShortfall(run, *session,
+                         reportDevices(run.report, reports, session->missingTargets()));
+}
+
+// --white or --edge: 0 to 3, 1 when not given.
+std::optional<int> levelOption(Run& run, const QCommandLineOption& option) {
+    if (!run.parser.isSet(option))
+        return 1;
+    const auto level = parseNumber(run.parser.value(option), 0, characterLevelCount - 1);
+    if (!level)
+        usage(run, badArgument(QStringLiteral("--") + option.names().constFirst(),
+                               run.parser.value(option), QStringLiteral("0-3")));
+    return level;
 }
 
 ExitCode runDocumentCommand(Run& run, const CtlCommand& command, const QString& path) {
-    const auto prepared = prepareDocumentRun(command.action, path, run.err);
+    const auto white = levelOption(run, whiteOption);
+    const auto edge = levelOption(run, edgeOption);
+    if (!white || !edge)
+        return ExitCode::BadInput;
+    auto prepared = prepareDocumentRun(command.action, path, run.report);
     if (!prepared)
         return ExitCode::BadInput;
+    prepared->levels = CharacterLevels{*white, *edge};
+    prepared->compareLevels = command.action == CtlAction::Verify && run.parser.isSet(levelsOption);
     QTemporaryDir portFolder;
     ExitCode failure = ExitCode::Ok;
     const auto session = openSession(run, portFolder, failure);
     if (!session)
         return failure;
-    return runDocument(*prepared, command.name, *session, run.streams(), run.setup);
+    return withShortfall(run, *session, runDocument(*prepared, *session, run.report, run.setup));
 }
 
 ExitCode runTitles(Run& run, const QStringList& arguments) {
     const QString action = arguments.value(0);
-    if (action == QLatin1String("export") && arguments.size() == 2) {
-        const auto document = readDocument(arguments[1], run.err);
-        if (!document)
-            return ExitCode::BadInput;
-        run.out << QString::fromUtf8(exportTitles(*document));
-        return ExitCode::Ok;
-    }
-    if (action != QLatin1String("import") || arguments.size() != 3)
-        return usage(run,
-                     QStringLiteral("titles export FILE.dat | titles import FILE.dat TITLES.tsv"));
-    auto document = readDocument(arguments[1], run.err);
-    if (!document)
-        return ExitCode::BadInput;
-    QFile table(arguments[2]);
-    if (!table.open(QIODevice::ReadOnly))
-        return usage(run,
-                     QStringLiteral("cannot read %1: %2").arg(arguments[2], table.errorString()));
-    const bool skipBad = run.parser.isSet(skipBadOption);
-    const TitleImport imported = importTitles(table.readAll(), *document, skipBad);
-    for (const QString& problem : imported.malformed + imported.refused)
-        run.err << problem << "\n";
-    if (!imported.malformed.isEmpty() || (!imported.refused.isEmpty() && !skipBad)) {
-        run.err << "zevctl: nothing changed\n";
-        return ExitCode::BadInput;
-    }
-    // Written beside the file and renamed into place: the old file stays whole until then.
-    QString whyNot;
-    if (!replaceFile(
-            arguments[1], [&](QIODevice& file) { return writeDatFile(file, *document); },
-            &whyNot)) {
-        run.err << "zevctl: cannot write " << arguments[1] << ": " << whyNot << "\n";
-        return ExitCode::BadInput;
-    }
-    run.out << imported.imported << " titles imported into " << arguments[1] << "\n";
-    return ExitCode::Ok;
+    if (action == QLatin1String("export") && arguments.size() == 2)
+        return exportTitleTable(arguments[1], run.report);
+    if (action == QLatin1String("import") && arguments.size() == 3)
+        return importTitleTable(arguments[1], arguments[2], run.parser.isSet(skipBadOption),
+                                run.report);
+    return usage(run, QStringLiteral("titles export FILE.dat | titles import FILE.dat TITLES.tsv"));
 }
 
-} // namespace
+// The parse failed: whether the caller asked for JSON still decides how the failure is told.
+bool asksForJson(const QStringList& arguments) {
+    for (const QString& argument : arguments.mid(1)) {
+        if (argument == QLatin1String("--"))
+            break;
+        if (argument == QLatin1String("--json"))
+            return true;
+    }
+    return false;
+}
 
-ExitCode runZevctl(const QStringList& arguments, QTextStream& out, QTextStream& err,
-                   const ZevctlSetup& setup) {
-    Run run{{}, out, err, setup};
-    run.parser.setApplicationDescription(
-        QStringLiteral("Drives ZEV-530TQ title generators from the command line."));
-    run.parser.addOptions({serialOption, rs485Option, broadcastOption, tcpOption, listenOption,
-                           devicesOption, waitOption, targetOption, configOption, jsonOption,
-                           trafficOption, noStoreOption, skipBadOption, positionOption,
-                           helpOption});
-    run.parser.addPositionalArgument(QStringLiteral("command"), QStringLiteral("What to do."));
-    if (!run.parser.parse(arguments))
-        return usage(run, run.parser.errorText());
-    run.json = run.parser.isSet(jsonOption);
-
+ExitCode runCommand(Run& run) {
     QStringList positional = run.parser.positionalArguments();
-    const CtlCommand* command =
-        positional.isEmpty() ? nullptr : findCommand(positional.takeFirst());
-    if (run.parser.isSet(helpOption)) {
-        printHelp(run, command);
-        return ExitCode::Ok;
-    }
+    if (positional.isEmpty())
+        return usage(run, QStringLiteral("no command; zevctl --help lists them"));
+    const CtlCommand* command = findCommand(positional.takeFirst());
     if (!command) {
-        return usage(run, run.parser.positionalArguments().isEmpty()
-                              ? QStringLiteral("no command; zevctl --help lists them")
-                              : QStringLiteral("unknown command \"%1\"; zevctl --help lists them")
-                                    .arg(run.parser.positionalArguments().first()));
+        return usage(run, QStringLiteral("unknown command \"%1\"; zevctl --help lists them")
+                              .arg(run.parser.positionalArguments().first()));
     }
+    run.report.setCommand(command->name);
     TrafficLogFile trafficLog;
     if (run.parser.isSet(trafficOption) && !trafficLog.open(run.parser.value(trafficOption)))
         return usage(run, trafficLog.errorText());
@@ -349,6 +336,8 @@ ExitCode runZevctl(const QStringList& arguments, QTextStream& out, QTextStream& 
         return usage(run, QStringLiteral("usage: zevctl %1 %2 (example: %3)")
                               .arg(command->name, command->arguments, command->example));
     }
+    if (command->action == CtlAction::NewDocument)
+        return writeNewDocument(positional[0], run.report);
     if (command->action != CtlAction::SendLine)
         return runDocumentCommand(run, *command, positional[0]);
     const ComposedLine composed = command->compose(
@@ -356,5 +345,36 @@ ExitCode runZevctl(const QStringList& arguments, QTextStream& out, QTextStream& 
                                run.parser.value(positionOption)});
     if (!composed.error.isEmpty())
         return usage(run, composed.error);
-    return runDeviceCommand(run, *command, composed);
+    return runDeviceCommand(run, composed);
+}
+
+} // namespace
+
+ExitCode runZevctl(const QStringList& arguments, QTextStream& out, QTextStream& err,
+                   const ZevctlSetup& setup) {
+    Run run{{}, CtlReport(out, err), setup};
+    run.parser.setApplicationDescription(
+        QStringLiteral("Drives ZEV-530TQ title generators from the command line."));
+    run.parser.addOptions({serialOption, rs485Option, broadcastOption, tcpOption, listenOption,
+                           devicesOption, waitOption, targetOption, configOption, jsonOption,
+                           trafficOption, noStoreOption, skipBadOption, positionOption, whiteOption,
+                           edgeOption, levelsOption, helpOption, versionOption});
+    run.parser.addPositionalArgument(QStringLiteral("command"), QStringLiteral("What to do."));
+    const bool parsed = run.parser.parse(arguments);
+    run.report.json = parsed ? run.parser.isSet(jsonOption) : asksForJson(arguments);
+    if (!parsed)
+        return run.report.finish(usage(run, run.parser.errorText()));
+    // Asked for by a person (or help2man), and answered as text.
+    if (run.parser.isSet(helpOption)) {
+        const QStringList positional = run.parser.positionalArguments();
+        const CtlCommand* command =
+            positional.isEmpty() ? nullptr : findCommand(positional.first());
+        out << (command ? commandHelp(*command) : zevctlHelp(run.parser));
+        return ExitCode::Ok;
+    }
+    if (run.parser.isSet(versionOption)) {
+        out << "zevctl " << QStringLiteral(ZEV_VERSION) << "\n";
+        return ExitCode::Ok;
+    }
+    return run.report.finish(runCommand(run));
 }

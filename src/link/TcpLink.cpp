@@ -39,9 +39,12 @@ QString trafficName(const QTcpSocket& socket) {
 }
 
 // Why a port could not be listened on.
-QString bindFailureDetail(QAbstractSocket::SocketError error, quint16 port,
-                          const QString& systemText) {
+QString bindFailureDetail(QAbstractSocket::SocketError error, const QHostAddress& address,
+                          quint16 port, const QString& systemText) {
     switch (error) {
+    case QAbstractSocket::SocketAddressNotAvailableError:
+        return QStringLiteral("%1 はこのコンピューターのアドレスではありません。")
+            .arg(address.toString());
     case QAbstractSocket::AddressInUseError:
         return QStringLiteral("ポート %1 は他のプログラムが使っています。").arg(port);
     case QAbstractSocket::SocketAccessError:
@@ -149,7 +152,7 @@ bool TcpLink::disconnectFromDevice() {
     return true;
 }
 
-bool TcpLink::startListening() {
+bool TcpLink::startListening(const QHostAddress& address) {
     if (isListening())
         return true;
     const quint16 port = portFromText(link_.portNumberText.view());
@@ -163,7 +166,7 @@ bool TcpLink::startListening() {
     });
     // Room for all devices calling at once (a fleet powering up), so that none waits for a retry.
     server_->setListenBacklogSize(lastConnection);
-    if (server_->listen(QHostAddress::AnyIPv4, port)) {
+    if (server_->listen(address, port)) {
         updateState();
         return true;
     }
@@ -177,7 +180,7 @@ bool TcpLink::startListening() {
     case QAbstractSocket::SocketAccessError:
     case QAbstractSocket::SocketAddressNotAvailableError:
         emit errorOccurred(Failure::Network, bindFailedText,
-                           bindFailureDetail(error, port, systemText));
+                           bindFailureDetail(error, address, port, systemText));
         break;
     case QAbstractSocket::SocketResourceError:
         reportFailure(socketFailedText, error);

@@ -8,6 +8,7 @@
 #include <QAbstractSocket>
 #include <QByteArrayView>
 #include <QHash>
+#include <QHostAddress>
 #include <QPointer>
 #include <array>
 #include <memory>
@@ -58,9 +59,10 @@ public:
     // Client role, the operator's disconnect: closes every socket. False when the link was not
     // connected, and then nothing is closed.
     bool disconnectFromDevice();
-    // Server role: listens on every local address at the port of portNumberText. True when
-    // listening, also when it already was; false after a failure that has been reported.
-    bool startListening();
+    // Server role: listens at the port of portNumberText on the local address given, by default
+    // on every one. True when listening, also when it already was; false after a failure that
+    // has been reported.
+    bool startListening(const QHostAddress& address = QHostAddress(QHostAddress::AnyIPv4));
     // Server role: the device of the entry becomes the target and the link is connected. False,
     // with no target chosen, when no device is connected at all.
     bool chooseTarget(int entry);

@@ -6,12 +6,11 @@
 set -eu
 build=${1:-build/dev}
 port=${2:-19004}
-here=$(cd "$(dirname "$0")" && pwd)
 work=$(mktemp -d)
 sim=
 trap '[ -z "$sim" ] || kill $sim 2>/dev/null; rm -rf "$work"' EXIT
 # A new document with fourteen kanji in every title.
-cp "$here/../fuzz/corpus/fuzz_dat_file/new-document.dat" "$work/show.dat"
+"$build/src/ctl/zevctl" new "$work/show.dat"
 python3 -c 'def kanji(n):  # the nth kanji of JIS level 1
     return bytes([0xB0 + n // 94 % 31, 0xA1 + n % 94]).decode("euc_jp")
 for i in range(256):

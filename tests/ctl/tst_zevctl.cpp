@@ -13,14 +13,17 @@
 #include "sim/SerialDeviceBus.h"
 #endif
 
+#include <QBuffer>
 #include <QDir>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QTcpServer>
+#include <QTcpSocket>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
+#include <functional>
 #include <memory>
 
 namespace {
@@ -64,18 +67,48 @@ QString writeDocument(const QTemporaryDir& folder, const SettingsDocument& docum
     return replaceFile(dat, [&](QIODevice& out) { return writeDatFile(out, document); }) ? dat : "";
 }
 
+QByteArray datBytes(const SettingsDocument& document) {
+    QBuffer file;
+    file.open(QIODevice::WriteOnly);
+    writeDatFile(file, document);
+    return file.data();
+}
+
+// A port that nothing listens on (as long as nobody takes it meanwhile).
+quint16 freePort() {
+    QTcpServer probe;
+    return probe.listen(QHostAddress::LocalHost) ? probe.serverPort() : 0;
+}
+
 } // namespace
 
 class TestZevctl : public QObject {
     Q_OBJECT
 private slots:
-    // Each command's line byte for byte.
+    void initTestCase() {
+        QVERIFY(device_.listen());
+        whole_ = writeDocument(folder_, SettingsDocument());
+        const QByteArray bytes = fileBytes(whole_);
+        empty_ = folder_.filePath(QStringLiteral("empty.dat"));
+        writeFile(empty_, "");
+        cut_ = folder_.filePath(QStringLiteral("cut.dat"));
+        writeFile(cut_, bytes.chopped(2)); // line 784 without its line end
+        auto unsendable = std::make_unique<SettingsDocument>();
+        unsendable->titleTexts[70].assign("AB");
+        unsendable_ = writeDocument(folder_, *unsendable, QStringLiteral("unsendable.dat"));
+    }
+
+    // Each command's line byte for byte, to the device by its address or its name.
     void commandsReachTheDeviceOverTcp_data() {
         QTest::addColumn<QStringList>("arguments");
         QTest::addColumn<QByteArray>("line");
-        const auto row = [](const char* name, const QStringList& arguments,
-                            const QByteArray& line) { QTest::newRow(name) << arguments << line; };
+        QTest::addColumn<QString>("host");
+        const auto row = [](const char* name, const QStringList& arguments, const QByteArray& line,
+                            const QString& host = QStringLiteral("127.0.0.1")) {
+            QTest::newRow(name) << arguments << line << host;
+        };
         row("page auto", {"page", "0", "auto"}, "P01TAS");
+        row("host name", {"page", "1T", "2"}, "P01T02", QStringLiteral("localhost"));
         row("startup page", {"startup-page", "2t", "64"}, "SUS02T64");
         row("white level", {"level", "white", "3"}, "CWL3");
         row("position", {"position", "1B", "15"}, "CTDPO01B15");
@@ -93,12 +126,109 @@ private slots:
     void commandsReachTheDeviceOverTcp() {
         QFETCH(QStringList, arguments);
         QFETCH(QByteArray, line);
+        QFETCH(QString, host);
         sim::TcpDeviceServer server;
         QVERIFY(server.listen());
-        const Ran ran = zevctl(tcpTo(server) + arguments);
+        const QString device = QStringLiteral("%1:%2").arg(host).arg(server.serverPort());
+        const Ran ran = zevctl(QStringList{"--tcp", device} + arguments);
         QCOMPARE(int(ran.code), 0);
         QCOMPARE(server.device()->receivedLines(), QList<QByteArray>{line});
-        QCOMPARE(ran.out + ran.err, tcpTo(server)[1] + QStringLiteral(": ok GO: Socket ＯＫ\n"));
+        QCOMPARE(ran.out + ran.err, device + QStringLiteral(": ok GO: Socket ＯＫ\n"));
+    }
+
+    // Whatever happens, a script gets one JSON object with the exit code, and nothing else.
+    void everyWayOutIsOneJsonObject_data() {
+        QTest::addColumn<QStringList>("arguments");
+        QTest::addColumn<int>("exitCode");
+        QTest::addColumn<QString>("command");
+        QTest::addColumn<QString>("error");
+        const QStringList tcp = tcpTo(device_);
+        const QString port = QString::number(freePort());
+        const auto row = [](const char* name, const QStringList& arguments, int exitCode,
+                            const QString& command, const QString& error) {
+            QTest::newRow(name) << arguments << exitCode << command << error;
+        };
+        row("unknown option", {"--bogus", "page", "1T", "1"}, 2, "", "Unknown option 'bogus'");
+        row("no command", {}, 2, "", "no command");
+        row("bad argument", tcp + QStringList{"page", "3T", "1"}, 2, "page", "bad area");
+        row("empty document", tcp + QStringList{"send-all", empty_}, 2, "send-all",
+            "line 1 is missing");
+        row("cut document", {"titles", "export", cut_}, 2, "titles", "line 784 has no line end");
+        row("unsendable title", tcp + QStringList{"send-all", unsendable_}, 2, "send-all",
+            "nothing sent");
+        row("refused connection", {"--tcp", "127.0.0.1:" + port, "page", "1T", "1"}, 3, "page",
+            "cannot connect to the device");
+        row("no device in time", {"--listen", "127.0.0.1:" + port, "--wait", "0", "verify", whole_},
+            3, "verify", "0 of 1 devices connected within 0 s");
+        row("address of another computer", {"--listen", "192.0.2.1:" + port, "page", "1T", "1"}, 3,
+            "page", "cannot listen on 192.0.2.1:" + port);
+        row("no serial port", {"--serial", "/nonexistent/tty", "page", "1T", "1"}, 3, "page",
+            "cannot open the serial port");
+        row("device refuses", tcp + QStringList{"send", "CWL9"}, 1, "send", "");
+        row("new document", {"new", folder_.filePath(QStringLiteral("new.dat"))}, 0, "new", "");
+        row("title table", {"titles", "export", whole_}, 0, "titles", "");
+    }
+
+    void everyWayOutIsOneJsonObject() {
+        QFETCH(QStringList, arguments);
+        QFETCH(int, exitCode);
+        QFETCH(QString, command);
+        QFETCH(QString, error);
+        const Ran ran = zevctl(QStringList{"--json"} + arguments);
+        QCOMPARE(int(ran.code), exitCode);
+        QCOMPARE(ran.err, QString());
+        const QJsonDocument report = QJsonDocument::fromJson(ran.out.toUtf8());
+        QVERIFY2(report.isObject(), qPrintable(ran.out));
+        QCOMPARE(report["exitCode"].toInt(-1), exitCode);
+        QCOMPARE(report["command"].toString(), command);
+        QVERIFY(report["devices"].isArray());
+        QVERIFY2(error.isEmpty() ? report["error"].isUndefined()
+                                 : report["error"].toString().contains(error),
+                 qPrintable(ran.out));
+    }
+
+    // A file that is not whole sends nothing and changes nothing, for every command that reads
+    // one, and the line that is missing or wrong is named.
+    void onlyWholeDocumentsAreUsed_data() {
+        QTest::addColumn<QByteArray>("bytes");
+        QTest::addColumn<QString>("problem");
+        const QByteArray whole = fileBytes(whole_);
+        const auto withLine = [&whole](int number, const QByteArray& line) {
+            QList<QByteArray> lines = whole.split('\n');
+            lines[number - 1] = line + '\r';
+            return lines.join('\n');
+        };
+        QTest::newRow("empty") << QByteArray() << "line 1 is missing";
+        QTest::newRow("cut short")
+            << whole.first(600 * 3) << "line 601 is missing: the file ends after 600 of its 784";
+        QTest::newRow("two values on a line")
+            << withLine(5, "1 1") << "line 5: a title display flag 0 or 1 is expected, not \"1 1\"";
+        QTest::newRow("switching time out of range")
+            << withLine(300, "150") << "line 300: a switching time 0 to 99 is expected";
+        QTest::newRow("no title") << withLine(600, "") << "line 600: a title";
+        QTest::newRow("a line more") << whole + "7\r\n"
+                                     << "line 785: the file goes on";
+    }
+
+    void onlyWholeDocumentsAreUsed() {
+        QFETCH(QByteArray, bytes);
+        QFETCH(QString, problem);
+        const QString dat = folder_.filePath(QStringLiteral("damaged.dat"));
+        writeFile(dat, bytes);
+        const QString tsv = folder_.filePath(QStringLiteral("titles.tsv"));
+        writeFile(tsv, "1T\t1\t朝\n");
+        device_.device()->clearRecords();
+        for (const QStringList& command :
+             {tcpTo(device_) + QStringList{"send-all", dat},
+              tcpTo(device_) + QStringList{"verify", dat}, QStringList{"titles", "export", dat},
+              QStringList{"titles", "import", dat, tsv}}) {
+            const Ran ran = zevctl(command);
+            QCOMPARE(int(ran.code), 2);
+            QVERIFY2(ran.err.contains(problem), qPrintable(ran.err));
+            QCOMPARE(ran.out, QString());
+        }
+        QVERIFY(device_.device()->receivedLines().isEmpty());
+        QCOMPARE(fileBytes(dat), bytes);
     }
 
     // One case per rule; none of them reaches the link.
@@ -113,7 +243,9 @@ private slots:
             {{"title", "1T", "1", "ABC"}, "半角文字は送れません"},
             {{"send", "P01\tT01"}, "printable ASCII"},
             {{"glyph-register", "1", "/nonexistent/glyph.txt"}, "cannot read the glyph file"},
-            {{"verify", damaged}, "not a settings file: 1 行目"},
+            {{"verify", damaged}, "line 1: a title display flag 0 or 1 is expected"},
+            {{"glyph-read", "1", folder.filePath("glyph.txt")}, "外字登録番号"},
+            {{"send-all", "--white", "4", damaged}, "bad --white \"4\""},
             {{"reboot"}, "unknown command \"reboot\""},
             {{"--listen", "9004", "page", "1T", "1"}, "choose one of"}};
         for (const auto& [arguments, message] : cases) {
@@ -127,6 +259,7 @@ private slots:
         const Ran ran = zevctl({"--serial", "/nonexistent/tty", "page", "1T", "1"});
         QCOMPARE(int(ran.code), 3);
         QCOMPARE(ran.err, "zevctl: cannot open the serial port /nonexistent/tty: no such device\n");
+        QVERIFY(zevctl({"--version"}).out.startsWith("zevctl 1."));
     }
 
     // A glyph read that gets no answer ends as such; the one after it goes on.
@@ -159,6 +292,14 @@ private slots:
     // unless told to skip it.
     void titlesRoundTripKeepsTheRestOfTheFile() {
         QTemporaryDir folder;
+        // A script starts from the program's New: every page shown for 2 s, page 1, position 7.
+        const QString fresh = folder.filePath(QStringLiteral("new.dat"));
+        QCOMPARE(int(zevctl({"new", fresh}).code), 0);
+        QCOMPARE(fileBytes(fresh),
+                 QByteArray("1\r\n").repeated(256) + QByteArray("2\r\n").repeated(256) +
+                     QByteArray("0\r\n").repeated(12) + QByteArray("s\r\n").repeated(256) +
+                     QByteArray("7\r\n").repeated(4));
+        QCOMPARE(int(zevctl({"new", fresh}).code), 2);
         auto document = std::make_unique<SettingsDocument>();
         document->titleTexts[200].assign(*ShiftJisText::encode(QStringLiteral("天気予報")));
         document->autoSwitchTimes[1][5] = 42;
@@ -243,7 +384,8 @@ private slots:
         QCOMPARE(int(ran.code), 0);
         const QList<QByteArray>& lines = device->receivedLines();
         QCOMPARE(lines.size(), 278);
-        QCOMPARE(lines.mid(264, 2), (QList<QByteArray>{"CWL2", "CEL2"})); // the file's levels
+        // As the level dialog starts, not the file's own (2 and 2, read back some day).
+        QCOMPARE(lines.mid(264, 2), (QList<QByteArray>{"CWL1", "CEL1"}));
         QCOMPARE(lines.last(), QByteArray("P02B64"));
 
         ran = zevctl(link + QStringList{"verify", dat}, {true, driveTicks});
@@ -251,15 +393,25 @@ private slots:
         QVERIFY2(ran.err.contains(QStringLiteral("100 %")), qPrintable(ran.err));
         const QString readBack = folder.filePath(QStringLiteral("device.dat"));
         QCOMPARE(int(zevctl(link + QStringList{"read-back", readBack}).code), 0);
-        QCOMPARE(fileBytes(readBack), fileBytes(dat));
+        document->whiteLevel = 1;
+        document->edgeLevel = 1;
+        QCOMPARE(fileBytes(readBack), datBytes(*document));
 
+        // 1T page 2 holds the NEC form of ∪ (2D7C); the JIS form (215A) reads the same as text.
+        const QByteArray codes = "2D35%1792121217C717C7E74262341" + QByteArray("2121").repeated(6);
+        device->respond("CT01T02" + QByteArray(codes).replace("%1", "215A") + "\r\n");
         device->respond("CTDPO01B03\r\n");
-        ran = zevctl(link + QStringList{"--json", "verify", dat});
+        ran = zevctl(link + QStringList{"--json", "verify", "--levels", "--white", "3", dat});
         QCOMPARE(int(ran.code), 1);
         const QJsonValue only = QJsonDocument::fromJson(ran.out.toUtf8())["devices"][0];
         QCOMPARE(only["result"].toString(), "differs");
         QCOMPARE(only["details"].toArray().toVariantList(),
-                 QVariantList{QStringLiteral("1B position: 15 in the file, 3 on the device")});
+                 (QVariantList{QStringLiteral("1T page 2 title: JIS 2D35 2D7C 7921 2121 7C71 7C7E "
+                                              "7426 2341 in the file, JIS 2D35 215A 7921 2121 "
+                                              "7C71 7C7E 7426 2341 on the device"),
+                               QStringLiteral("1B position: 15 in the file, 3 on the device"),
+                               QStringLiteral("white level: 3 expected, 1 on the device")}));
+        device->respond("CT01T02" + QByteArray(codes).replace("%1", "2D7C") + "\r\n");
 
         // A request lost at the run's own pace: the differing field was never read, so no pass.
         TargetDevice* reading = nullptr;
@@ -293,10 +445,7 @@ private slots:
     // devices, each on its own connection at its own pace: one reads back whole, one refuses a
     // line, one drops off the network; each gets its own summary.
     void serverRoleDrivesEveryDevice() {
-        QTcpServer probe;
-        QVERIFY(probe.listen(QHostAddress::LocalHost));
-        const quint16 port = probe.serverPort();
-        probe.close();
+        const quint16 port = freePort();
         sim::TcpDeviceClients clients(3);
         clients.setReconnectInterval(20);
         clients.connectToProgram(QStringLiteral("127.0.0.1"), port);
@@ -307,12 +456,15 @@ private slots:
             QCOMPARE(clients.device(index)->receivedLines(), QList<QByteArray>{"P01B07"});
 
         clients.device(1)->refuseNext(1, "E2");
+        quint16 wholePort = 0;
+        connect(clients.device(0), &sim::Device::lineReceived, this,
+                [&] { wholePort = clients.localPort(0); });
         connect(clients.device(2), &sim::Device::lineReceived, this, [&] {
             if (clients.device(2)->receivedLines().size() == 41)
                 clients.disconnectDevice(2);
         });
         QTemporaryDir folder;
-        const Ran ran = zevctl(listen + QStringList{"read-back", folder.filePath("fleet.dat")});
+        Ran ran = zevctl(listen + QStringList{"read-back", folder.filePath("fleet.dat")});
         QCOMPARE(int(ran.code), 3);
         QCOMPARE(clients.device(0)->receivedLines().size(), 279);
         QCOMPARE(clients.device(1)->receivedLines(), (QList<QByteArray>{"P01B07", "RAST01B"}));
@@ -320,10 +472,94 @@ private slots:
         QCOMPARE((QList<qsizetype>{ran.out.count(QStringLiteral(": ok: Read ＯＫ\n  saved ")),
                                    ran.err.count(QStringLiteral(
                                        ": device error E2 (overrun error): Socket Over run\n")),
-                                   ran.err.count(QStringLiteral(": disconnected: ")),
-                                   QDir(folder.path()).entryList({"fleet-*.dat"}).size()}),
-                 (QList<qsizetype>{1, 1, 1, 1}));
+                                   ran.err.count(QStringLiteral(": disconnected: "))}),
+                 (QList<qsizetype>{1, 1, 1}));
+        // Named by the device, not by the order in which the devices happened to connect.
+        QCOMPARE(QDir(folder.path()).entryList({"fleet-*.dat"}),
+                 QStringList{QStringLiteral("fleet-127.0.0.1-%1.dat").arg(wholePort)});
+
+        // One device short: the three are driven, and the fleet is not whole.
+        const QStringList four{"--listen", QString::number(port), "--devices", "4", "--wait", "1"};
+        ran = zevctl(four + QStringList{"--json", "page", "1B", "7"});
+        QCOMPARE(int(ran.code), 3);
+        const QJsonDocument report = QJsonDocument::fromJson(ran.out.toUtf8());
+        QCOMPARE(report["error"].toString(), "3 of 4 devices connected within 1 s");
+        QCOMPARE(ran.out.count(QStringLiteral("\"result\": \"ok\"")), 3);
     }
+
+    // Connections that close at once (a port scan, a health check) are no devices: 200 of them,
+    // each closed before it is accepted, then the two devices; each of those gets the line.
+    void connectionsClosedAtOnceAreNoDevices() {
+        const quint16 port = freePort();
+        sim::TcpDeviceClients clients(2);
+        int closed = 0;
+        // In batches that the server takes in one go; two of them at most wait for it at once,
+        // fewer than the system holds for it.
+        std::function<void()> connectAndClose = [&] {
+            for (int batch = 0; batch < 40; ++batch, ++closed) {
+                QTcpSocket probe;
+                probe.connectToHost(QHostAddress::LocalHost, port);
+                // On the loopback the system makes the connection at once, accepted or not.
+                if (probe.waitForConnected(1000))
+                    probe.disconnectFromHost();
+            }
+            if (closed < 200)
+                QTimer::singleShot(0, this, connectAndClose);
+            else
+                clients.connectToProgram(QStringLiteral("127.0.0.1"), port);
+        };
+        QTimer::singleShot(0, this, connectAndClose);
+        const Ran ran = zevctl({"--listen", QString::number(port), "--devices", "2", "--wait", "10",
+                                "page", "1T", "1"});
+        QCOMPARE(int(ran.code), 0);
+        QCOMPARE(closed, 200);
+        for (int index = 0; index < 2; ++index)
+            QCOMPARE(clients.device(index)->receivedLines(), QList<QByteArray>{"P01T01"});
+    }
+
+    // Listening on 127.0.0.1 takes no connection to another address of the computer (on Linux
+    // and Windows the whole of 127.0.0.0/8 is this computer).
+    void listensOnTheGivenAddressOnly() {
+        const quint16 port = freePort();
+        QTcpSocket stranger;
+        sim::TcpDeviceClients clients(1);
+        QTimer::singleShot(0, this, [&] {
+            stranger.connectToHost(QHostAddress(QStringLiteral("127.0.0.2")), port);
+            stranger.waitForConnected(1000); // refused at once, or connected
+            clients.connectToProgram(QStringLiteral("127.0.0.1"), port);
+        });
+        const Ran ran =
+            zevctl({"--listen", "127.0.0.1:" + QString::number(port), "page", "1T", "1"});
+        QCOMPARE(stranger.error(), QAbstractSocket::ConnectionRefusedError);
+        QCOMPARE(int(ran.code), 0);
+        QCOMPARE(clients.device(0)->receivedLines(), QList<QByteArray>{"P01T01"});
+    }
+
+    // A reply that holds an escape sequence reaches the terminal escaped, never as it is.
+    void controlCharactersFromADeviceAreShownEscaped() {
+        QTcpServer device;
+        QVERIFY(device.listen(QHostAddress::LocalHost));
+        connect(&device, &QTcpServer::newConnection, this, [&device] {
+            QTcpSocket* socket = device.nextPendingConnection();
+            connect(socket, &QTcpSocket::readyRead, socket, [socket] {
+                socket->readAll();
+                socket->write("\x1B]2;owned\x07GO\x9B\r\n");
+            });
+        });
+        const Ran ran = zevctl(
+            {"--tcp", QStringLiteral("127.0.0.1:%1").arg(device.serverPort()), "send", "CWL1"});
+        const QString shown = ran.out + ran.err;
+        QVERIFY2(shown.contains(QStringLiteral("\\x1B]2;owned\\x07GO\\x9B")), qPrintable(shown));
+        QVERIFY(!shown.contains(QChar(0x1B)) && !shown.contains(QChar(0x9B)));
+    }
+
+private:
+    QTemporaryDir folder_;
+    sim::TcpDeviceServer device_; // what the tests that send nothing would send to
+    QString whole_;               // the program's new document
+    QString empty_;
+    QString cut_;
+    QString unsendable_; // a whole document with a title that cannot be sent
 };
 
 QTEST_GUILESS_MAIN(TestZevctl)
