@@ -3,6 +3,7 @@
 #include "glyphs/GlyphInsertDialog.h"
 #include "settings/DisplayFlagDialog.h"
 #include "settings/SwitchTimeDialog.h"
+#include "settings/TitleDialog.h"
 #include "ui/TitleWarning.h"
 
 #include <QLabel>
@@ -23,7 +24,8 @@ struct Choice {
 
 std::unique_ptr<QDialog> open(int number, DialogContext& context) {
     using Dialog = std::unique_ptr<QDialog>;
-    return number == 112   ? Dialog(new GlyphInsertDialog(context))
+    return number == 108   ? Dialog(new TitleDialog(context))
+           : number == 112 ? Dialog(new GlyphInsertDialog(context))
            : number == 114 ? Dialog(new DisplayFlagDialog(context))
            : number == 117 ? Dialog(new SwitchTimeDialog(context))
                            : openDialog(number, context);
@@ -54,6 +56,7 @@ private slots:
         const Choice choices[] = {
             {109, "ch1BottomList", 1, ""},
             {110, "ch2TopList", 2, ""},
+            {108, "pageNumberList", 2, ""},
             {114, "pageList", 2, "Page03 = ON 　大阪　くもり時々雨"},
             {117, "pageList", 2, "Page03 = 02 秒　大阪　くもり時々雨"},
             {112, "pageList", 2, ""},
