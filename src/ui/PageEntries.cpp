@@ -53,12 +53,12 @@ void PageChoice::showArea(int area) {
 }
 
 void PageChoice::refresh() {
+    QFont bold = list_.font();
+    bold.setBold(true);
     for (int page = 0; page < SettingsDocument::pageCount; ++page) {
         list_.setItemText(page, pageEntryText(document_, area_, page));
         const QString warning = titleWarning(titleBytes(document_, area_, page));
         const bool marked = !warning.isEmpty();
-        QFont bold = list_.font();
-        bold.setBold(true);
         list_.setItemData(page, marked ? QVariant(refusedTitleColour) : QVariant(),
                           Qt::ForegroundRole);
         list_.setItemData(page, marked ? QVariant(bold) : QVariant(), Qt::FontRole);
@@ -72,11 +72,12 @@ bool PageChoice::eventFilter(QObject* watched, QEvent* event) {
     if (event->type() != QEvent::KeyPress)
         return false;
     const auto* key = static_cast<QKeyEvent*>(event);
-    const QString text = key->text();
+    const QChar typed = key->text().size() == 1 ? key->text()[0] : QChar();
     const bool plain = (key->modifiers() & ~(Qt::ShiftModifier | Qt::KeypadModifier)) == 0;
-    if (!plain || text.size() != 1 || !(text[0].isDigit() || text[0].toUpper() == u'A'))
+    const bool digit = typed >= u'0' && typed <= u'9';
+    if (!plain || !(digit || typed.toUpper() == u'A'))
         return false;
-    chooseTyped(text[0], watched != &list_);
+    chooseTyped(typed, watched != &list_);
     return true;
 }
 
