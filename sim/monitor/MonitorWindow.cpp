@@ -1,10 +1,10 @@
 #include "sim/monitor/MonitorWindow.h"
 
+#include "onair/ChannelView.h"
 #include "sim/CommandFields.h"
 #include "sim/Device.h"
 #include "sim/monitor/AreaPicture.h"
 #include "sim/monitor/AutoSwitching.h"
-#include "sim/monitor/ChannelView.h"
 #include "sim/monitor/DeviceActivity.h"
 
 #include <QComboBox>
@@ -28,6 +28,20 @@ QString channelName(int channel) {
 QString areaName(int area) {
     return channelName(area / 2) + QLatin1Char(' ') + QLatin1String(lineNames[area % 2]);
 }
+
+// The picture as the on-air drawing takes it: characters and glyph dots, without the glyphs'
+// registration numbers.
+onair::TitleLine titleLine(const AreaPicture& picture) {
+    onair::TitleLine line{
+        picture.shown, picture.position, picture.whiteLevel, picture.edgeLevel, {}};
+    for (int i = 0; i < onair::TitleLine::cellCount; ++i) {
+        const TitleCell& cell = picture.cells[i];
+        line.cells[i] = cell.kind == TitleCell::Kind::Glyph ? onair::Cell{{}, cell.glyphDots}
+                                                            : onair::Cell{cell.character, {}};
+    }
+    return line;
+}
+static_assert(DeviceModel::titleLength == onair::TitleLine::cellCount);
 
 } // namespace
 
@@ -85,7 +99,7 @@ MonitorWindow::MonitorWindow(const QList<MonitoredDevice>& devices, QWidget* par
 
 QWidget* MonitorWindow::makeChannel(int channel) {
     auto* group = new QGroupBox(channelName(channel), this);
-    channels_[channel] = new ChannelView(group);
+    channels_[channel] = new onair::ChannelView(group);
     channels_[channel]->setAccessibleName(channelName(channel) + QStringLiteral(" video"));
     auto* grid = new QGridLayout(group);
     grid->addWidget(channels_[channel], 0, 0, 1, 2);
@@ -129,7 +143,7 @@ void MonitorWindow::refresh() {
     watch.switching->settle();
     for (int area = 0; area < DeviceModel::areaCount; ++area) {
         const AreaPicture picture = pictureOf(device, *watch.switching, area);
-        channels_[area / 2]->setLine(area % 2, picture);
+        channels_[area / 2]->setLine(area % 2, titleLine(picture));
         areaStates_[area]->setText(picture.status());
         areaExchanges_[area]->setText(watch.activity->lastExchange(area).text());
     }

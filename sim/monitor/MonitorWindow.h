@@ -10,10 +10,13 @@ class QComboBox;
 class QLabel;
 class QPlainTextEdit;
 
+namespace onair {
+class ChannelView;
+}
+
 namespace sim {
 
 class AutoSwitching;
-class ChannelView;
 class Device;
 class DeviceActivity;
 
@@ -67,7 +70,7 @@ private:
     QTimer refreshTimer_;
     QComboBox* deviceList_ = nullptr;
     QLabel* deviceState_ = nullptr;
-    std::array<ChannelView*, 2> channels_{};
+    std::array<onair::ChannelView*, 2> channels_{};
     std::array<QLabel*, 4> areaStates_{};
     std::array<QLabel*, 4> areaExchanges_{};
     QPlainTextEdit* recentLines_ = nullptr;

@@ -31,17 +31,24 @@
 
 namespace {
 
-// The menu "IDM_MENU": popups, items and separators, in order.
+// The menu "IDM_MENU": popups, items and separators, in order. A mnemonic is shown after the
+// label in the Japanese manner, "ファイル(F)"; the file items also have the usual shortcuts.
 struct MenuEntry {
     enum Kind { Item, Separator, SubMenu, SubMenuEnd } kind;
     MenuItem item;
     const char* name; // of the action; for a sub-menu, its label
     const char* label;
-    int dialog; // the dialog the item opens; 0: none
+    int dialog;        // the dialog the item opens; 0: none
+    char mnemonic = 0; // 0: none
+    const char* shortcut = "";
 };
 
 constexpr MenuEntry item(MenuItem item, const char* name, const char* label, int dialog = 0) {
     return {MenuEntry::Item, item, name, label, dialog};
+}
+constexpr MenuEntry fileItem(MenuItem item, const char* name, const char* label, char mnemonic,
+                             const char* shortcut = "") {
+    return {MenuEntry::Item, item, name, label, 0, mnemonic, shortcut};
 }
 constexpr MenuEntry separator{MenuEntry::Separator, {}, "", "", 0};
 constexpr MenuEntry subMenu(const char* label) {
@@ -51,17 +58,21 @@ constexpr MenuEntry subMenuEnd{MenuEntry::SubMenuEnd, {}, "", "", 0};
 
 struct Popup {
     const char* title;
+    char mnemonic;
     std::initializer_list<MenuEntry> entries;
 };
 
 const Popup menuLayout[] = {
     {"ファイル",
-     {item(MenuItem::NewDocument, "newDocumentAction", "新規作成"),
-      item(MenuItem::OpenDocument, "openDocumentAction", "開く"),
-      item(MenuItem::SaveDocument, "saveDocumentAction", "上書き保存"),
-      item(MenuItem::SaveDocumentAs, "saveDocumentAsAction", "名前を付けて保存"), separator,
-      item(MenuItem::Exit, "exitAction", "ｱﾌﾟﾘｹｰｼｮﾝの終了")}},
+     'F',
+     {fileItem(MenuItem::NewDocument, "newDocumentAction", "新規作成", 'N', "Ctrl+N"),
+      fileItem(MenuItem::OpenDocument, "openDocumentAction", "開く", 'O', "Ctrl+O"),
+      fileItem(MenuItem::SaveDocument, "saveDocumentAction", "上書き保存", 'S', "Ctrl+S"),
+      fileItem(MenuItem::SaveDocumentAs, "saveDocumentAsAction", "名前を付けて保存", 'A',
+               "Ctrl+Shift+S"),
+      separator, fileItem(MenuItem::Exit, "exitAction", "ｱﾌﾟﾘｹｰｼｮﾝの終了", 'X')}},
     {"設定",
+     'S',
      {item(MenuItem::DisplayPage, "displayPageAction", "表示ページ切換え",
            DisplayPageDialog::number),
       item(MenuItem::Title, "titleAction", "タイトルの設定", TitleDialog::number),
@@ -85,6 +96,7 @@ const Popup menuLayout[] = {
       item(MenuItem::ReadBack, "readBackAction", "設定項目の読み込み", ReadBackDialog::number),
       subMenuEnd}},
     {"インターフェイス",
+     'I',
      {item(MenuItem::Interface, "interfaceAction", "インターフェイスの設定",
            InterfaceDialog::number),
       item(MenuItem::SerialSettings, "serialSettingsAction", "シリアル通信の設定",
@@ -92,8 +104,18 @@ const Popup menuLayout[] = {
       item(MenuItem::ClientServer, "clientServerAction", "クライアント/サーバー",
            ClientServerDialog::number),
       item(MenuItem::TcpSettings, "tcpSettingsAction", "TCP/IPの設定")}},
-    {"情報", {item(MenuItem::About, "aboutAction", "ZEV530TQのﾊﾞｰｼﾞｮﾝ情報", AboutDialog::number)}},
+    {"情報",
+     'H',
+     {item(MenuItem::About, "aboutAction", "ZEV530TQのﾊﾞｰｼﾞｮﾝ情報", AboutDialog::number)}},
 };
+
+// "ファイル(&F)": the label as the operators know it, then its mnemonic.
+QString menuLabel(const char* label, char mnemonic) {
+    QString text = QString::fromUtf8(label);
+    if (mnemonic != 0)
+        text += QStringLiteral("(&%1)").arg(QLatin1Char(mnemonic));
+    return text;
+}
 
 } // namespace
 
@@ -120,7 +142,7 @@ MainWindow::MainWindow(AppState& state, SettingsDocument& document, MessageBoxes
 void MainWindow::buildMenu() {
     menuBar()->setObjectName(QStringLiteral("IDM_MENU"));
     for (const Popup& popup : menuLayout) {
-        QMenu* top = menuBar()->addMenu(QString::fromUtf8(popup.title));
+        QMenu* top = menuBar()->addMenu(menuLabel(popup.title, popup.mnemonic));
         watchMenu(top);
         QMenu* current = top;
         for (const MenuEntry& entry : popup.entries) {
@@ -136,8 +158,9 @@ void MainWindow::buildMenu() {
                 current = top;
                 break;
             case MenuEntry::Item: {
-                QAction* action = current->addAction(QString::fromUtf8(entry.label));
+                QAction* action = current->addAction(menuLabel(entry.label, entry.mnemonic));
                 action->setObjectName(QLatin1String(entry.name));
+                action->setShortcut(QKeySequence(QLatin1String(entry.shortcut)));
                 const MenuItem item = entry.item;
                 const int dialog = entry.dialog;
                 connect(action, &QAction::triggered, this, [this, item, dialog] {

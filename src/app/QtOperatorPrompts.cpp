@@ -43,6 +43,8 @@ bool QtOperatorPrompts::askYesNo(QObject* owner, const QString& caption, const Q
         new QMessageBox(QMessageBox::Question, caption, text, QMessageBox::Yes | QMessageBox::No,
                         ownerWidget(owner));
     question->setWindowModality(Qt::ApplicationModal);
+    // Every question asks whether to drop or overwrite something: Enter must keep it.
+    question->setDefaultButton(QMessageBox::No);
     const bool yes = question->exec() == QMessageBox::Yes;
     delete question;
     return yes;

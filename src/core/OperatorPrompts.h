@@ -36,7 +36,7 @@ public:
 
     // Shows an OK box and returns when the operator has closed it.
     virtual void showMessage(const MessageBoxRequest& box) = 0;
-    // Asks with Yes and No buttons and the question icon; true for Yes.
+    // Asks with Yes and No buttons and the question icon, No the default; true for Yes.
     virtual bool askYesNo(QObject* owner, const QString& caption, const QString& text) = 0;
     // The chosen path, or an empty string when the operator cancelled. A save dialog asks
     // before an existing file is overwritten; an open dialog only returns existing files.

@@ -166,14 +166,19 @@ private:
 
 } // namespace
 
+bool titleFitsFile(QByteArrayView title) {
+    if (title == emptyTitleToken)
+        return false;
+    for (char byte : title)
+        if (static_cast<unsigned char>(byte) <= ' ')
+            return false;
+    return true;
+}
+
 int firstUnstorableTitle(const SettingsDocument& document) {
     for (int index = 0; index < SettingsDocument::titleCount; ++index) {
-        const QByteArrayView title = document.titleTexts[index].view();
-        if (title == emptyTitleToken)
+        if (!titleFitsFile(document.titleTexts[index].view()))
             return index;
-        for (char byte : title)
-            if (static_cast<unsigned char>(byte) <= ' ')
-                return index;
     }
     return -1;
 }

@@ -12,9 +12,11 @@ class QIODevice;
 // then the four display positions. Readers take the values as whitespace-separated tokens, so
 // the line breaks carry no meaning.
 
-// The index of the first title that the file cannot carry, or -1. A title is read back as one
-// token, so it must hold no blank or control byte, and it must not be the letter "s", which
-// stands for the empty title.
+// Whether the file can carry a title. A title is read back as one token, so it must hold no
+// blank or control byte, and it must not be the letter "s", which stands for the empty title.
+bool titleFitsFile(QByteArrayView title);
+
+// The index of the first title that the file cannot carry, or -1.
 int firstUnstorableTitle(const SettingsDocument& document);
 
 // Writes the 784 lines. False when a title cannot be carried (nothing is written then) or when

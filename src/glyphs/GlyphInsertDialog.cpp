@@ -5,6 +5,7 @@
 #include "core/SettingsDocument.h"
 #include "ui/DialogContext.h"
 #include "ui/DialogSetup.h"
+#include "ui/PageEntries.h"
 #include "ui_GlyphInsertDialog.h"
 
 GlyphInsertDialog::GlyphInsertDialog(DialogContext& context, QWidget* parent) : QDialog(parent) {
@@ -14,25 +15,26 @@ GlyphInsertDialog::GlyphInsertDialog(DialogContext& context, QWidget* parent) : 
     beginDialog(*this, state.dialogs);
 
     // Only a chosen entry counts, never typed text, so the lists are not editable.
+    fillList(*form.channelList,
+             {QStringLiteral("ch1. Top"), QStringLiteral("ch.1 Bottom"), QStringLiteral("ch.2 Top"),
+              QStringLiteral("ch.2 Bottom")},
+             state.selectedArea);
+    auto* pages = new PageChoice(*form.pageList, context, state.selectedArea, state.selectedPage,
+                                 PageChoice::Auto::Without);
+    fillList(*form.glyphNumberList, numberEntries(glyphRegistrationCount),
+             state.glyphs.insertGlyphNumber);
+    fillList(*form.positionList, numberEntries(titleCharacterCount), state.glyphs.insertPosition);
     const std::pair<QComboBox*, int*> lists[] = {
         {form.channelList, &state.selectedArea},
         {form.pageList, &state.selectedPage},
         {form.glyphNumberList, &state.glyphs.insertGlyphNumber},
         {form.positionList, &state.glyphs.insertPosition},
     };
-    const QStringList entries[] = {
-        {QStringLiteral("ch1. Top"), QStringLiteral("ch.1 Bottom"), QStringLiteral("ch.2 Top"),
-         QStringLiteral("ch.2 Bottom")},
-        numberEntries(SettingsDocument::pageCount),
-        numberEntries(glyphRegistrationCount),
-        numberEntries(titleCharacterCount),
-    };
-    for (int index = 0; index < 4; ++index) {
-        const auto [list, field] = lists[index];
-        fillList(*list, entries[index], *field);
+    for (const auto& [list, field] : lists)
         connect(list, &QComboBox::activated, this,
                 [chosenField = field](int chosen) { *chosenField = chosen; });
-    }
+    // The page list names the titles of the area chosen.
+    connect(form.channelList, &QComboBox::activated, pages, &PageChoice::showArea);
     connect(form.insertButton, &QPushButton::clicked, this,
             [&context] { sendGlyphInsert(context); });
     connect(form.closeButton, &QPushButton::clicked, this, &GlyphInsertDialog::reject);

@@ -3,11 +3,11 @@
 #include "core/AppState.h"
 #include "ui/DialogContext.h"
 #include "ui/DialogSetup.h"
+#include "ui/PageEntries.h"
 #include "ui_AreaListDialog.h"
 
 AreaListDialog::AreaListDialog(DialogContext& context, QWidget* parent, const Texts& texts,
-                               const QStringList& entries, SettingsDocument::PerArea& values,
-                               SendArea send)
+                               FillList fill, SettingsDocument::PerArea& values, SendArea send)
     : QDialog(parent) {
     Ui::AreaListDialog form;
     form.setupUi(this);
@@ -19,7 +19,7 @@ AreaListDialog::AreaListDialog(DialogContext& context, QWidget* parent, const Te
     QPushButton* const buttons[] = {form.ch1TopSetButton, form.ch1BottomSetButton,
                                     form.ch2TopSetButton, form.ch2BottomSetButton};
     for (int area = 0; area < SettingsDocument::areaCount; ++area) {
-        fillList(*lists[area], entries, values[area]);
+        fill(*lists[area], context, area, values[area]);
         // Only the operator's choice counts; filling the list above changes nothing.
         connect(lists[area], &QComboBox::activated, this,
                 [&values, area](int index) { values[area] = index; });
@@ -30,6 +30,6 @@ AreaListDialog::AreaListDialog(DialogContext& context, QWidget* parent, const Te
     setConnectionCaption(*this, context, texts.connectionCaption);
 }
 
-QStringList AreaListDialog::pageEntries() {
-    return numberEntries(SettingsDocument::pageCount) << QStringLiteral("AUTO");
+void AreaListDialog::fillPageList(QComboBox& list, DialogContext& context, int area, int selected) {
+    new PageChoice(list, context, area, selected, PageChoice::Auto::With);
 }

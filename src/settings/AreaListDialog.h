@@ -3,8 +3,8 @@
 #include "core/SettingsDocument.h"
 
 #include <QDialog>
-#include <QStringList>
 
+class QComboBox;
 struct CommandContext;
 struct DialogContext;
 
@@ -16,6 +16,8 @@ class AreaListDialog : public QDialog {
     Q_OBJECT
 public:
     using SendArea = void (*)(CommandContext& context, int area);
+    // Fills the list of one area and selects the entry of the area's value.
+    using FillList = void (*)(QComboBox& list, DialogContext& context, int area, int selected);
 
     struct Texts {
         QString caption;           // when no connection is chosen
@@ -26,9 +28,10 @@ public:
     void reject() override { done(2); }
 
 protected:
-    // "1" to "64" and "AUTO": the entries of the page lists, the index being the page value.
-    static QStringList pageEntries();
+    // The page lists: the area's pages "1" to "64" with their titles, and "AUTO", the index
+    // being the page value.
+    static void fillPageList(QComboBox& list, DialogContext& context, int area, int selected);
 
-    AreaListDialog(DialogContext& context, QWidget* parent, const Texts& texts,
-                   const QStringList& entries, SettingsDocument::PerArea& values, SendArea send);
+    AreaListDialog(DialogContext& context, QWidget* parent, const Texts& texts, FillList fill,
+                   SettingsDocument::PerArea& values, SendArea send);
 };

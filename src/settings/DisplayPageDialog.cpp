@@ -6,4 +6,4 @@
 DisplayPageDialog::DisplayPageDialog(DialogContext& context, QWidget* parent)
     : AreaListDialog(context, parent,
                      {QStringLiteral("表示ページ切り換え"), QStringLiteral("表示ページの切換え ")},
-                     pageEntries(), context.document.displayPage, sendDisplayPage) {}
+                     fillPageList, context.document.displayPage, sendDisplayPage) {}

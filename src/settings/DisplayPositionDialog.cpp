@@ -4,8 +4,14 @@
 #include "ui/DialogContext.h"
 #include "ui/DialogSetup.h"
 
+namespace {
+// "0" to "15", the index being the position.
+void fillPositionList(QComboBox& list, DialogContext&, int, int selected) {
+    fillList(list, numberEntries(displayPositionCount, 0), selected);
+}
+} // namespace
+
 DisplayPositionDialog::DisplayPositionDialog(DialogContext& context, QWidget* parent)
     : AreaListDialog(context, parent,
                      {QStringLiteral("表示位置微調整"), QStringLiteral("表示位置の微調整 ")},
-                     numberEntries(displayPositionCount, 0), context.document.displayPosition,
-                     sendDisplayPosition) {}
+                     fillPositionList, context.document.displayPosition, sendDisplayPosition) {}

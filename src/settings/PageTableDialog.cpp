@@ -1,14 +1,20 @@
 #include "settings/PageTableDialog.h"
 
 #include "core/AppState.h"
+#include "protocol/CommandSender.h"
+#include "protocol/ReplyHandler.h"
 #include "ui/DialogContext.h"
 #include "ui/DialogSetup.h"
+#include "ui/PageEntries.h"
+#include "ui/PageLine.h"
+#include "ui/TitleWarning.h"
 #include "ui_PageTableDialog.h"
-
-#include <QLabel>
 
 namespace {
 constexpr int pageLinesPerColumn = 8;
+// A column always shows this much of a title; a longer one is cut short where the dialog is
+// too narrow for it.
+const QString shortestTitle = QStringLiteral("ああああああ");
 } // namespace
 
 PageTableDialog::PageTableDialog(DialogContext& context, QWidget* parent, const Texts& texts,
@@ -20,9 +26,12 @@ PageTableDialog::PageTableDialog(DialogContext& context, QWidget* parent, const 
     beginDialog(*this, context.state.dialogs);
 
     for (int line = 0; line < pageLineCount; ++line) {
-        auto* label = new QLabel(form.pageTable);
+        auto* label = new PageLine(form.pageTable);
         label->setObjectName(QStringLiteral("pageLine%1").arg(line + 1));
-        label->setFrameStyle(QFrame::Panel | QFrame::Sunken);
+        label->setMinimumWidth(
+            label->fontMetrics().horizontalAdvance(table.pageLine(SettingsDocument::pageCount, 0) +
+                                                   QStringLiteral("　") + shortestTitle) +
+            2 * label->frameWidth());
         form.pageTableLayout->addWidget(label, line % pageLinesPerColumn,
                                         line / pageLinesPerColumn);
         pageLines_.append(label);
@@ -42,11 +51,13 @@ PageTableDialog::PageTableDialog(DialogContext& context, QWidget* parent, const 
              {QStringLiteral("ch1. Top"), QStringLiteral("ch.1 Bottom"), QStringLiteral("ch.2 Top"),
               QStringLiteral("ch.2 Bottom")},
              state.selectedArea);
-    fillList(*form.pageList, numberEntries(SettingsDocument::pageCount), state.selectedPage);
+    pageChoice_ = new PageChoice(*form.pageList, context, state.selectedArea, state.selectedPage,
+                                 PageChoice::Auto::Without);
     fillList(*form.valueList, table.entries, -1);
     fillList(*form.sameValueList, table.entries, table.sameValueChoice);
     connect(form.areaList, &QComboBox::activated, this, [this, &state](int index) {
         state.selectedArea = index;
+        pageChoice_->showArea(index);
         showCurrentPage();
     });
     connect(form.pageList, &QComboBox::activated, this, [this, &state](int index) {
@@ -73,6 +84,9 @@ PageTableDialog::PageTableDialog(DialogContext& context, QWidget* parent, const 
     connect(transfer_, &TransferPacer::ended, this, &PageTableDialog::endTransfer);
     connect(form.sendButton, &QPushButton::clicked, this, [this] { table_.sendPage(context_); });
     connect(form.sendAllButton, &QPushButton::clicked, this, &PageTableDialog::startTransfer);
+
+    connect(&context.sender, &CommandSender::replyInterpreted, this,
+            &PageTableDialog::showCurrentPage);
 
     setUpSlaveAddressList(*form.slaveAddressList, state.link);
     setConnectionCaption(*this, context, texts.connectionCaption);
@@ -101,8 +115,16 @@ int& PageTableDialog::currentValue() {
 
 void PageTableDialog::showCurrentPage() {
     valueList_->setCurrentIndex(table_.shownEntry(currentValue()));
-    const auto& values = table_.values[context_.state.selectedArea];
+    const int area = context_.state.selectedArea;
+    const auto& values = table_.values[area];
+    const SettingsDocument& document = context_.document;
     const int block = context_.state.selectedPage / pageLineCount * pageLineCount;
-    for (int line = 0; line < pageLineCount; ++line)
-        pageLines_[line]->setText(table_.pageLine(block + line + 1, values[block + line]));
+    for (int line = 0; line < pageLineCount; ++line) {
+        const int page = block + line;
+        const QString title = pageTitle(document, area, page);
+        pageLines_[line]->setLine(
+            table_.pageLine(page + 1, values[page]) +
+                (title.isEmpty() ? QString() : QStringLiteral("　") + title),
+            titleWarning(document.titleTexts[SettingsDocument::titleIndex(area, page)].view()));
+    }
 }

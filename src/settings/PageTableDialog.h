@@ -7,15 +7,17 @@
 #include <QDialog>
 #include <QList>
 
+class PageChoice;
+class PageLine;
 class QComboBox;
-class QLabel;
 class QProgressBar;
 class QPushButton;
 struct CommandContext;
 struct DialogContext;
 
 // The layout and behaviour that the title display and the automatic switching dialogs share: a
-// value for each of the 256 pages, shown 32 at a time in the page list; the area and the page
+// value for each of the 256 pages, shown 32 at a time in the page list with the pages' titles
+// (which follow the device's replies, a read-back's titles among them); the area and the page
 // chosen (selectedArea, selectedPage, shared with the other page dialogs); a list for the value
 // of that page and one that gives all 64 pages of the area the same value; "設定" for the one
 // page, "全設定" for the timed transfer of all four areas. A change is written into the
@@ -68,7 +70,8 @@ private:
     DialogContext& context_;
     Table table_;
     QComboBox* valueList_ = nullptr;
-    QList<QLabel*> pageLines_;
+    PageChoice* pageChoice_ = nullptr;
+    QList<PageLine*> pageLines_;
     QProgressBar* transferProgress_ = nullptr;
     QPushButton* closeButton_ = nullptr;
     TransferPacer* transfer_ = nullptr;

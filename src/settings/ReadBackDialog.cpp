@@ -9,6 +9,9 @@ ReadBackDialog::ReadBackDialog(DialogContext& context, QWidget* parent)
     setUp({form_->readButton, form_->percentageEdit, form_->progressBar, form_->slaveAddressList,
            form_->closeButton},
           QStringLiteral("設定項目の読み込み"));
+    // The read overwrites the document: Enter, or a key pressed by chance, must not start it.
+    form_->closeButton->setDefault(true);
+    form_->closeButton->setFocus();
 }
 
 ReadBackDialog::~ReadBackDialog() = default;

@@ -7,4 +7,4 @@ StartupPageDialog::StartupPageDialog(DialogContext& context, QWidget* parent)
     : AreaListDialog(
           context, parent,
           {QStringLiteral("スタートアップの設定"), QStringLiteral("スタートアップの設定 ")},
-          pageEntries(), context.document.startupPage, sendStartupPage) {}
+          fillPageList, context.document.startupPage, sendStartupPage) {}

@@ -1,8 +1,11 @@
 #include "settings/TitleBox.h"
 
+#include "commands/FullWidthForm.h"
 #include "commands/TitleCharacters.h"
 #include "core/ShiftJisText.h"
+#include "ui/TitleWarning.h"
 
+#include <QAbstractButton>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPalette>
@@ -49,15 +52,18 @@ private:
     mutable QString why_;
 };
 
-TitleBox::TitleBox(QLineEdit& edit, QLabel& byteCount, QLabel& problem)
+TitleBox::TitleBox(QLineEdit& edit, QLabel& byteCount, QLabel& problem,
+                   QAbstractButton& toFullWidth)
     : QObject(&edit), edit_(edit), byteCount_(byteCount), problem_(problem),
-      limit_(new Limit(title_, this)), normalText_(edit.palette().color(QPalette::Text)) {
+      toFullWidth_(toFullWidth), limit_(new Limit(title_, this)),
+      normalText_(edit.palette().color(QPalette::Text)) {
     edit_.setValidator(limit_);
     QPalette palette = problem_.palette();
     palette.setColor(QPalette::WindowText, refusedTitleColour);
     problem_.setPalette(palette);
     connect(&edit_, &QLineEdit::textEdited, this, &TitleBox::onTextEdited);
     connect(&edit_, &QLineEdit::inputRejected, this, &TitleBox::onInputRejected);
+    connect(&toFullWidth_, &QAbstractButton::clicked, this, &TitleBox::convertToFullWidth);
     showMarks();
 }
 
@@ -84,16 +90,33 @@ void TitleBox::onInputRejected() {
     problem_.setText(limit_->why());
 }
 
+// As an edit of the operator's: checked by the box's limit, reported, and undone with Ctrl+Z.
+void TitleBox::convertToFullWidth() {
+    edit_.selectAll();
+    edit_.insert(fullWidthForm(edit_.text()));
+    edit_.setFocus();
+}
+
 void TitleBox::showMarks() {
     const QByteArray bytes = title_.bytes();
     byteCount_.setText(QStringLiteral("%1/%2バイト").arg(bytes.size()).arg(titleByteLimit));
-    const auto refused = refusedCharacters(bytes);
-    QString problem = titleProblem(bytes).value_or(QString());
-    if (refused.size() > 1)
-        problem += QStringLiteral("（ほか%1文字）").arg(refused.size() - 1);
+    const QString problem = titleWarning(bytes);
     problem_.setText(problem);
     edit_.setAccessibleDescription(problem);
     QPalette palette = edit_.palette();
     palette.setColor(QPalette::Text, problem.isEmpty() ? normalText_ : refusedTitleColour);
     edit_.setPalette(palette);
+
+    // Offered only where it helps: a character that cannot be sent has a full-width form. The
+    // wider title must still fit the box.
+    const QString fullWidth = fullWidthForm(title_.text());
+    const auto fullWidthBytes = ShiftJisText::byteLength(fullWidth);
+    const bool fits = fullWidthBytes && *fullWidthBytes <= titleByteLimit;
+    toFullWidth_.setVisible(!refusedCharacters(bytes).isEmpty() && fullWidth != title_.text());
+    toFullWidth_.setEnabled(fits);
+    const QString why =
+        fits ? QString()
+             : QStringLiteral("全角にすると%1バイトを超えるため変換できません").arg(titleByteLimit);
+    toFullWidth_.setToolTip(why);
+    toFullWidth_.setAccessibleDescription(why);
 }

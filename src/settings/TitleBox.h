@@ -5,20 +5,20 @@
 #include <QColor>
 #include <QObject>
 
+class QAbstractButton;
 class QLabel;
-
-// The colour in which a title that cannot be sent is shown.
-inline const QColor refusedTitleColour(0xC0, 0, 0);
 class QLineEdit;
 
-// The title box of the title editor with its two helpers for the operator: how many of the 28
-// bytes the title uses, and which character cannot be sent and why, both updated as the operator
-// types. The box takes at most 28 Shift-JIS bytes (bytes, not characters) and no character
-// without a Shift-JIS form; a longer title loaded from a file is shown whole.
+// The title box of the title editor with its helpers for the operator: how many of the 28 bytes
+// the title uses; which character cannot be sent and why, and whether the file can hold the
+// title; and, where the characters that cannot be sent have full-width forms, "全角に変換",
+// which puts those in their place. All of it follows the box as the operator types. The box
+// takes at most 28 Shift-JIS bytes (bytes, not characters) and no character without a Shift-JIS
+// form; a longer title loaded from a file is shown whole.
 class TitleBox : public QObject {
     Q_OBJECT
 public:
-    TitleBox(QLineEdit& edit, QLabel& byteCount, QLabel& problem);
+    TitleBox(QLineEdit& edit, QLabel& byteCount, QLabel& problem, QAbstractButton& toFullWidth);
 
     // Shows a title of the document. Not an edit: nothing is reported.
     void load(QByteArrayView bytes);
@@ -34,11 +34,13 @@ private:
 
     void onTextEdited(const QString& text);
     void onInputRejected();
+    void convertToFullWidth();
     void showMarks();
 
     QLineEdit& edit_;
     QLabel& byteCount_;
     QLabel& problem_;
+    QAbstractButton& toFullWidth_;
     TitleText title_;
     Limit* limit_;
     QColor normalText_;

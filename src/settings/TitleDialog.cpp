@@ -6,16 +6,21 @@
 #include "core/AppState.h"
 #include "core/SettingsDocument.h"
 #include "core/ShiftJisText.h"
+#include "onair/ChannelView.h"
 #include "protocol/CommandSender.h"
 #include "protocol/MessageBoxes.h"
+#include "protocol/ReplyHandler.h"
 #include "settings/InputMethodSwitch.h"
 #include "settings/TitleBox.h"
+#include "settings/TitlePreview.h"
 #include "ui/DialogContext.h"
 #include "ui/DialogSetup.h"
+#include "ui/PageEntries.h"
+#include "ui/PageLine.h"
+#include "ui/TitleWarning.h"
 #include "ui_TitleDialog.h"
 
 #include <QFontDatabase>
-#include <QLabel>
 
 namespace {
 
@@ -49,11 +54,6 @@ QFont titleFont() {
     return font;
 }
 
-QString pageLineText(int page, QByteArrayView title) {
-    return QStringLiteral("Page%1=").arg(page + 1, 2, 10, QLatin1Char('0')) +
-           TitleText(title).text();
-}
-
 } // namespace
 
 TitleDialog::TitleDialog(DialogContext& context, QWidget* parent)
@@ -62,13 +62,19 @@ TitleDialog::TitleDialog(DialogContext& context, QWidget* parent)
     form_->setupUi(this);
     setFont(titleFont());
     beginDialog(*this, context_.state.dialogs);
-    box_ = new TitleBox(*form_->titleEdit, *form_->byteCountLabel, *form_->titleProblemLabel);
+    box_ = new TitleBox(*form_->titleEdit, *form_->byteCountLabel, *form_->titleProblemLabel,
+                        *form_->fullWidthButton);
+    preview_ = new onair::ChannelView(form_->previewGroup);
+    preview_->setObjectName(QStringLiteral("preview"));
+    preview_->setAccessibleName(QStringLiteral("プレビュー"));
+    // Beside the page list, as small as it stays legible; it grows with the dialog.
+    preview_->setMinimumSize(preview_->minimumSizeHint());
+    preview_->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Ignored);
+    form_->previewLayout->insertWidget(0, preview_, 1);
 
     for (int line = 0; line < pageLineCount; ++line) {
-        auto* label = new QLabel(form_->pageList);
+        auto* label = new PageLine(form_->pageList);
         label->setObjectName(QStringLiteral("pageLine%1").arg(line + 1));
-        label->setFrameStyle(QFrame::Panel | QFrame::Sunken);
-        label->setTextFormat(Qt::PlainText);
         label->setMinimumWidth(label->fontMetrics().horizontalAdvance(QLatin1Char('0')) *
                                pageLineColumns);
         form_->pageListGrid->addWidget(label, line % pageLinesPerColumn, line / pageLinesPerColumn);
@@ -80,18 +86,16 @@ TitleDialog::TitleDialog(DialogContext& context, QWidget* parent)
              {QStringLiteral("ch1. Top"), QStringLiteral("ch.1 Bottom"), QStringLiteral("ch.2 Top"),
               QStringLiteral("ch.2 Bottom")},
              state.selectedArea);
-    fillList(*form_->pageNumberList, numberEntries(SettingsDocument::pageCount),
-             state.selectedPage);
+    pageChoice_ = new PageChoice(*form_->pageNumberList, context_, state.selectedArea,
+                                 state.selectedPage, PageChoice::Auto::Without);
     setUpSlaveAddressList(*form_->slaveAddressList, state.link);
     setConnectionCaption(*this, context_, QStringLiteral("タイトルの設定 "));
 
     connect(form_->areaList, &QComboBox::activated, this, &TitleDialog::chooseArea);
     connect(form_->pageNumberList, &QComboBox::activated, this, &TitleDialog::choosePage);
-    connect(box_, &TitleBox::edited, this, [this](const QByteArray& bytes) {
-        storeTitle(bytes);
-        context_.document.documentModified = 1;
-        showPageList();
-    });
+    connect(box_, &TitleBox::edited, this, &TitleDialog::takeEdit);
+    connect(&context_.sender, &CommandSender::replyInterpreted, this,
+            &TitleDialog::followDocument);
     connect(form_->storeButton, &QPushButton::clicked, this,
             [this] { sendCurrentTitle(TitleStorage::Stored); });
     connect(form_->notMemoryButton, &QPushButton::clicked, this,
@@ -132,6 +136,7 @@ int TitleDialog::currentIndex() const {
 
 void TitleDialog::chooseArea(int area) {
     context_.state.selectedArea = area;
+    pageChoice_->showArea(area);
     loadTitle();
 }
 
@@ -140,41 +145,66 @@ void TitleDialog::choosePage(int page) {
     loadTitle();
 }
 
-// Loading a title counts as a change of the box, as it always has: the document is marked
-// modified even when no character is typed.
+// Showing a title changes nothing: the document stays unmodified until a title does.
 void TitleDialog::loadTitle() {
     box_->load(context_.document.titleTexts[currentIndex()].view());
-    context_.document.documentModified = 1;
     showPageList();
+    showPreview();
 }
 
-void TitleDialog::storeTitle(const QByteArray& bytes) {
+bool TitleDialog::storeTitle(const QByteArray& bytes) {
     const qsizetype capacity = SettingsDocument::Title::capacity();
-    context_.document.titleTexts[currentIndex()].assign(
-        QByteArrayView(bytes).first(ShiftJisText::characterBoundary(bytes, capacity)));
+    const QByteArrayView stored =
+        QByteArrayView(bytes).first(ShiftJisText::characterBoundary(bytes, capacity));
+    SettingsDocument::Title& title = context_.document.titleTexts[currentIndex()];
+    if (title.view() == stored)
+        return false;
+    title.assign(stored);
+    return true;
+}
+
+void TitleDialog::takeEdit(const QByteArray& bytes) {
+    if (!storeTitle(bytes))
+        return;
+    context_.document.documentModified = 1;
+    pageChoice_->refresh();
+    showPageList();
+    showPreview();
+}
+
+// A reply of the device may have stored titles (a read-back's late answers): the box shows the
+// current title as the document now holds it, so that Close does not write the old one back.
+void TitleDialog::followDocument() {
+    const QByteArrayView stored = context_.document.titleTexts[currentIndex()].view();
+    if (stored != box_->bytes())
+        box_->load(stored);
+    showPageList();
+    showPreview();
 }
 
 void TitleDialog::showPageList() {
     const int area = context_.state.selectedArea;
     const int block = context_.state.selectedPage / pageLineCount * pageLineCount;
     for (int line = 0; line < pageLineCount; ++line) {
+        const int page = block + line;
         const QByteArrayView title =
-            context_.document.titleTexts[SettingsDocument::titleIndex(area, block + line)].view();
-        QLabel* label = pageLines_[line];
-        label->setText(pageLineText(block + line, title));
+            context_.document.titleTexts[SettingsDocument::titleIndex(area, page)].view();
         // A title that cannot be sent shows before the operator sends all of them.
-        const QString problem = titleProblem(title).value_or(QString());
-        label->setToolTip(problem);
-        label->setAccessibleDescription(problem);
-        QPalette palette = label->palette();
-        palette.setColor(QPalette::WindowText, problem.isEmpty()
-                                                   ? this->palette().color(QPalette::WindowText)
-                                                   : refusedTitleColour);
-        label->setPalette(palette);
-        QFont font = label->font();
-        font.setBold(!problem.isEmpty());
-        label->setFont(font);
+        pageLines_[line]->setLine(QStringLiteral("Page%1=").arg(page + 1, 2, 10, QLatin1Char('0')) +
+                                      pageTitle(context_.document, area, page),
+                                  titleWarning(title));
     }
+}
+
+void TitleDialog::showPreview() {
+    const int area = context_.state.selectedArea;
+    const onair::TitleLine line =
+        titlePreviewLine(context_.document, area, context_.state.selectedPage);
+    preview_->setLine(area % 2, line);
+    preview_->setLine(1 - area % 2, onair::TitleLine{});
+    const QString state = titlePreviewState(line);
+    form_->previewState->setText(state);
+    preview_->setAccessibleDescription(state);
 }
 
 void TitleDialog::sendCurrentTitle(TitleStorage storage) {

@@ -7,9 +7,13 @@
 #include <QList>
 #include <memory>
 
-class QLabel;
+class PageChoice;
+class PageLine;
 class TitleBox;
 struct DialogContext;
+namespace onair {
+class ChannelView;
+}
 namespace Ui {
 class TitleDialog;
 }
@@ -17,7 +21,9 @@ class TitleDialog;
 // The title editor: the operator writes the 256 titles (four display areas of 64 pages) and sends
 // the current one, stored or not, or all of them one after the other. The area and page are the
 // ones shared with the other title dialogs; every change of the title box goes into the document
-// at once and marks it modified.
+// at once, and a change of a title marks the document modified. A preview shows the title as the
+// device will key it, and the page list and page choice show every title of the area; all of
+// them follow the box as the operator types and the document as the device's replies fill it.
 class TitleDialog : public QDialog {
     Q_OBJECT
 public:
@@ -39,8 +45,12 @@ private:
     void chooseArea(int area);
     void choosePage(int page);
     void loadTitle();
-    void storeTitle(const QByteArray& bytes);
+    // False when the title stays as it was.
+    bool storeTitle(const QByteArray& bytes);
+    void takeEdit(const QByteArray& bytes);
+    void followDocument();
     void showPageList();
+    void showPreview();
     void sendCurrentTitle(TitleStorage storage);
     void startWalk(TitleStorage storage);
     void showWalkProgress();
@@ -50,7 +60,9 @@ private:
     DialogContext& context_;
     std::unique_ptr<Ui::TitleDialog> form_;
     TitleBox* box_;
-    QList<QLabel*> pageLines_;
+    PageChoice* pageChoice_;
+    QList<PageLine*> pageLines_;
+    onair::ChannelView* preview_;
     TransferPacer walk_;
     bool inputMethodSwitched_ = false;
 };

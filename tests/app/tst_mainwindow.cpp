@@ -110,6 +110,28 @@ private slots:
         QCOMPARE(opened, QList<int>{118});
     }
 
+    // The file items answer their usual keys, and Alt with a menu's letter opens it.
+    void keys() {
+        MainWindow& window = program->window();
+        window.show();
+        QVERIFY(QTest::qWaitForWindowActive(&window));
+        program->document().documentModified = 1;
+        prompts.chooseNext(""); // Save As, cancelled
+        prompts.answerNext(false);
+        prompts.answerNext(false);
+        for (const char* keys : {"Ctrl+S", "Ctrl+Shift+S", "Ctrl+O", "Ctrl+N"})
+            QTest::keySequence(&window, QKeySequence(QString::fromLatin1(keys)));
+        QCOMPARE(prompts.texts(), QStringList{"Don't file open"});
+        QCOMPARE(prompts.fileDialogs.size(), 1);
+        QCOMPARE(prompts.questions.size(), 2);
+        QCOMPARE(prompts.questions.last().text, "データを保存せずに新規作成しますか？");
+        QCOMPARE(prompts.unexpected, 0);
+        QMenu* fileMenu = window.menuBar()->actions().constFirst()->menu();
+        QTest::keyClick(&window, Qt::Key_F, Qt::AltModifier);
+        QTRY_VERIFY(fileMenu->isVisible());
+        fileMenu->close();
+    }
+
     // Every dialog the program opens names its widgets for what they do, never by a resource
     // number, and gives each control the name the operator reads, for assistive tools.
     void dialogWidgetsNamedForTheOperator() {

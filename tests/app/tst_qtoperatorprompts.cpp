@@ -10,10 +10,10 @@ class QtOperatorPromptsTest : public QObject {
     Q_OBJECT
 private slots:
     // The real boxes over their owners, closed by a timer as an operator would close them; an
-    // owner that goes while its box is open takes the box with it.
+    // owner that goes while its box is open takes the box with it. Enter answers a question No.
     void boxesShowAndAnswer() {
         QStringList shown; // "caption: text (why) icon, owner" of each box
-        QList presses = {QMessageBox::Ok, QMessageBox::Yes, QMessageBox::No};
+        QList presses = {QMessageBox::Ok, QMessageBox::Yes, QMessageBox::NoButton};
         QTimer operatorHand;
         connect(&operatorHand, &QTimer::timeout, [&] {
             if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
@@ -23,8 +23,10 @@ private slots:
                              .arg(box->parentWidget() ? box->parentWidget()->objectName() : "-");
                 if (presses.isEmpty())
                     delete box->parentWidget();
+                else if (const auto press = presses.takeFirst(); press == QMessageBox::NoButton)
+                    QTest::keyClick(box, Qt::Key_Return);
                 else
-                    box->button(presses.takeFirst())->click();
+                    box->button(press)->click();
             }
         });
         operatorHand.start(10);

@@ -1,6 +1,7 @@
 #include "DialogDriving.h"
 #include "commands/DeviceAddressCommands.h"
 #include "commands/DisplayPageCommands.h"
+#include "settings/ReadBackDialog.h"
 
 // The small setting dialogs against the simulated device over a TCP and an RS-485 link.
 
@@ -63,6 +64,18 @@ private slots:
         for (int tick = 0; tick < 10; ++tick) // "No Connect" would come at the seventh
             linked.sender.checkReplyTimeout();
         QCOMPARE(linked.prompts.boxes.size(), 6);
+    }
+
+    // The read-back overwrites the document: it opens on Close, and Enter closes it unread.
+    void enterNeverStartsTheReadBack() {
+        DialogBench bench;
+        ReadBackDialog dialog(bench.context);
+        dialog.show();
+        QVERIFY(QTest::qWaitForWindowActive(&dialog));
+        QCOMPARE(QApplication::focusWidget()->objectName(), "closeButton");
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
+        QVERIFY(!dialog.isVisible());
+        QVERIFY(!bench.sender.isRunGoing() && bench.serial.writes.isEmpty());
     }
 };
 

@@ -1,6 +1,11 @@
 #include "DialogDriving.h"
+#include "commands/CharacterLevelCommands.h"
+#include "commands/DisplayPageCommands.h"
+#include "commands/DisplayPositionCommands.h"
 #include "core/ShiftJisText.h"
+#include "onair/ChannelView.h"
 #include "settings/TitleDialog.h"
+#include "sim/monitor/MonitorWindow.h"
 
 #include <QInputMethodEvent>
 #include <QLabel>
@@ -35,6 +40,19 @@ struct TitleRow {
 
 QByteArray spaces(int count) {
     return QByteArray("2121").repeated(count);
+}
+
+// The operator replaces the whole title, as an input method hands it over once confirmed.
+void retype(TitleDialog& dialog, const QString& title) {
+    auto* edit = dialog.findChild<QLineEdit*>("titleEdit");
+    edit->selectAll();
+    QInputMethodEvent committed;
+    committed.setCommitString(title);
+    QApplication::sendEvent(edit, &committed);
+}
+
+QByteArray sjis(const QString& text) {
+    return ShiftJisText::encode(text).value();
 }
 
 } // namespace
@@ -83,7 +101,8 @@ private slots:
         QCOMPARE(textOf(dialog, "byteCountLabel") + "|" + textOf(dialog, "titleProblemLabel"),
                  shown);
         const auto* pageLine = dialog.findChild<QLabel*>(QString("pageLine%1").arg(index % 16 + 1));
-        QCOMPARE(pageLine->toolTip().isEmpty(), !QString(shown).contains("送れません"));
+        QCOMPARE(pageLine->accessibleDescription().isEmpty(),
+                 !QString(shown).contains("送れません"));
         press(dialog, button);
         QTRY_COMPARE(linked.prompts.texts(),
                      QStringList(*line ? "Socket ＯＫ" : titleRefusedMessage));
@@ -91,6 +110,115 @@ private slots:
         QCOMPARE(linked.devices.first()->receivedLines(),
                  *line ? QList<QByteArray>{line + spaces((63 - qstrlen(line)) / 4)}
                        : QList<QByteArray>());
+    }
+
+    void halfWidthTitleTurnsFullWidth_data() {
+        QTest::addColumn<QString>("typed");
+        QTest::addColumn<QString>("saveWarning"); // the line Save's refusal would say, if any
+        QTest::addColumn<QString>("converted");   // empty: too long once full-width, not offered
+        QTest::newRow("blank") << "Breaking News"
+                               << "半角スペースか制御文字があるため保存できません。"
+                               << "Ｂｒｅａｋｉｎｇ　Ｎｅｗｓ";
+        QTest::newRow("s") << "s"
+                           << "タイトル「s」はファイルに保存できません。"
+                           << "ｓ";
+        QTest::newRow("kana") << "ｶﾞｲﾄﾞ漢字"
+                              << ""
+                              << "ガイド漢字";
+        QTest::newRow("too long") << "ABCDEFGHIJKLMNO"
+                                  << ""
+                                  << "";
+    }
+
+    // Whatever the box takes is marked before Save or a send would refuse it; "全角に変換" makes
+    // it sendable as one edit, which Ctrl+Z takes back.
+    void halfWidthTitleTurnsFullWidth() {
+        QFETCH(QString, typed);
+        QFETCH(QString, saveWarning);
+        QFETCH(QString, converted);
+        DialogBench bench;
+        TitleDialog dialog(bench.context);
+        dialog.show();
+        retype(dialog, typed);
+        auto* problem = dialog.findChild<QLabel*>("titleProblemLabel");
+        auto* button = dialog.findChild<QPushButton*>("fullWidthButton");
+        QVERIFY(problem->text().contains("半角文字は送れません"));
+        QCOMPARE(problem->text().contains(saveWarning), true);
+        QCOMPARE(problem->text().contains("保存できません"), !saveWarning.isEmpty());
+        QVERIFY(button->isVisible());
+        QCOMPARE(button->isEnabled(), !converted.isEmpty());
+        if (converted.isEmpty())
+            return;
+        press(dialog, "fullWidthButton");
+        QCOMPARE(bench.document.titleTexts[0], sjis(converted));
+        QCOMPARE(problem->text(), QString());
+        QVERIFY(!button->isVisible());
+        QTest::keyClick(dialog.findChild<QLineEdit*>("titleEdit"), Qt::Key_Z, Qt::ControlModifier);
+        QCOMPARE(bench.document.titleTexts[0], sjis(typed));
+    }
+
+    // Opening the editor and moving between areas and pages leaves the document unmodified;
+    // an edit marks it, and the page list and page choice follow the edit.
+    void onlyAChangedTitleMarksTheDocument() {
+        DialogBench bench;
+        bench.document.titleTexts[70].assign(sjis("大阪　くもり"));
+        TitleDialog dialog(bench.context);
+        choose(list(dialog, "areaList"), 1);
+        choose(list(dialog, "pageNumberList"), 6);
+        choose(list(dialog, "pageNumberList"), 5);
+        choose(list(dialog, "pageNumberList"), 6);
+        dialog.reject();
+        QCOMPARE(bench.document.documentModified, 0);
+        QCOMPARE(bench.document.titleTexts[70], sjis("大阪　くもり"));
+
+        TitleDialog again(bench.context);
+        QTest::keyClick(again.findChild<QLineEdit*>("titleEdit"), Qt::Key_Backspace);
+        QCOMPARE(bench.document.documentModified, 1);
+        QCOMPARE(list(again, "pageNumberList")->itemText(6), "7　大阪　くも");
+        QCOMPARE(textOf(again, "pageLine7"), "Page07=大阪　くも");
+    }
+
+    // The preview is the monitor's drawing of what the device keys: the same pixels for the
+    // title, position and levels sent, and other pixels when any of them changes.
+    void previewIsWhatTheMonitorShows() {
+        LinkedDialogs linked;
+        QCOMPARE(linked.start(LinkedDevice::Link::TcpClient), QString());
+        sim::MonitorWindow monitor({{linked.devices.first(), "device", false}});
+        onair::ChannelView* keyed = nullptr;
+        for (auto* view : monitor.findChildren<onair::ChannelView*>())
+            keyed = view->accessibleName() == "ch.1 video" ? view : keyed;
+        linked.state.selectedArea = 1;
+        linked.state.selectedPage = linked.document.displayPage[1] = 4;
+        TitleDialog dialog(linked.context);
+        auto* preview = dialog.findChild<onair::ChannelView*>("preview");
+        dialog.show();
+        monitor.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&dialog) && QTest::qWaitForWindowExposed(&monitor));
+
+        const std::tuple<const char*, int, int, int> states[] = {
+            {"大阪　くもり時々雨", 7, 1, 1}, {"大阪　晴れ", 7, 1, 1}, {"大阪　晴れ", 2, 1, 1},
+            {"大阪　晴れ", 2, 3, 1},         {"大阪　晴れ", 2, 3, 0},
+        };
+        QImage previous;
+        for (const auto& [title, position, white, edge] : states) {
+            retype(dialog, title);
+            linked.document.displayPosition[1] = position;
+            linked.document.selectedWhiteLevel = white;
+            linked.document.selectedEdgeLevel = edge;
+            const qsizetype boxes = linked.prompts.boxes.size();
+            press(dialog, "storeButton");
+            sendDisplayPage(linked.context, 1);
+            sendDisplayPosition(linked.context, 1);
+            sendWhiteLevel(linked.context);
+            sendEdgeLevel(linked.context);
+            QTRY_COMPARE(linked.prompts.boxes.size(), boxes + 5);
+            monitor.refresh();
+            keyed->resize(preview->size()); // the two layouts give them different sizes
+            const QImage shown = preview->grab().toImage();
+            QCOMPARE(shown, keyed->grab().toImage());
+            QVERIFY(shown != previous);
+            previous = shown;
+        }
     }
 
     // Titles are read as their tick comes; buttons and Close do nothing while the walk runs.

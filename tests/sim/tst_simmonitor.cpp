@@ -1,6 +1,6 @@
+#include "onair/ChannelView.h"
 #include "sim/Device.h"
 #include "sim/TcpDeviceServer.h"
-#include "sim/monitor/ChannelView.h"
 #include "sim/monitor/MonitorWindow.h"
 
 #include <QApplication>
@@ -44,10 +44,10 @@ private slots:
         sim::MonitorWindow window({{server.device(), QStringLiteral("device"), false}});
         window.show();
         QVERIFY(QTest::qWaitForWindowExposed(&window));
-        auto* ch2 = named<sim::ChannelView>(window, QStringLiteral("ch.2 video"));
+        auto* ch2 = named<onair::ChannelView>(window, QStringLiteral("ch.2 video"));
         QVERIFY(ch2);
         PaintRecorder recorder;
-        for (sim::ChannelView* view : window.findChildren<sim::ChannelView*>())
+        for (onair::ChannelView* view : window.findChildren<onair::ChannelView*>())
             view->installEventFilter(&recorder);
         QList<qsizetype> repliesAtRefresh;
         connect(&window, &sim::MonitorWindow::refreshed, this,
@@ -61,7 +61,10 @@ private slots:
         QTRY_COMPARE(reply += program.readAll(), QByteArray("GO\r\n"));
         QTRY_VERIFY(!recorder.painted.isEmpty());
         QCOMPARE(repliesAtRefresh.first(), 1); // the reply went out before the view updated
-        QCOMPARE(ch2->line(1).text(), QStringLiteral("あ") + QStringLiteral("　").repeated(13));
+        onair::TitleLine keyed{true, 7, 1, 1, {}};
+        keyed.cells.fill(onair::Cell::blank());
+        keyed.cells[0].character = QStringLiteral("あ");
+        QCOMPARE(ch2->line(1), keyed);
         for (const auto& [view, rect] : recorder.painted)
             QVERIFY(view == ch2 && ch2->lineRect(1).contains(rect));
         QCOMPARE(named<QLabel>(window, QStringLiteral("ch.2 Bottom last command"))->text(),

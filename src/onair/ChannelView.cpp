@@ -1,24 +1,24 @@
-#include "sim/monitor/ChannelView.h"
+#include "onair/ChannelView.h"
 
-#include "sim/monitor/TitleLinePainter.h"
+#include "onair/TitleLinePainter.h"
 
 #include <QLinearGradient>
 #include <QPaintEvent>
 #include <QPainter>
 
-namespace sim {
+namespace onair {
 
 ChannelView::ChannelView(QWidget* parent) : QWidget(parent) {
     setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Expanding);
     setAttribute(Qt::WA_OpaquePaintEvent);
 }
 
-void ChannelView::setLine(int row, const AreaPicture& picture) {
-    if (lines_[row] == picture)
+void ChannelView::setLine(int row, const TitleLine& line) {
+    if (lines_[row] == line)
         return;
     // Nothing keyed before or after: nothing on the screen changes.
-    const bool unseen = !lines_[row].shown && !picture.shown;
-    lines_[row] = picture;
+    const bool unseen = !lines_[row].shown && !line.shown;
+    lines_[row] = line;
     if (!unseen)
         update(lineRect(row));
 }
@@ -52,4 +52,4 @@ void ChannelView::paintEvent(QPaintEvent* event) {
     }
 }
 
-} // namespace sim
+} // namespace onair

@@ -1,11 +1,11 @@
 #pragma once
 
-#include "sim/monitor/AreaPicture.h"
+#include "onair/TitleLine.h"
 
 #include <QWidget>
 #include <array>
 
-namespace sim {
+namespace onair {
 
 // One video channel as the device keys it: a 16:9 frame of dark video with its top and bottom
 // title lines. A changed line repaints only its own band of the frame.
@@ -14,9 +14,9 @@ class ChannelView : public QWidget {
 public:
     explicit ChannelView(QWidget* parent = nullptr);
 
-    // Line 0 (top) or 1 (bottom) now shows `picture`.
-    void setLine(int row, const AreaPicture& picture);
-    const AreaPicture& line(int row) const { return lines_[row]; }
+    // Line 0 (top) or 1 (bottom) now shows `line`.
+    void setLine(int row, const TitleLine& line);
+    const TitleLine& line(int row) const { return lines_[row]; }
 
     // The largest 16:9 frame in the middle of the widget.
     QRectF frame() const;
@@ -32,7 +32,7 @@ protected:
     void paintEvent(QPaintEvent* event) override;
 
 private:
-    std::array<AreaPicture, 2> lines_;
+    std::array<TitleLine, 2> lines_;
 };
 
-} // namespace sim
+} // namespace onair

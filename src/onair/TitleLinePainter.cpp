@@ -1,13 +1,13 @@
-#include "sim/monitor/TitleLinePainter.h"
+#include "onair/TitleLinePainter.h"
 
-#include "sim/monitor/AreaPicture.h"
+#include "onair/TitleLine.h"
 
 #include <QFont>
 #include <QFontMetricsF>
 #include <QPainter>
 #include <QPainterPath>
 
-namespace sim::titleLine {
+namespace onair::titleLine {
 
 namespace {
 
@@ -15,11 +15,10 @@ constexpr int glyphSize = 48;
 constexpr double lineWidthOfFrame = 0.8;
 constexpr double positionStepOfFrame = 1.0 / 80; // seven steps either way stay in the frame
 constexpr double marginOfFrame = 0.08;
-constexpr int middlePosition = 7;
 constexpr int whiteGrey[4] = {150, 185, 220, 255};
 
 double cellSize(const QRectF& frame) {
-    return frame.width() * lineWidthOfFrame / DeviceModel::titleLength;
+    return frame.width() * lineWidthOfFrame / TitleLine::cellCount;
 }
 
 double outlineWidth(int edgeLevel, double cell) {
@@ -64,9 +63,10 @@ void addGlyph(QPainterPath& path, const QRectF& cell, const QByteArray& digits) 
 
 QRectF cellsRect(const QRectF& frame, int row, int position) {
     const double cell = cellSize(frame);
-    const double width = cell * DeviceModel::titleLength;
-    const double left = frame.left() + (frame.width() - width) / 2 +
-                        (position - middlePosition) * frame.width() * positionStepOfFrame;
+    const double width = cell * TitleLine::cellCount;
+    const double left =
+        frame.left() + (frame.width() - width) / 2 +
+        (position - TitleLine::middlePosition) * frame.width() * positionStepOfFrame;
     const double top = row == 0 ? frame.top() + frame.height() * marginOfFrame
                                 : frame.bottom() - frame.height() * marginOfFrame - cell;
     return QRectF(left, top, width, cell);
@@ -74,36 +74,36 @@ QRectF cellsRect(const QRectF& frame, int row, int position) {
 
 QRectF band(const QRectF& frame, int row) {
     const double margin = outlineWidth(3, cellSize(frame)) + 2;
-    const QRectF cells = cellsRect(frame, row, middlePosition);
+    const QRectF cells = cellsRect(frame, row, TitleLine::middlePosition);
     return QRectF(frame.left(), cells.top() - margin, frame.width(), cells.height() + 2 * margin);
 }
 
-void paint(QPainter& painter, const QRectF& cells, const AreaPicture& picture) {
-    if (!picture.shown)
+void paint(QPainter& painter, const QRectF& cells, const TitleLine& line) {
+    if (!line.shown)
         return;
     const double cell = cells.height();
     const QFont font = titleFont(cell);
     QPainterPath path;
     path.setFillRule(Qt::WindingFill);
-    for (int i = 0; i < DeviceModel::titleLength; ++i) {
+    for (int i = 0; i < TitleLine::cellCount; ++i) {
         const QRectF box(cells.left() + i * cell, cells.top(), cell, cell);
-        const TitleCell& titleCell = picture.cells[i];
-        if (titleCell.kind == TitleCell::Kind::Glyph)
-            addGlyph(path, box, titleCell.glyphDots);
+        const Cell& keyed = line.cells[i];
+        if (!keyed.dots.isEmpty())
+            addGlyph(path, box, keyed.dots);
         else
-            addCharacter(path, box, titleCell.character, font);
+            addCharacter(path, box, keyed.character, font);
     }
     painter.save();
     painter.setRenderHint(QPainter::Antialiasing);
-    const double outline = outlineWidth(picture.edgeLevel, cell);
+    const double outline = outlineWidth(line.edgeLevel, cell);
     if (outline > 0) {
         // Stroked first, so the fill covers the inner half of the outline.
         painter.strokePath(
             path, QPen(Qt::black, 2 * outline, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
     }
-    const int grey = whiteGrey[qBound(0, picture.whiteLevel, 3)];
+    const int grey = whiteGrey[qBound(0, line.whiteLevel, 3)];
     painter.fillPath(path, QColor(grey, grey, grey));
     painter.restore();
 }
 
-} // namespace sim::titleLine
+} // namespace onair::titleLine
