@@ -37,8 +37,9 @@ Program::Program(OperatorPrompts& prompts, const ConfigFolder& folder)
         &tcp_, &TcpLink::clientConnected, &window_,
         [this] { boxes_.showSuccess(QStringLiteral("Socket 接続 OK")); }, Qt::QueuedConnection);
     // A settings change that could not be saved is not kept from the operator.
-    QObject::connect(&settingsFile_, &ProfileFile::writeFailed, &window_,
-                     [this](const QString& text) { boxes_.showError(text); });
+    QObject::connect(
+        &settingsFile_, &ProfileFile::writeFailed, &window_,
+        [this](const QString& text, const QString& detail) { boxes_.showError(text, detail); });
     registerDialogs();
 }
 

@@ -125,12 +125,36 @@ private slots:
         QCOMPARE(read.selectedConnection, 1);
     }
 
-    // A file that cannot be read (a pipe would hold the reader) is never replaced: a write
-    // would keep nothing but its own key. The operator's report: tst_choicedialogs.
+    void unreadableFileIsNeverReplaced_data() {
+        QTest::addColumn<bool>("pipe");
+        QTest::addColumn<QString>("reason");
+        QTest::newRow("pipe") << true << "通常のファイルではありません。";
+        QTest::newRow("larger than 1 MiB")
+            << false << "1 MiB を超えるファイルは設定ファイルではありません。";
+    }
+
+    // A file that cannot be read (a pipe would hold the reader, a huge one would take the
+    // memory) reads as empty and is never replaced: a write would keep nothing but its own key.
+    // The operator is told why. The box itself: tst_choicedialogs.
     void unreadableFileIsNeverReplaced() {
-        QVERIFY(mkfifo(QFile::encodeName(path_).constData(), 0600) == 0);
-        ProfileFile pipe(path_);
-        QVERIFY(!writeComPort(pipe, loaded(pipe)) && !QFileInfo(path_).isFile());
+        QFETCH(bool, pipe);
+        QFETCH(QString, reason);
+        if (pipe) {
+            QVERIFY(mkfifo(QFile::encodeName(path_).constData(), 0600) == 0);
+        } else {
+            writeFile(path_, "[ZEV-530TQ_Section]\r\ncom_port=3\r\n");
+            QVERIFY(QFile::resize(path_, ProfileFile::maximumSize + 1)); // sparse: no disk used
+        }
+        ProfileFile file(path_);
+        QString detail;
+        connect(&file, &ProfileFile::writeFailed,
+                [&detail](const QString&, const QString& why) { detail = why; });
+        const LinkConfiguration link = loaded(file);
+        QCOMPARE(link.comPortIndex, 0);
+        QVERIFY(!writeComPort(file, link));
+        QCOMPARE(detail, reason);
+        QCOMPARE(QFileInfo(path_).isFile(), !pipe);
+        QCOMPARE(QFileInfo(path_).size(), pipe ? 0 : ProfileFile::maximumSize + 1);
     }
 };
 
