@@ -236,6 +236,9 @@ void saveGlyphRead(const QString& path, TargetDevice& device, bool several,
 
 // One line to every device at once; each waits for its own reply.
 ExitCode runDeviceCommand(Run& run, const CtlCommand& command, const ComposedLine& composed) {
+    // The file is this command's from now on: what a killed run left beside it goes.
+    if (composed.readsGlyph)
+        removeLeftoverReplacement(composed.glyphFile);
     QTemporaryDir portFolder;
     ExitCode failure = ExitCode::Ok;
     const auto session = openSession(run, portFolder, failure);
@@ -264,6 +267,8 @@ ExitCode runDocumentCommand(Run& run, const CtlCommand& command, const QString& 
     const auto prepared = prepareDocumentRun(command.action, path, run.err);
     if (!prepared)
         return ExitCode::BadInput;
+    if (command.action == CtlAction::ReadBack)
+        removeLeftoverReplacement(path);
     QTemporaryDir portFolder;
     ExitCode failure = ExitCode::Ok;
     const auto session = openSession(run, portFolder, failure);
@@ -284,6 +289,7 @@ ExitCode runTitles(Run& run, const QStringList& arguments) {
     if (action != QLatin1String("import") || arguments.size() != 3)
         return usage(run,
                      QStringLiteral("titles export FILE.dat | titles import FILE.dat TITLES.tsv"));
+    removeLeftoverReplacement(arguments[1]);
     auto document = readDocument(arguments[1], run.err);
     if (!document)
         return ExitCode::BadInput;

@@ -127,6 +127,11 @@ private slots:
         const Ran ran = zevctl({"--serial", "/nonexistent/tty", "page", "1T", "1"});
         QCOMPARE(int(ran.code), 3);
         QCOMPARE(ran.err, "zevctl: cannot open the serial port /nonexistent/tty: no such device\n");
+        // The file is the read-back's from its start: what a killed run left beside it goes.
+        const QString readBack = folder.filePath("read.dat");
+        writeFile(readBack + ".zev530tq-new", "half of a killed read-back");
+        QCOMPARE(int(zevctl({"--serial", "/nonexistent/tty", "read-back", readBack}).code), 3);
+        QVERIFY(!QFileInfo::exists(readBack + ".zev530tq-new"));
     }
 
     // The reply wait's end driven here; a glyph read after one that got no answer goes on.
