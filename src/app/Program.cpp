@@ -55,6 +55,19 @@ void Program::start() {
         serial_.openSerialPort();
 }
 
+void Program::keepTrafficLog(TrafficLogFile& log, const QString& path) {
+    if (path.isEmpty())
+        return;
+    const QString cannotOpen = QStringLiteral("Can't file open");
+    if (!log.open(path)) {
+        boxes_.showError(cannotOpen, log.errorText());
+        return;
+    }
+    QObject::connect(
+        &log, &TrafficLogFile::failed, &window_,
+        [this, cannotOpen](const QString& text) { boxes_.showError(cannotOpen, text); });
+}
+
 void Program::registerDialogs() {
     window_.setDialog(AboutDialog::number,
                       [this](QWidget* owner) { AboutDialog(state_.dialogs, tcp_, owner).exec(); });

@@ -68,7 +68,8 @@ const QCommandLineOption
 const QCommandLineOption jsonOption(QStringLiteral("json"), QStringLiteral("Report as JSON."));
 const QCommandLineOption
     trafficOption(QStringLiteral("traffic-log"),
-                  QStringLiteral("Append every line sent and received to FILE."),
+                  QStringLiteral("Append every line sent and received to FILE (at 16 MiB it "
+                                 "becomes FILE.1, FILE.1 becomes FILE.2...; three are kept)."),
                   QStringLiteral("FILE"));
 const QCommandLineOption
     noStoreOption(QStringLiteral("no-store"),
@@ -346,9 +347,13 @@ ExitCode runZevctl(const QStringList& arguments, QTextStream& out, QTextStream& 
                               : QStringLiteral("unknown command \"%1\"; zevctl --help lists them")
                                     .arg(run.parser.positionalArguments().first()));
     }
+    // A log that cannot be written is refused before anything is sent; one that fails later
+    // is said once, and the command goes on.
     TrafficLogFile trafficLog;
     if (run.parser.isSet(trafficOption) && !trafficLog.open(run.parser.value(trafficOption)))
         return usage(run, trafficLog.errorText());
+    QObject::connect(&trafficLog, &TrafficLogFile::failed,
+                     [&run](const QString& text) { run.err << "zevctl: " << text << "\n"; });
     if (command->action == CtlAction::Titles)
         return runTitles(run, positional);
     if (positional.size() != command->argumentCount) {

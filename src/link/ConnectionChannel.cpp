@@ -4,7 +4,7 @@
 
 #include <QTcpSocket>
 
-ConnectionChannel::ConnectionChannel(QTcpSocket* socket, const QString& trafficName,
+ConnectionChannel::ConnectionChannel(QTcpSocket* socket, const QByteArray& trafficName,
                                      QObject* parent)
     : TcpChannel(parent), socket_(socket), trafficName_(trafficName) {
     connect(socket, &QTcpSocket::disconnected, this, &ConnectionChannel::closed);

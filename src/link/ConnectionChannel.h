@@ -15,7 +15,7 @@ class QTcpSocket;
 class ConnectionChannel : public TcpChannel {
     Q_OBJECT
 public:
-    ConnectionChannel(QTcpSocket* socket, const QString& trafficName, QObject* parent = nullptr);
+    ConnectionChannel(QTcpSocket* socket, const QByteArray& trafficName, QObject* parent = nullptr);
 
     bool sendToTarget(const QByteArray& bytes) override;
     std::optional<QByteArray> takeLine() override;
@@ -34,6 +34,6 @@ signals:
 
 private:
     QPointer<QTcpSocket> socket_;
-    QString trafficName_;
+    QByteArray trafficName_;
     ReplyLineAssembler assembler_;
 };

@@ -45,7 +45,7 @@ void SerialLink::reopenPort() {
     openPort();
     if (port_.isOpen()) {
         reopenTimer_.stop();
-        qCDebug(zevTraffic).noquote() << trafficName() << "opened again";
+        qCDebug(zevTraffic).noquote() << QString::fromUtf8(trafficName_) << "opened again";
     }
 }
 
@@ -55,6 +55,7 @@ QList<SerialLink::SetupFailure> SerialLink::openPort() {
     port_.close();
     assembler_.discardPartialLine();
     devicePath_ = serialDevicePath(folder_, state_.link.comPortIndex);
+    trafficName_ = "serial " + devicePath_.toUtf8();
     port_.setPortName(devicePath_);
     setLineBeforeOpening();
     const bool opened = !devicePath_.isEmpty() && port_.open(QIODevice::ReadWrite);
@@ -97,7 +98,8 @@ void SerialLink::portFailed(QSerialPort::SerialPortError error) {
 void SerialLink::closeLostPort() {
     if (!port_.isOpen())
         return;
-    qCDebug(zevTraffic).noquote() << trafficName() << "lost:" << port_.errorString();
+    qCDebug(zevTraffic).noquote() << QString::fromUtf8(trafficName_)
+                                  << "lost:" << port_.errorString();
     port_.close();
     writeTimer_.stop();
     assembler_.discardPartialLine(); // the rest of that line will never come
@@ -148,7 +150,7 @@ bool SerialLink::setCommState() {
 void SerialLink::write(const QByteArray& bytes) {
     if (!port_.isOpen() || bytes.isEmpty())
         return;
-    logTraffic(trafficName(), TrafficDirection::Sent, bytes, state_.link.isRs485());
+    logTraffic(trafficName_, TrafficDirection::Sent, bytes, state_.link.isRs485());
     port_.write(bytes);
     // A write may take the line time of the bytes ahead of it and of its own, and a second more
     // (the port's write time-out); then what the line still holds is given up.
@@ -182,11 +184,7 @@ void SerialLink::readReceived() {
         return;
     const QList<QByteArray> lines = assembler_.readFrom(port_);
     for (const QByteArray& line : lines)
-        logTraffic(trafficName(), TrafficDirection::Received, line, state_.link.isRs485());
+        logTraffic(trafficName_, TrafficDirection::Received, line, state_.link.isRs485());
     if (!lines.isEmpty())
         emit lineReceived();
-}
-
-QString SerialLink::trafficName() const {
-    return QStringLiteral("serial ") + devicePath_;
 }

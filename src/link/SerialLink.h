@@ -77,11 +77,10 @@ private:
     bool setCommState();
     void readReceived();
 
-    QString trafficName() const;
-
     const AppState& state_;
     ConfigFolder folder_;
     QString devicePath_;
+    QByteArray trafficName_; // "serial " and the device, for the traffic log
     QSerialPort port_;
     QTimer writeTimer_;
     QTimer reopenTimer_;

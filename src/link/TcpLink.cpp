@@ -27,10 +27,9 @@ QByteArray dottedAddress(const QHostAddress& address) {
     return (isIpv4 ? QHostAddress(ipv4) : address).toString().toLatin1();
 }
 
-QString trafficName(const QTcpSocket& socket) {
-    return QStringLiteral("tcp %1:%2")
-        .arg(QString::fromLatin1(dottedAddress(socket.peerAddress())))
-        .arg(socket.peerPort());
+// The connection's name in the traffic log, built once when it is made.
+QByteArray trafficName(const QByteArray& address, quint16 port) {
+    return "tcp " + address + ':' + QByteArray::number(port);
 }
 
 // Why a port could not be listened on.
@@ -113,6 +112,7 @@ bool TcpLink::connectToDevice() {
 
     client_ = new QTcpSocket(this);
     clientPeer_ = QStringLiteral("%1:%2").arg(address.toString()).arg(port);
+    trafficNames_.insert(client_, trafficName(address.toString().toLatin1(), port));
     watchSocket(client_);
     // The connected step: usable from now on, whether or not the client dialog is still open.
     connect(client_, &QTcpSocket::connected, this, [this] {
@@ -211,6 +211,8 @@ void TcpLink::acceptConnection() {
             continue;
         }
         socket->setParent(this);
+        trafficNames_.insert(socket,
+                             trafficName(dottedAddress(socket->peerAddress()), socket->peerPort()));
         watchSocket(socket);
         free->inUse = 1;
         free->socket = socket;
@@ -231,6 +233,7 @@ void TcpLink::closeConnection(QTcpSocket* socket) {
     }
     discardSocket(socket, this);
     channels_.remove(socket);
+    trafficNames_.remove(socket);
     const int entry = findConnection(socket);
     if (entry < firstConnection)
         return;
@@ -260,8 +263,10 @@ void TcpLink::closeAllSockets() {
 void TcpLink::resetConnectionTable() {
     for (Connection& connection : connectionTable_) {
         // No socket may outlive its entry unseen.
-        if (connection.socket != nullptr)
+        if (connection.socket != nullptr) {
             discardSocket(connection.socket, this);
+            trafficNames_.remove(connection.socket);
+        }
         connection = Connection{};
     }
     channels_.clear();
@@ -283,7 +288,7 @@ std::unique_ptr<ConnectionChannel> TcpLink::openConnectionChannel(int entry) {
         connectionTable_[std::size_t(entry)].inUse == 0)
         return nullptr;
     QTcpSocket* socket = connectionTable_[std::size_t(entry)].socket;
-    auto channel = std::make_unique<ConnectionChannel>(socket, trafficName(*socket));
+    auto channel = std::make_unique<ConnectionChannel>(socket, trafficNames_.value(socket));
     channels_.insert(socket, channel.get());
     return channel;
 }
@@ -292,7 +297,7 @@ bool TcpLink::sendToTarget(const QByteArray& bytes) {
     QTcpSocket* socket = targetSocket();
     if (socket == nullptr || socket->state() != QAbstractSocket::ConnectedState)
         return false;
-    logTraffic(trafficName(*socket), TrafficDirection::Sent, bytes);
+    logTraffic(trafficNames_.value(socket), TrafficDirection::Sent, bytes);
     return socket->write(bytes) == bytes.size();
 }
 
@@ -373,8 +378,9 @@ void TcpLink::readReceived(QTcpSocket* socket) {
     }
     // No more than the held lines leave room for; the rest waits in the socket and the system.
     const QList<QByteArray> lines = assembler_.readFrom(*socket);
+    const QByteArray name = trafficNames_.value(socket);
     for (const QByteArray& line : lines)
-        logTraffic(trafficName(*socket), TrafficDirection::Received, line);
+        logTraffic(name, TrafficDirection::Received, line);
     if (!lines.isEmpty())
         emit lineReceived();
 }
@@ -399,6 +405,7 @@ void TcpLink::closeClientSocket() {
     if (client_ == nullptr)
         return;
     discardSocket(client_, this);
+    trafficNames_.remove(client_);
     client_ = nullptr;
 }
 

@@ -135,5 +135,7 @@ private:
     QString clientPeer_;      // "address:port" of the client's connect, for messages
     bool connecting_ = false; // inside connectToDevice: errors are its own to report
     QHash<const QTcpSocket*, QPointer<ConnectionChannel>> channels_;
+    // Each connection's name in the traffic log ("tcp 192.168.1.10:9004"), built once.
+    QHash<const QTcpSocket*, QByteArray> trafficNames_;
     ReplyLineAssembler assembler_;
 };

@@ -115,7 +115,8 @@ private slots:
             {{"glyph-register", "1", "/nonexistent/glyph.txt"}, "cannot read the glyph file"},
             {{"verify", damaged}, "not a settings file: 1 行目"},
             {{"reboot"}, "unknown command \"reboot\""},
-            {{"--listen", "9004", "page", "1T", "1"}, "choose one of"}};
+            {{"--listen", "9004", "page", "1T", "1"}, "choose one of"},
+            {{"--traffic-log", "/dev/full", "page", "1T", "1"}, "No space left on device"}};
         for (const auto& [arguments, message] : cases) {
             const Ran ran = zevctl(tcpTo(server) + arguments);
             QCOMPARE(int(ran.code), 2);
