@@ -203,6 +203,14 @@ void TcpLink::acceptConnection() {
     // Every waiting device is taken now: Qt queues only a limited number of them.
     while (server_ && server_->hasPendingConnections()) {
         QTcpSocket* socket = server_->nextPendingConnection();
+        if (link_.listedHostsOnly && !isListedHost(socket->peerAddress())) {
+            qCWarning(zevTraffic).noquote()
+                << QString::fromLatin1(
+                       trafficName(dottedAddress(socket->peerAddress()), socket->peerPort()))
+                << "refused: not in the host list";
+            discardSocket(socket, this);
+            continue;
+        }
         auto& table = connectionTable_;
         const auto free = std::find_if(table.begin() + firstConnection, table.end(),
                                        [](const Connection& entry) { return entry.inUse == 0; });
@@ -219,6 +227,17 @@ void TcpLink::acceptConnection() {
         free->addressText.assign(dottedAddress(socket->peerAddress()));
         emit connectionsChanged();
     }
+}
+
+bool TcpLink::isListedHost(const QHostAddress& address) const {
+    bool isIpv4 = false;
+    const quint32 peer = address.toIPv4Address(&isIpv4);
+    const int count = std::clamp(link_.hostCount, 0, LinkConfiguration::hostCapacity);
+    return isIpv4 && std::any_of(link_.hostAddresses.begin(), link_.hostAddresses.begin() + count,
+                                 [peer](const HostAddress& host) {
+                                     return (quint32(host[0]) << 24 | quint32(host[1]) << 16 |
+                                             quint32(host[2]) << 8 | quint32(host[3])) == peer;
+                                 });
 }
 
 void TcpLink::closeConnection(QTcpSocket* socket) {

@@ -14,6 +14,7 @@
 
 struct LinkConfiguration;
 class ConnectionChannel;
+class QHostAddress;
 class QTcpServer;
 class QTcpSocket;
 
@@ -67,7 +68,8 @@ public:
     void stopServer();
 
     // Takes every device waiting to connect into the first free entries; a device for which
-    // no entry is free is closed at once.
+    // no entry is free is closed at once, and so is one not in the host list when only listed
+    // hosts may connect (listedHostsOnly), which is logged.
     void acceptConnection();
     // Closes the socket and frees its entry (address text " ").
     void closeConnection(QTcpSocket* socket);
@@ -117,6 +119,7 @@ signals:
 
 private:
     void setTcpConnected(bool connected);
+    bool isListedHost(const QHostAddress& address) const;
     QTcpSocket* targetSocket() const;
     void watchSocket(QTcpSocket* socket);
     void readReceived(QTcpSocket* socket);

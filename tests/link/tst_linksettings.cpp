@@ -54,13 +54,15 @@ private slots:
     void windowsFileReadWrittenAndReadBack() {
         writeFile(path_,
                   "; ZEV-530TQ link settings\n[Other_Section]\r\ncom_port=5\r\n\r\n"
-                  "[zev-530tq_section]\r\n  Interface = 1 \r\nCOM_PORT=3\r\n;rs_control=1\r\n"
+                  "[zev-530tq_section]\r\n  Interface = 1 \r\nCOM_PORT=3\r\nlisted_hosts_only=1\r\n"
+                  ";rs_control=1\r\n"
                   "port_number = \"00123\"\r\nlist_count=1\r\n"
                   "ip00_0=192\r\nip00_1=168\r\nip00_2=1\r\nip00_3=10\r\ncom_port=4\r\n\r\n"
                   "[After]\r\nInterface=0\r\n");
         ProfileFile file(path_);
         LinkConfiguration link = loaded(file);
         QCOMPARE(link.rs485Mode, Rs485Mode::Rs232c);
+        QVERIFY(link.listedHostsOnly);
         link.rs485Mode = Rs485Mode::Rs485;
         link.tcpRole = TcpRole::Server;
         link.selectedConnection = 2;
@@ -73,7 +75,8 @@ private slots:
         const QByteArray hundredth = "ip:0_0=10\r\nip:0_1=0\r\nip:0_2=0\r\nip:0_3=5\r\n";
         QCOMPARE(fileBytes(path_),
                  "; ZEV-530TQ link settings\n[Other_Section]\r\ncom_port=5\r\n\r\n"
-                 "[zev-530tq_section]\r\nInterface=1\r\ncom_port=3\r\n;rs_control=1\r\n"
+                 "[zev-530tq_section]\r\nInterface=1\r\ncom_port=3\r\nlisted_hosts_only=1\r\n"
+                 ";rs_control=1\r\n"
                  "port_number=00123\r\nlist_count=101\r\n"
                  "ip00_0=192\r\nip00_1=168\r\nip00_2=1\r\nip00_3=10\r\ncom_port=4\r\n"
                  "rs_control=1\r\nClientServer=1\r\nselect_number=2\r\n" +
