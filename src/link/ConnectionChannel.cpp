@@ -8,6 +8,8 @@ ConnectionChannel::ConnectionChannel(QTcpSocket* socket, const QByteArray& traff
                                      QObject* parent)
     : TcpChannel(parent), socket_(socket), trafficName_(trafficName) {
     connect(socket, &QTcpSocket::disconnected, this, &ConnectionChannel::closed);
+    readAgain_.setSingleShot(true);
+    connect(&readAgain_, &QTimer::timeout, this, &ConnectionChannel::readReceived);
 }
 
 bool ConnectionChannel::isOpen() const {
@@ -23,8 +25,9 @@ bool ConnectionChannel::sendToTarget(const QByteArray& bytes) {
 
 std::optional<QByteArray> ConnectionChannel::takeLine() {
     auto line = assembler_.takeLine();
-    if (line && socket_)
-        readReceived(); // what the socket held back while the lines were not taken
+    // What the socket held back while the lines were not taken, at the next turn.
+    if (line && socket_ && assembler_.canReadMore(*socket_))
+        readAgain_.start();
     return line;
 }
 
@@ -32,6 +35,8 @@ void ConnectionChannel::readReceived() {
     if (!socket_)
         return;
     const QList<QByteArray> lines = assembler_.readFrom(*socket_);
+    if (assembler_.canReadMore(*socket_))
+        readAgain_.start();
     for (const QByteArray& line : lines)
         logTraffic(trafficName_, TrafficDirection::Received, line);
     if (!lines.isEmpty())

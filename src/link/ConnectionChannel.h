@@ -4,6 +4,7 @@
 #include "protocol/LinkChannels.h"
 
 #include <QPointer>
+#include <QTimer>
 
 class QTcpSocket;
 
@@ -36,4 +37,5 @@ private:
     QPointer<QTcpSocket> socket_;
     QByteArray trafficName_;
     ReplyLineAssembler assembler_;
+    QTimer readAgain_; // input beyond one turn's reading, at the next turn
 };

@@ -68,9 +68,16 @@ QList<QByteArray> ReplyLineAssembler::append(QByteArrayView bytes) {
 
 QList<QByteArray> ReplyLineAssembler::readFrom(QIODevice& device) {
     QList<QByteArray> lines;
-    while (device.bytesAvailable() > 0 && room() > 0)
-        lines += append(device.read(std::min(room(), readChunkSize)));
+    for (qsizetype taken = 0; taken < readLimit && canReadMore(device);) {
+        const QByteArray bytes = device.read(std::min({room(), readChunkSize, readLimit - taken}));
+        taken += bytes.size();
+        lines += append(bytes);
+    }
     return lines;
+}
+
+bool ReplyLineAssembler::canReadMore(const QIODevice& device) const {
+    return device.bytesAvailable() > 0 && room() > 0;
 }
 
 std::optional<QByteArray> ReplyLineAssembler::takeLine() {

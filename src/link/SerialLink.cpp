@@ -19,6 +19,8 @@ SerialLink::SerialLink(const AppState& state, ConfigFolder folder, QObject* pare
     connect(&port_, &QSerialPort::errorOccurred, this, &SerialLink::portFailed);
     reopenTimer_.setInterval(reopenInterval);
     connect(&reopenTimer_, &QTimer::timeout, this, &SerialLink::reopenPort);
+    readAgain_.setSingleShot(true);
+    connect(&readAgain_, &QTimer::timeout, this, &SerialLink::readReceived);
     // While the program does not take lines (a box is open) the port stops reading beyond this,
     // and the driver and the handshake hold the device back.
     port_.setReadBufferSize(ReplyLineAssembler::holdLimit);
@@ -173,8 +175,9 @@ qint64 SerialLink::heldInput() const {
 
 std::optional<QByteArray> SerialLink::takeLine() {
     auto line = assembler_.takeLine();
-    if (line)
-        readReceived(); // what the port held back while the lines were not taken
+    // What the port held back while the lines were not taken, at the next turn.
+    if (line && assembler_.canReadMore(port_))
+        readAgain_.start();
     return line;
 }
 
@@ -183,6 +186,8 @@ void SerialLink::readReceived() {
     if (!receiving_)
         return;
     const QList<QByteArray> lines = assembler_.readFrom(port_);
+    if (assembler_.canReadMore(port_))
+        readAgain_.start();
     for (const QByteArray& line : lines)
         logTraffic(trafficName_, TrafficDirection::Received, line, state_.link.isRs485());
     if (!lines.isEmpty())

@@ -84,6 +84,7 @@ private:
     QSerialPort port_;
     QTimer writeTimer_;
     QTimer reopenTimer_;
+    QTimer readAgain_; // input beyond one turn's reading, at the next turn
     ReplyLineAssembler assembler_;
     bool pseudoTerminal_ = false;
     bool receiving_ = false;

@@ -84,6 +84,11 @@ quint16 portFromText(QByteArrayView text) {
 
 TcpLink::TcpLink(LinkConfiguration& link, QObject* parent) : TcpChannel(parent), link_(link) {
     connectionTable_[0].inUse = 1;
+    readAgain_.setSingleShot(true);
+    connect(&readAgain_, &QTimer::timeout, this, [this] {
+        if (QTcpSocket* target = targetSocket())
+            readReceived(target);
+    });
 }
 
 TcpLink::~TcpLink() {
@@ -322,8 +327,9 @@ bool TcpLink::sendToTarget(const QByteArray& bytes) {
 
 std::optional<QByteArray> TcpLink::takeLine() {
     auto line = assembler_.takeLine();
-    if (line && targetSocket() != nullptr)
-        readReceived(targetSocket()); // what the socket held back while the lines were not taken
+    // What the socket held back while the lines were not taken, at the next turn.
+    if (line && targetSocket() != nullptr && assembler_.canReadMore(*targetSocket()))
+        readAgain_.start();
     return line;
 }
 
@@ -397,6 +403,8 @@ void TcpLink::readReceived(QTcpSocket* socket) {
     }
     // No more than the held lines leave room for; the rest waits in the socket and the system.
     const QList<QByteArray> lines = assembler_.readFrom(*socket);
+    if (assembler_.canReadMore(*socket))
+        readAgain_.start();
     const QByteArray name = trafficNames_.value(socket);
     for (const QByteArray& line : lines)
         logTraffic(name, TrafficDirection::Received, line);

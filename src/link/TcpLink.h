@@ -8,6 +8,7 @@
 #include <QByteArrayView>
 #include <QHash>
 #include <QPointer>
+#include <QTimer>
 #include <array>
 #include <memory>
 #include <optional>
@@ -141,4 +142,5 @@ private:
     // Each connection's name in the traffic log ("tcp 192.168.1.10:9004"), built once.
     QHash<const QTcpSocket*, QByteArray> trafficNames_;
     ReplyLineAssembler assembler_;
+    QTimer readAgain_; // the target's input beyond one turn's reading, at the next turn
 };
