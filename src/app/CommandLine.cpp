@@ -24,7 +24,10 @@ CommandLine parseCommandLine(const QStringList& arguments) {
     const QCommandLineOption trafficLog(
         QStringLiteral("traffic-log"),
         QStringLiteral("Appends every line sent to and received from the device, with a time "
-                       "stamp, to <file>."),
+                       "stamp, to <file>, written at least every 150 ms. At 16 MiB <file> "
+                       "becomes <file>.1 (<file>.1 becomes <file>.2, and so on) and a new "
+                       "<file> begins; three older files are kept, so the log never takes more "
+                       "than 64 MiB."),
         QStringLiteral("file"));
     parser.addOptions({help, version, trafficLog});
 

@@ -37,8 +37,9 @@ Program::Program(OperatorPrompts& prompts, const ConfigFolder& folder)
         &tcp_, &TcpLink::clientConnected, &window_,
         [this] { boxes_.showSuccess(QStringLiteral("Socket 接続 OK")); }, Qt::QueuedConnection);
     // A settings change that could not be saved is not kept from the operator.
-    QObject::connect(&settingsFile_, &ProfileFile::writeFailed, &window_,
-                     [this](const QString& text) { boxes_.showError(text); });
+    QObject::connect(
+        &settingsFile_, &ProfileFile::writeFailed, &window_,
+        [this](const QString& text, const QString& detail) { boxes_.showError(text, detail); });
     registerDialogs();
 }
 
@@ -52,6 +53,19 @@ void Program::start() {
     // The port and whether it is opened at all are decided here, once.
     if (state_.link.interfaceKind == InterfaceKind::Serial)
         serial_.openSerialPort();
+}
+
+void Program::keepTrafficLog(TrafficLogFile& log, const QString& path) {
+    if (path.isEmpty())
+        return;
+    const QString cannotOpen = QStringLiteral("Can't file open");
+    if (!log.open(path)) {
+        boxes_.showError(cannotOpen, log.errorText());
+        return;
+    }
+    QObject::connect(
+        &log, &TrafficLogFile::failed, &window_,
+        [this, cannotOpen](const QString& text) { boxes_.showError(cannotOpen, text); });
 }
 
 void Program::registerDialogs() {

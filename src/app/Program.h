@@ -4,6 +4,7 @@
 #include "app/QtOperatorPrompts.h"
 #include "core/AppState.h"
 #include "core/SettingsDocument.h"
+#include "core/TrafficLogFile.h"
 #include "link/ConfigFolder.h"
 #include "link/ProfileFile.h"
 #include "link/SerialLink.h"
@@ -22,6 +23,10 @@ public:
     // (and what a killed save of it left), the title, and the serial port when the serial
     // interface is chosen.
     void start();
+    // The traffic log of --traffic-log, when a path is given: a log that cannot be written is
+    // said at once, one that fails later when it fails, each in a box; the program goes on
+    // without it.
+    void keepTrafficLog(TrafficLogFile& log, const QString& path);
 
     AppState& state() { return state_; }
     SettingsDocument& document() { return document_; }

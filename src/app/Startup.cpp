@@ -5,7 +5,8 @@
 
 #include <QApplication>
 
-int runProgram(OperatorPrompts& prompts, const ConfigFolder& folder) {
+int runProgram(OperatorPrompts& prompts, const ConfigFolder& folder,
+               const QString& trafficLogPath) {
     SingleInstance instance;
     if (!instance.acquire()) {
         prompts.showMessage({nullptr,
@@ -16,8 +17,10 @@ int runProgram(OperatorPrompts& prompts, const ConfigFolder& folder) {
                              {}});
         return 0;
     }
+    TrafficLogFile trafficLog; // outlives the program, so that its last lines are written
     Program program(prompts, folder);
     program.window().show();
+    program.keepTrafficLog(trafficLog, trafficLogPath);
     program.start();
     return QApplication::exec();
 }

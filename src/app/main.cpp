@@ -2,7 +2,6 @@
 #include "app/QtOperatorPrompts.h"
 #include "app/Startup.h"
 #include "core/ShiftJisText.h"
-#include "core/TrafficLogFile.h"
 #include "link/ConfigFolder.h"
 
 #include <QApplication>
@@ -46,11 +45,6 @@ int main(int argc, char* argv[]) {
         QApplication::installTranslator(&qtTranslation);
 
     QtOperatorPrompts prompts;
-    TrafficLogFile trafficLog;
-    if (!commandLine.trafficLogPath.isEmpty() && !trafficLog.open(commandLine.trafficLogPath)) {
-        std::fputs(qPrintable(trafficLog.errorText() + QLatin1Char('\n')), stderr);
-        return 2;
-    }
 
     if (!ShiftJisText::isAvailable()) {
         prompts.showMessage(
@@ -64,5 +58,5 @@ int main(int argc, char* argv[]) {
              {}});
         return 1;
     }
-    return runProgram(prompts, ConfigFolder::standard());
+    return runProgram(prompts, ConfigFolder::standard(), commandLine.trafficLogPath);
 }

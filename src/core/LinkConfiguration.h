@@ -29,6 +29,9 @@ struct LinkConfiguration {
     int hostCount = 0;
     int selectedConnection = 0; // client: host index; server: connection entry; or noConnection
     int slaveAddress = 0;       // 0 to 31, or broadcastAddress
+    // Server role: only devices whose address is in the host list may connect; the others are
+    // closed at once. Off, anyone who reaches the port takes an entry.
+    bool listedHostsOnly = false;
 
     bool isTcp() const { return interfaceKind == InterfaceKind::Tcp; }
     bool isRs485() const { return rs485Mode == Rs485Mode::Rs485; }

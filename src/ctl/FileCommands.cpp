@@ -62,6 +62,8 @@ ExitCode exportTitleTable(const QString& path, CtlReport& report) {
 ExitCode importTitleTable(const QString& path, const QString& tablePath, bool skipBad,
                           CtlReport& report) {
     report.fields.insert(QStringLiteral("file"), path);
+    // The file is this command's from now on: what a killed run left beside it goes.
+    removeLeftoverReplacement(path);
     auto document = readDocument(path, report);
     if (!document)
         return ExitCode::BadInput;

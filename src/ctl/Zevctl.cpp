@@ -67,7 +67,8 @@ const QCommandLineOption
 const QCommandLineOption jsonOption(QStringLiteral("json"), QStringLiteral("Report as JSON."));
 const QCommandLineOption
     trafficOption(QStringLiteral("traffic-log"),
-                  QStringLiteral("Append every line sent and received to FILE."),
+                  QStringLiteral("Append every line sent and received to FILE (at 16 MiB it "
+                                 "becomes FILE.1, FILE.1 becomes FILE.2...; three are kept)."),
                   QStringLiteral("FILE"));
 const QCommandLineOption
     noStoreOption(QStringLiteral("no-store"),
@@ -247,6 +248,9 @@ ExitCode runDeviceCommand(Run& run, const ComposedLine& composed) {
     QByteArray sent = composed.line;
     sent.chop(2);
     run.report.fields.insert(QStringLiteral("line"), QString::fromLatin1(sent));
+    // The file is this command's from now on: what a killed run left beside it goes.
+    if (composed.readsGlyph)
+        removeLeftoverReplacement(composed.glyphFile);
     QTemporaryDir portFolder;
     ExitCode failure = ExitCode::Ok;
     const auto session = openSession(run, portFolder, failure);
@@ -288,6 +292,8 @@ ExitCode runDocumentCommand(Run& run, const CtlCommand& command, const QString& 
         return ExitCode::BadInput;
     prepared->levels = CharacterLevels{*white, *edge};
     prepared->compareLevels = command.action == CtlAction::Verify && run.parser.isSet(levelsOption);
+    if (command.action == CtlAction::ReadBack)
+        removeLeftoverReplacement(path);
     QTemporaryDir portFolder;
     ExitCode failure = ExitCode::Ok;
     const auto session = openSession(run, portFolder, failure);
@@ -327,9 +333,13 @@ ExitCode runCommand(Run& run) {
                               .arg(run.parser.positionalArguments().first()));
     }
     run.report.setCommand(command->name);
+    // A log that cannot be written is refused before anything is sent; one that fails later
+    // is said once, and the command goes on.
     TrafficLogFile trafficLog;
     if (run.parser.isSet(trafficOption) && !trafficLog.open(run.parser.value(trafficOption)))
         return usage(run, trafficLog.errorText());
+    QObject::connect(&trafficLog, &TrafficLogFile::failed,
+                     [&run](const QString& text) { run.report.addProblem(text); });
     if (command->action == CtlAction::Titles)
         return runTitles(run, positional);
     if (positional.size() != command->argumentCount) {

@@ -4,6 +4,8 @@
 
 #include <QByteArray>
 #include <QIODevice>
+#include <charconv>
+#include <iterator>
 #include <optional>
 
 namespace {
@@ -27,7 +29,11 @@ QByteArray composeFile(const SettingsDocument& document) {
         bytes.append(text);
         bytes.append("\r\n");
     };
-    const auto number = [&line](int value) { line(QByteArray::number(value)); };
+    const auto number = [&line](int value) {
+        char digits[numberTokenLimit + 1];
+        const auto written = std::to_chars(std::begin(digits), std::end(digits), value);
+        line(QByteArrayView(digits, written.ptr - digits));
+    };
 
     for (const auto& area : document.titleDisplayOn)
         for (int on : area)
@@ -54,14 +60,22 @@ QByteArray composeFile(const SettingsDocument& document) {
 // file with an endless token costs no memory.
 class TokenReader {
 public:
+    // The longest token kept: a title and the byte that shows it is too long.
+    static constexpr qsizetype keptLength = titleTokenLimit;
+
+    // Held in place rather than allocated: a file has hundreds of tokens.
     struct Token {
-        QByteArray bytes;
+        char kept[keptLength] = {};
+        qsizetype length = 0;
         bool cut = false; // the token was longer than the bytes kept
         int line = 0;     // where it begins, from 1
+
+        QByteArrayView bytes() const { return QByteArrayView(kept, length); }
     };
 
     explicit TokenReader(QIODevice& file) : file_(file) {}
 
+    // keep: at most keptLength.
     std::optional<Token> next(qsizetype keep) {
         char byte = 0;
         do {
@@ -71,8 +85,8 @@ public:
         Token token;
         token.line = line_;
         do {
-            if (token.bytes.size() < keep)
-                token.bytes.append(byte);
+            if (token.length < keep)
+                token.kept[token.length++] = byte;
             else
                 token.cut = true;
         } while (get(byte) && !isSeparator(byte));
@@ -126,12 +140,12 @@ public:
         if (!token)
             return; // past the end: the number keeps its value
         bool ok = false;
-        const int value = token->bytes.toInt(&ok, 10);
+        const int value = token->bytes().toInt(&ok, 10);
         if (!ok || token->cut) {
             malformed_ = true;
             reason_ = QStringLiteral("%1 行目: %2には整数が必要ですが、「%3%4」と書かれています。")
                           .arg(token->line)
-                          .arg(QString::fromUtf8(what), ShiftJisText::decode(token->bytes),
+                          .arg(QString::fromUtf8(what), ShiftJisText::decode(token->bytes()),
                                token->cut ? QStringLiteral("…") : QString());
             return;
         }
@@ -142,13 +156,13 @@ public:
         if (malformed_)
             return;
         const auto token = tokens_.next(titleTokenLimit);
-        if (!token || token->bytes == emptyTitleToken) {
+        if (!token || token->bytes() == emptyTitleToken) {
             field.clear();
             return;
         }
         // Only a token too long for the field is cut, and then between two characters; a title
         // that fits is kept byte for byte, as it was written.
-        const QByteArrayView bytes(token->bytes);
+        const QByteArrayView bytes = token->bytes();
         const qsizetype capacity = SettingsDocument::Title::capacity();
         field.assign(bytes.size() > capacity
                          ? bytes.first(ShiftJisText::characterBoundary(bytes, capacity))

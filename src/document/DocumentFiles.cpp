@@ -80,6 +80,7 @@ void DocumentFiles::openDocument() {
     document_.documentPath.assign(*path);
     document_.documentModified = 0;
     window_.refreshFileNameLabel();
+    removeLeftoverReplacement(chosen);
 }
 
 bool DocumentFiles::saveDocument() {

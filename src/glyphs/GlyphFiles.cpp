@@ -47,6 +47,7 @@ bool openGlyphFile(DialogContext& context, QObject* owner) {
     }
     glyphs.glyphFilePath = chosen;
     glyphs.glyphModified = 0;
+    removeLeftoverReplacement(chosen);
     return true;
 }
 

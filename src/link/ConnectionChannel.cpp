@@ -4,13 +4,15 @@
 
 #include <QTcpSocket>
 
-ConnectionChannel::ConnectionChannel(QTcpSocket* socket, const QString& trafficName,
+ConnectionChannel::ConnectionChannel(QTcpSocket* socket, const QByteArray& trafficName,
                                      QObject* parent)
     : TcpChannel(parent), socket_(socket), trafficName_(trafficName) {
     connect(socket, &QTcpSocket::disconnected, this, [this] {
         emit closed();
         emit lost(QStringLiteral("%1 が接続を閉じました。").arg(trafficName_));
     });
+    readAgain_.setSingleShot(true);
+    connect(&readAgain_, &QTimer::timeout, this, &ConnectionChannel::readReceived);
 }
 
 bool ConnectionChannel::isOpen() const {
@@ -26,8 +28,9 @@ bool ConnectionChannel::sendToTarget(const QByteArray& bytes) {
 
 std::optional<QByteArray> ConnectionChannel::takeLine() {
     auto line = assembler_.takeLine();
-    if (line && socket_)
-        readReceived(); // what the socket held back while the lines were not taken
+    // What the socket held back while the lines were not taken, at the next turn.
+    if (line && socket_ && assembler_.canReadMore(*socket_))
+        readAgain_.start();
     return line;
 }
 
@@ -35,6 +38,8 @@ void ConnectionChannel::readReceived() {
     if (!socket_)
         return;
     const QList<QByteArray> lines = assembler_.readFrom(*socket_);
+    if (assembler_.canReadMore(*socket_))
+        readAgain_.start();
     for (const QByteArray& line : lines) {
         logTraffic(trafficName_, TrafficDirection::Received, line);
         emit lineReceived();

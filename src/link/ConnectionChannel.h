@@ -4,6 +4,7 @@
 #include "protocol/LinkChannels.h"
 
 #include <QPointer>
+#include <QTimer>
 
 class QTcpSocket;
 
@@ -15,7 +16,7 @@ class QTcpSocket;
 class ConnectionChannel : public TcpChannel {
     Q_OBJECT
 public:
-    ConnectionChannel(QTcpSocket* socket, const QString& trafficName, QObject* parent = nullptr);
+    ConnectionChannel(QTcpSocket* socket, const QByteArray& trafficName, QObject* parent = nullptr);
 
     bool sendToTarget(const QByteArray& bytes) override;
     std::optional<QByteArray> takeLine() override;
@@ -34,6 +35,7 @@ signals:
 
 private:
     QPointer<QTcpSocket> socket_;
-    QString trafficName_;
+    QByteArray trafficName_;
     ReplyLineAssembler assembler_;
+    QTimer readAgain_; // input beyond one turn's reading, at the next turn
 };

@@ -80,6 +80,7 @@ void loadLinkSettings(LinkConfiguration& link, const ProfileFile& file) {
         section.value("port_number", defaultPortNumber).left(portBufferLength));
     link.tcpRole = TcpRole(numberKey(section, "ClientServer"));
     link.selectedConnection = numberKey(section, "select_number");
+    link.listedHostsOnly = numberKey(section, "listed_hosts_only") != 0;
     // The table has room for 256 hosts: a larger count must not reach beyond it.
     link.hostCount =
         std::clamp(numberKey(section, "list_count"), 0, LinkConfiguration::hostCapacity);

@@ -25,7 +25,9 @@ int decimalValue(QByteArrayView text);
 QByteArray hostKey(int entry, int octet);
 
 // Reads every key into the link configuration; a missing file, section or key gives the field's
-// default, and nothing is reported. The host list takes "list_count" entries, at most 256.
+// default, and nothing is reported. "listed_hosts_only" (1: the server role takes only the
+// devices of the host list) is set in the file by hand; no dialog writes it. The host list takes
+// "list_count" entries, at most 256.
 void loadLinkSettings(LinkConfiguration& link, const ProfileFile& file);
 
 // Writers of single keys, each with the current value of its field.

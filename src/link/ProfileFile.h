@@ -6,6 +6,7 @@
 #include <QList>
 #include <QObject>
 #include <QString>
+#include <optional>
 #include <utility>
 
 // The keys of one section of a profile file as they were when it was read. Names are matched
@@ -15,8 +16,37 @@ public:
     QByteArray value(QByteArrayView key, QByteArrayView defaultValue) const;
 
 private:
-    friend class ProfileFile;
+    friend class ProfileText;
     QHash<QByteArray, QByteArray> values_; // by lower-case key
+};
+
+using ProfileEntry = std::pair<QByteArray, QByteArray>; // key, value
+
+// The text of a profile file in memory, as lines: what ProfileFile reads and edits between
+// reading the file and replacing it. Lines keep their own CR, so files written on Windows
+// (CR LF) are written back with the same line ends; lines that are added end as most of the
+// file's do.
+class ProfileText {
+public:
+    explicit ProfileText(const QByteArray& bytes = {});
+
+    QByteArray toBytes() const;
+    ProfileSection section(QByteArrayView name) const;
+
+    // Removes the section's lines that begin with one of the retired texts ("key=").
+    void removeLines(QByteArrayView section, const QList<QByteArray>& retiredLines);
+    // Changes the lines of keys that exist and adds the others after the section's last line
+    // that is not blank, in the order given; adds the section when it is missing.
+    void setValues(QByteArrayView section, const QList<ProfileEntry>& entries);
+
+private:
+    std::optional<std::pair<qsizetype, qsizetype>> sectionLines(QByteArrayView section) const;
+    QByteArray withLineEnd(const QByteArray& line) const { return crLf_ ? line + '\r' : line; }
+    void appendLine(const QByteArray& line);
+
+    QList<QByteArray> lines_;
+    bool endsWithNewline_ = false;
+    bool crLf_ = true; // a new file gets the line ends the Windows functions write
 };
 
 // A private-profile (INI) file read and written the way the Windows profile functions do it:
@@ -25,12 +55,16 @@ private:
 // matched without regard to case. A write changes or adds the one line of its key and keeps
 // every other line of the file byte for byte; it replaces the file as a whole, so a failure
 // midway never leaves half a file. A file that is there but cannot be read (no permission, not
-// a regular file) reads as empty and is never written: a write would replace every other key.
-// A write that is refused or fails is reported by writeFailed, with the text for the operator.
+// a regular file, larger than maximumSize) reads as empty and is never written: a write would
+// replace every other key. A write that is refused or fails is reported by writeFailed, with
+// the text for the operator and why.
 class ProfileFile : public QObject {
     Q_OBJECT
 public:
-    using Entry = std::pair<QByteArray, QByteArray>; // key, value
+    using Entry = ProfileEntry;
+
+    // Far more than any settings file holds; reading a larger one would only cost memory.
+    static constexpr qint64 maximumSize = 1024 * 1024;
 
     explicit ProfileFile(QString path, QObject* parent = nullptr)
         : QObject(parent), path_(std::move(path)) {}
@@ -52,8 +86,12 @@ public:
                       const QList<QByteArray>& retiredLines = {});
 
 signals:
-    void writeFailed(const QString& text);
+    void writeFailed(const QString& text, const QString& detail);
 
 private:
+    // The file's text; nothing, with why in whyNot, when it is there but cannot be read. A
+    // missing file is empty.
+    std::optional<ProfileText> readText(QString* whyNot = nullptr) const;
+
     QString path_;
 };

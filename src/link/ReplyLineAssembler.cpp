@@ -15,26 +15,48 @@ qsizetype weight(const QByteArray& line) {
 
 } // namespace
 
+// Taken a run at a time, up to and including each LF: a flood of long lines must not cost a
+// call per byte.
 QList<QByteArray> ReplyLineAssembler::append(QByteArrayView bytes) {
     QList<QByteArray> lines;
-    for (const char byte : bytes) {
-        if (byte == '\0')
-            continue;
+    while (!bytes.isEmpty()) {
+        const qsizetype end = bytes.indexOf('\n');
+        const bool complete = end >= 0;
+        const QByteArrayView run = complete ? bytes.first(end + 1) : bytes;
+        bytes = bytes.sliced(run.size());
         if (discarding_) {
-            if (byte == '\n') {
+            if (complete) {
                 discarding_ = false;
                 lines.append(QByteArray());
             }
             continue;
         }
-        line_.append(byte);
-        if (byte == '\n') {
+        const qsizetype nulBytes = std::count(run.begin(), run.end(), '\0');
+        // The line is too long to be a reply once it holds maxLineLength bytes before its LF.
+        const qsizetype beforeLineEnd = line_.size() + run.size() - nulBytes - (complete ? 1 : 0);
+        if (beforeLineEnd >= maxLineLength) {
+            line_.clear();
+            if (complete)
+                lines.append(QByteArray());
+            else
+                discarding_ = true;
+            continue;
+        }
+        if (complete && nulBytes == 0 && line_.isEmpty()) {
+            lines.append(run.toByteArray()); // the usual case: a whole line in one read
+            continue;
+        }
+        if (nulBytes == 0) {
+            line_.append(run);
+        } else {
+            for (const char byte : run) {
+                if (byte != '\0')
+                    line_.append(byte);
+            }
+        }
+        if (complete) {
             lines.append(line_);
             line_.clear();
-        } else if (line_.size() >= maxLineLength) {
-            // No room is left for the LF: the line is too long to be a reply.
-            line_.clear();
-            discarding_ = true;
         }
     }
     for (const QByteArray& line : lines) {
@@ -46,9 +68,16 @@ QList<QByteArray> ReplyLineAssembler::append(QByteArrayView bytes) {
 
 QList<QByteArray> ReplyLineAssembler::readFrom(QIODevice& device) {
     QList<QByteArray> lines;
-    while (device.bytesAvailable() > 0 && room() > 0)
-        lines += append(device.read(std::min(room(), readChunkSize)));
+    for (qsizetype taken = 0; taken < readLimit && canReadMore(device);) {
+        const QByteArray bytes = device.read(std::min({room(), readChunkSize, readLimit - taken}));
+        taken += bytes.size();
+        lines += append(bytes);
+    }
     return lines;
+}
+
+bool ReplyLineAssembler::canReadMore(const QIODevice& device) const {
+    return device.bytesAvailable() > 0 && room() > 0;
 }
 
 std::optional<QByteArray> ReplyLineAssembler::takeLine() {

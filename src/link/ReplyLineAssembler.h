@@ -20,11 +20,17 @@ class ReplyLineAssembler {
 public:
     static constexpr qsizetype maxLineLength = 599;
     static constexpr qsizetype holdLimit = 64 * 1024;
+    // Bytes taken from a device at one turn of the event loop: a flood of short lines is
+    // thousands of lines in these, each logged and interpreted before the window is drawn again.
+    static constexpr qsizetype readLimit = 4 * 1024;
 
     // Takes the bytes; returns the lines they completed, which are also held for takeLine.
     QList<QByteArray> append(QByteArrayView bytes);
-    // Takes what the device holds, as far as room() allows; the rest stays in the device.
+    // Takes what the device holds, as far as room() and readLimit allow; the rest stays in the
+    // device, for the link to take at the next turn of the event loop.
     QList<QByteArray> readFrom(QIODevice& device);
+    // The device holds bytes that there is room for.
+    bool canReadMore(const QIODevice& device) const;
 
     // The oldest line held; nothing when none is.
     std::optional<QByteArray> takeLine();

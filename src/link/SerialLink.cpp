@@ -19,6 +19,8 @@ SerialLink::SerialLink(const AppState& state, ConfigFolder folder, QObject* pare
     connect(&port_, &QSerialPort::errorOccurred, this, &SerialLink::portFailed);
     reopenTimer_.setInterval(reopenInterval);
     connect(&reopenTimer_, &QTimer::timeout, this, &SerialLink::reopenPort);
+    readAgain_.setSingleShot(true);
+    connect(&readAgain_, &QTimer::timeout, this, &SerialLink::readReceived);
     // While the program does not take lines (a box is open) the port stops reading beyond this,
     // and the driver and the handshake hold the device back.
     port_.setReadBufferSize(ReplyLineAssembler::holdLimit);
@@ -45,7 +47,7 @@ void SerialLink::reopenPort() {
     openPort();
     if (port_.isOpen()) {
         reopenTimer_.stop();
-        qCDebug(zevTraffic).noquote() << trafficName() << "opened again";
+        qCDebug(zevTraffic).noquote() << QString::fromUtf8(trafficName_) << "opened again";
     }
 }
 
@@ -55,6 +57,7 @@ QList<SerialLink::SetupFailure> SerialLink::openPort() {
     port_.close();
     assembler_.discardPartialLine();
     devicePath_ = serialDevicePath(folder_, state_.link.comPortIndex);
+    trafficName_ = "serial " + devicePath_.toUtf8();
     port_.setPortName(devicePath_);
     setLineBeforeOpening();
     const bool opened = !devicePath_.isEmpty() && port_.open(QIODevice::ReadWrite);
@@ -99,7 +102,8 @@ void SerialLink::closeLostPort() {
         return;
     const QString detail =
         QStringLiteral("%1: %2").arg(QDir::toNativeSeparators(devicePath_), port_.errorString());
-    qCDebug(zevTraffic).noquote() << trafficName() << "lost:" << port_.errorString();
+    qCDebug(zevTraffic).noquote() << QString::fromUtf8(trafficName_)
+                                  << "lost:" << port_.errorString();
     port_.close();
     writeTimer_.stop();
     assembler_.discardPartialLine(); // the rest of that line will never come
@@ -151,7 +155,7 @@ bool SerialLink::setCommState() {
 void SerialLink::write(const QByteArray& bytes) {
     if (!port_.isOpen() || bytes.isEmpty())
         return;
-    logTraffic(trafficName(), TrafficDirection::Sent, bytes, state_.link.isRs485());
+    logTraffic(trafficName_, TrafficDirection::Sent, bytes, state_.link.isRs485());
     port_.write(bytes);
     // A write may take the line time of the bytes ahead of it and of its own, and a second more
     // (the port's write time-out); then what the line still holds is given up.
@@ -174,8 +178,9 @@ qint64 SerialLink::heldInput() const {
 
 std::optional<QByteArray> SerialLink::takeLine() {
     auto line = assembler_.takeLine();
-    if (line)
-        readReceived(); // what the port held back while the lines were not taken
+    // What the port held back while the lines were not taken, at the next turn.
+    if (line && assembler_.canReadMore(port_))
+        readAgain_.start();
     return line;
 }
 
@@ -184,12 +189,10 @@ void SerialLink::readReceived() {
     if (!receiving_)
         return;
     const QList<QByteArray> lines = assembler_.readFrom(port_);
+    if (assembler_.canReadMore(port_))
+        readAgain_.start();
     for (const QByteArray& line : lines) {
-        logTraffic(trafficName(), TrafficDirection::Received, line, state_.link.isRs485());
+        logTraffic(trafficName_, TrafficDirection::Received, line, state_.link.isRs485());
         emit lineReceived();
     }
-}
-
-QString SerialLink::trafficName() const {
-    return QStringLiteral("serial ") + devicePath_;
 }

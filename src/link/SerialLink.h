@@ -78,14 +78,14 @@ private:
     bool setCommState();
     void readReceived();
 
-    QString trafficName() const;
-
     const AppState& state_;
     ConfigFolder folder_;
     QString devicePath_;
+    QByteArray trafficName_; // "serial " and the device, for the traffic log
     QSerialPort port_;
     QTimer writeTimer_;
     QTimer reopenTimer_;
+    QTimer readAgain_; // input beyond one turn's reading, at the next turn
     ReplyLineAssembler assembler_;
     bool pseudoTerminal_ = false;
     bool receiving_ = false;

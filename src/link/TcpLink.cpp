@@ -34,8 +34,9 @@ QString peerText(const QTcpSocket& socket) {
         .arg(socket.peerPort());
 }
 
-QString trafficName(const QTcpSocket& socket) {
-    return QStringLiteral("tcp ") + peerText(socket);
+// The connection's name in the traffic log, built once when it is made.
+QByteArray trafficName(const QByteArray& address, quint16 port) {
+    return "tcp " + address + ':' + QByteArray::number(port);
 }
 
 // Why a port could not be listened on.
@@ -91,7 +92,13 @@ quint16 portFromText(QByteArrayView text) {
     return value;
 }
 
-TcpLink::TcpLink(LinkConfiguration& link, QObject* parent) : TcpChannel(parent), link_(link) {}
+TcpLink::TcpLink(LinkConfiguration& link, QObject* parent) : TcpChannel(parent), link_(link) {
+    readAgain_.setSingleShot(true);
+    connect(&readAgain_, &QTimer::timeout, this, [this] {
+        if (QTcpSocket* target = targetSocket())
+            readReceived(target);
+    });
+}
 
 TcpLink::~TcpLink() {
     const QSignalBlocker quiet(this);
@@ -119,6 +126,7 @@ bool TcpLink::connectToDevice() {
 
     client_ = new QTcpSocket(this);
     clientPeer_ = QStringLiteral("%1:%2").arg(address.toString()).arg(port);
+    trafficNames_.insert(client_, trafficName(address.toString().toLatin1(), port));
     watchSocket(client_);
     // The connected step: usable from now on, whether or not the client dialog is still open.
     connect(client_, &QTcpSocket::connected, this, [this] {
@@ -214,6 +222,14 @@ void TcpLink::acceptConnection() {
     // Every waiting device is taken now: Qt queues only a limited number of them.
     while (server_ && server_->hasPendingConnections()) {
         QTcpSocket* socket = server_->nextPendingConnection();
+        if (link_.listedHostsOnly && !isListedHost(socket->peerAddress())) {
+            qCWarning(zevTraffic).noquote()
+                << QString::fromLatin1(
+                       trafficName(dottedAddress(socket->peerAddress()), socket->peerPort()))
+                << "refused: not in the host list";
+            discardSocket(socket, this);
+            continue;
+        }
         auto& table = connectionTable_;
         const auto free = std::find_if(table.begin() + firstConnection, table.end(),
                                        [](const Connection& entry) { return entry.inUse == 0; });
@@ -223,12 +239,25 @@ void TcpLink::acceptConnection() {
         }
         socket->setParent(this);
         enableKeepAlive(*socket, keepAlive_);
+        trafficNames_.insert(socket,
+                             trafficName(dottedAddress(socket->peerAddress()), socket->peerPort()));
         watchSocket(socket);
         free->inUse = 1;
         free->socket = socket;
         free->addressText.assign(dottedAddress(socket->peerAddress()));
         emit connectionsChanged();
     }
+}
+
+bool TcpLink::isListedHost(const QHostAddress& address) const {
+    bool isIpv4 = false;
+    const quint32 peer = address.toIPv4Address(&isIpv4);
+    const int count = std::clamp(link_.hostCount, 0, LinkConfiguration::hostCapacity);
+    return isIpv4 && std::any_of(link_.hostAddresses.begin(), link_.hostAddresses.begin() + count,
+                                 [peer](const HostAddress& host) {
+                                     return (quint32(host[0]) << 24 | quint32(host[1]) << 16 |
+                                             quint32(host[2]) << 8 | quint32(host[3])) == peer;
+                                 });
 }
 
 void TcpLink::closeConnection(QTcpSocket* socket) {
@@ -244,6 +273,7 @@ void TcpLink::closeConnection(QTcpSocket* socket) {
     const QString peer = peerText(*socket);
     discardSocket(socket, this);
     channels_.remove(socket);
+    trafficNames_.remove(socket);
     const int entry = findConnection(socket);
     if (entry == LinkConfiguration::noConnection)
         return;
@@ -273,8 +303,10 @@ void TcpLink::closeAllSockets() {
 void TcpLink::resetConnectionTable() {
     for (Connection& connection : connectionTable_) {
         // No socket may outlive its entry unseen.
-        if (connection.socket != nullptr)
+        if (connection.socket != nullptr) {
             discardSocket(connection.socket, this);
+            trafficNames_.remove(connection.socket);
+        }
         connection = Connection{};
     }
     channels_.clear();
@@ -296,7 +328,7 @@ std::unique_ptr<ConnectionChannel> TcpLink::openConnectionChannel(int entry) {
         connectionTable_[std::size_t(entry)].inUse == 0)
         return nullptr;
     QTcpSocket* socket = connectionTable_[std::size_t(entry)].socket;
-    auto channel = std::make_unique<ConnectionChannel>(socket, trafficName(*socket));
+    auto channel = std::make_unique<ConnectionChannel>(socket, trafficNames_.value(socket));
     channels_.insert(socket, channel.get());
     return channel;
 }
@@ -305,14 +337,15 @@ bool TcpLink::sendToTarget(const QByteArray& bytes) {
     QTcpSocket* socket = targetSocket();
     if (socket == nullptr || socket->state() != QAbstractSocket::ConnectedState)
         return false;
-    logTraffic(trafficName(*socket), TrafficDirection::Sent, bytes);
+    logTraffic(trafficNames_.value(socket), TrafficDirection::Sent, bytes);
     return socket->write(bytes) == bytes.size();
 }
 
 std::optional<QByteArray> TcpLink::takeLine() {
     auto line = assembler_.takeLine();
-    if (line && targetSocket() != nullptr)
-        readReceived(targetSocket()); // what the socket held back while the lines were not taken
+    // What the socket held back while the lines were not taken, at the next turn.
+    if (line && targetSocket() != nullptr && assembler_.canReadMore(*targetSocket()))
+        readAgain_.start();
     return line;
 }
 
@@ -408,8 +441,11 @@ void TcpLink::readReceived(QTcpSocket* socket) {
     }
     // No more than the held lines leave room for; the rest waits in the socket and the system.
     const QList<QByteArray> lines = assembler_.readFrom(*socket);
+    if (assembler_.canReadMore(*socket))
+        readAgain_.start();
+    const QByteArray name = trafficNames_.value(socket);
     for (const QByteArray& line : lines) {
-        logTraffic(trafficName(*socket), TrafficDirection::Received, line);
+        logTraffic(name, TrafficDirection::Received, line);
         emit lineReceived();
     }
 }
@@ -430,6 +466,7 @@ void TcpLink::closeClientSocket() {
     if (client_ == nullptr)
         return;
     discardSocket(client_, this);
+    trafficNames_.remove(client_);
     client_ = nullptr;
     updateState();
 }

@@ -10,12 +10,14 @@
 #include <QHash>
 #include <QHostAddress>
 #include <QPointer>
+#include <QTimer>
 #include <array>
 #include <memory>
 #include <optional>
 
 struct LinkConfiguration;
 class ConnectionChannel;
+class QHostAddress;
 class QTcpServer;
 class QTcpSocket;
 
@@ -71,7 +73,8 @@ public:
     void stopServer();
 
     // Takes every device waiting to connect into the first free entries; a device for which
-    // no entry is free is closed at once.
+    // no entry is free is closed at once, and so is one not in the host list when only listed
+    // hosts may connect (listedHostsOnly), which is logged.
     void acceptConnection();
     // Closes the socket and frees its entry (address text " ").
     void closeConnection(QTcpSocket* socket);
@@ -131,6 +134,7 @@ private:
     // that nothing it waits for will come.
     void setTcpConnected(bool connected, const QString& why = {});
     void updateState();
+    bool isListedHost(const QHostAddress& address) const;
     QTcpSocket* targetSocket() const;
     void watchSocket(QTcpSocket* socket);
     void readReceived(QTcpSocket* socket);
@@ -150,5 +154,8 @@ private:
     QString clientPeer_;      // "address:port" of the client's connect, for messages
     bool connecting_ = false; // inside connectToDevice: errors are its own to report
     QHash<const QTcpSocket*, QPointer<ConnectionChannel>> channels_;
+    // Each connection's name in the traffic log ("tcp 192.168.1.10:9004"), built once.
+    QHash<const QTcpSocket*, QByteArray> trafficNames_;
     ReplyLineAssembler assembler_;
+    QTimer readAgain_; // the target's input beyond one turn's reading, at the next turn
 };

@@ -202,6 +202,14 @@ private slots:
         QCOMPARE(prompts.texts().first(), "Miss! File Open"); // the rest: tst_serialrecovery
     }
 
+    // A traffic log that cannot be written is said in a box at start; the program goes on.
+    void trafficLogThatCannotBeWrittenIsSaid() {
+        TrafficLogFile log;
+        program->keepTrafficLog(log, "/dev/full");
+        QCOMPARE(prompts.texts(), QStringList{"Can't file open"});
+        QVERIFY(prompts.boxes[0].detail.endsWith("/dev/full: No space left on device"));
+    }
+
     // The first instance is a real process; the second, this one, is refused and ends with 0.
     void secondInstanceIsRefused() {
         QTemporaryDir temporary;

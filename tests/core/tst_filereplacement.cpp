@@ -4,6 +4,11 @@
 #include <QDir>
 #include <QTemporaryDir>
 
+#ifdef Q_OS_LINUX
+#include <sys/stat.h>
+#include <unistd.h>
+#endif
+
 class FileReplacementTest : public QObject {
     Q_OBJECT
 
@@ -31,19 +36,13 @@ private slots:
         QCOMPARE(files(), QStringList({"doc.dat", "doc.dat.backup"}));
     }
 
-    // A link planted under the leftover's name is not followed; a save that fails keeps the old
-    // file; a file reached through a link is replaced where the link points, and keeps its
-    // permissions.
+    // A save that fails keeps the old file; a file reached through a link is replaced where the
+    // link points, and keeps its permissions.
     void savesNeverDestroyAnotherFile() {
-        writeFile(path("victim"), "keep");
         writeFile(path("doc.dat"), "old");
-        QVERIFY(QFile::link(path("victim"), path("doc.dat.zev530tq-new")));
-        QVERIFY(save(path("doc.dat"), "new"));
-        QCOMPARE(fileBytes(path("victim")), "keep");
-
         QVERIFY(!replaceFile(path("doc.dat"), [](QIODevice& file) { return !file.write("half"); }));
-        QCOMPARE(fileBytes(path("doc.dat")), "new");
-        QCOMPARE(files(), QStringList({"doc.dat", "victim"}));
+        QCOMPARE(fileBytes(path("doc.dat")), "old");
+        QCOMPARE(files(), QStringList({"doc.dat"}));
 
         QVERIFY(QDir(folder_->path()).mkdir("real"));
         writeFile(path("real/doc.dat"), "old");
@@ -56,6 +55,81 @@ private slots:
         const auto forUs = QFile::ReadUser | QFile::WriteUser | QFile::ExeUser; // the same again
         QCOMPARE(QFile::permissions(path("real/doc.dat")) & ~forUs, permissions);
     }
+
+    void onlyOurLeftoversGo_data() {
+        QTest::addColumn<QString>("inTheWay");
+        QTest::addColumn<bool>("removed");
+        QTest::addColumn<QString>("reason");
+        QTest::newRow("killed save") << "file" << true << "";
+        QTest::newRow("save under way") << "saving" << false << "別の保存が書き込んでいる";
+        QTest::newRow("link") << "link" << false << "このプログラムが残したファイルではありません";
+        QTest::newRow("folder") << "folder" << false
+                                << "このプログラムが残したファイルではありません";
+    }
+
+    // What a killed save left goes when the file is opened (removeLeftoverReplacement) or saved;
+    // the new file of a save under way (another program's too: the lock is the system's) and
+    // whatever a save would not have written stay, and a save then says why it cannot.
+    void onlyOurLeftoversGo() {
+        QFETCH(QString, inTheWay);
+        QFETCH(bool, removed);
+        QFETCH(QString, reason);
+        const QString leftover = path("doc.dat.zev530tq-new");
+        writeFile(path("doc.dat"), "old");
+        writeFile(path("victim"), "keep");
+        if (inTheWay == "file")
+            writeFile(leftover, "half of a save");
+        else if (inTheWay == "link")
+            QVERIFY(QFile::link(path("victim"), leftover));
+        else if (inTheWay == "folder")
+            QVERIFY(QDir(folder_->path()).mkdir("doc.dat.zev530tq-new"));
+
+        QString whyNot;
+        if (inTheWay == "saving") {
+            bool keptWhileSaving = false, savedMeanwhile = true;
+            QVERIFY(replaceFile(path("doc.dat"), [&](QIODevice& file) {
+                removeLeftoverReplacement(path("doc.dat"));
+                keptWhileSaving = QFileInfo::exists(leftover);
+                savedMeanwhile = replaceFile(
+                    path("doc.dat"), [](QIODevice&) { return true; }, &whyNot);
+                return file.write("new") == 3;
+            }));
+            QVERIFY(keptWhileSaving && !savedMeanwhile);
+            QCOMPARE(fileBytes(path("doc.dat")), "new");
+        } else {
+            removeLeftoverReplacement(path("doc.dat"));
+            QCOMPARE(QFileInfo::exists(leftover) || QFileInfo(leftover).isSymLink(), !removed);
+            QCOMPARE(replaceFile(
+                         path("doc.dat"), [](QIODevice& file) { return file.write("new") == 3; },
+                         &whyNot),
+                     removed);
+        }
+        QVERIFY2(whyNot.contains(reason), qPrintable(whyNot));
+        QCOMPARE(fileBytes(path("victim")), "keep");
+    }
+
+#ifdef Q_OS_LINUX
+    // In a folder that everyone may write in (/tmp), another user's link is not followed, as
+    // the system would not follow it; the user's own link and the folder owner's are.
+    void sharedFolderLinksFollowedAsTheSystemWould() {
+        QDir shared(path("shared"));
+        QVERIFY(QDir(folder_->path()).mkdir("shared"));
+        QVERIFY(::chmod(QFile::encodeName(shared.path()).constData(), 01777) == 0);
+        writeFile(path("target.dat"), "old");
+        QVERIFY(QFile::link(path("target.dat"), shared.filePath("ours.dat")));
+        QVERIFY(QFile::link(path("target.dat"), shared.filePath("theirs.dat")));
+        const uid_t someoneElse = geteuid() == 65534 ? 65533 : 65534;
+        if (::lchown(QFile::encodeName(shared.filePath("theirs.dat")).constData(), someoneElse,
+                     gid_t(-1)) != 0)
+            QSKIP("giving a link to another user needs root");
+        QVERIFY(save(shared.filePath("ours.dat"), "ours"));
+        QString whyNot;
+        QVERIFY(!replaceFile(
+            shared.filePath("theirs.dat"), [](QIODevice&) { return true; }, &whyNot));
+        QVERIFY2(whyNot.contains("他のユーザーのシンボリックリンク"), qPrintable(whyNot));
+        QCOMPARE(fileBytes(path("target.dat")), "ours");
+    }
+#endif
 };
 
 QTEST_GUILESS_MAIN(FileReplacementTest)

@@ -247,7 +247,8 @@ private slots:
             {{"glyph-read", "1", folder.filePath("glyph.txt")}, "外字登録番号"},
             {{"send-all", "--white", "4", damaged}, "bad --white \"4\""},
             {{"reboot"}, "unknown command \"reboot\""},
-            {{"--listen", "9004", "page", "1T", "1"}, "choose one of"}};
+            {{"--listen", "9004", "page", "1T", "1"}, "choose one of"},
+            {{"--traffic-log", "/dev/full", "page", "1T", "1"}, "No space left on device"}};
         for (const auto& [arguments, message] : cases) {
             const Ran ran = zevctl(tcpTo(server) + arguments);
             QCOMPARE(int(ran.code), 2);
@@ -260,6 +261,11 @@ private slots:
         QCOMPARE(int(ran.code), 3);
         QCOMPARE(ran.err, "zevctl: cannot open the serial port /nonexistent/tty: no such device\n");
         QVERIFY(zevctl({"--version"}).out.startsWith("zevctl 1."));
+        // The file is the read-back's from its start: what a killed run left beside it goes.
+        const QString readBack = folder.filePath("read.dat");
+        writeFile(readBack + ".zev530tq-new", "half of a killed read-back");
+        QCOMPARE(int(zevctl({"--serial", "/nonexistent/tty", "read-back", readBack}).code), 3);
+        QVERIFY(!QFileInfo::exists(readBack + ".zev530tq-new"));
     }
 
     // A glyph read that gets no answer ends as such; the one after it goes on.

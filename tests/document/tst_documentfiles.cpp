@@ -5,6 +5,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QTemporaryDir>
 #include <QTest>
 #include <memory>
@@ -104,8 +105,10 @@ private slots:
         QCOMPARE(QString::fromUtf8(document.documentPath.view()), path("old.dat"));
         QCOMPARE(document.documentModified + refreshes + prompts.unexpected, 1);
 
-        // Open reads the file's fields only.
+        // Open reads the file's fields only, and removes what a killed save of it left.
+        writeFile(path("new.dat.zev530tq-new"), "half of a killed save");
         open(path("new.dat"));
+        QVERIFY(!QFileInfo::exists(path("new.dat.zev530tq-new")));
         QCOMPARE(prompts.fileDialogs.last().directory, dir->path()); // the open document's folder
         QVERIFY(document.titleTexts[3].isEmpty());
         QCOMPARE(QString::fromUtf8(document.documentPath.view()), path("new.dat"));

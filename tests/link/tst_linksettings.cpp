@@ -54,13 +54,15 @@ private slots:
     void windowsFileReadWrittenAndReadBack() {
         writeFile(path_,
                   "; ZEV-530TQ link settings\n[Other_Section]\r\ncom_port=5\r\n\r\n"
-                  "[zev-530tq_section]\r\n  Interface = 1 \r\nCOM_PORT=3\r\n;rs_control=1\r\n"
+                  "[zev-530tq_section]\r\n  Interface = 1 \r\nCOM_PORT=3\r\nlisted_hosts_only=1\r\n"
+                  ";rs_control=1\r\n"
                   "port_number = \"00123\"\r\nlist_count=1\r\n"
                   "ip00_0=192\r\nip00_1=168\r\nip00_2=1\r\nip00_3=10\r\ncom_port=4\r\n\r\n"
                   "[After]\r\nInterface=0\r\n");
         ProfileFile file(path_);
         LinkConfiguration link = loaded(file);
         QCOMPARE(link.rs485Mode, Rs485Mode::Rs232c);
+        QVERIFY(link.listedHostsOnly);
         link.rs485Mode = Rs485Mode::Rs485;
         link.tcpRole = TcpRole::Server;
         link.selectedConnection = 2;
@@ -73,7 +75,8 @@ private slots:
         const QByteArray hundredth = "ip:0_0=10\r\nip:0_1=0\r\nip:0_2=0\r\nip:0_3=5\r\n";
         QCOMPARE(fileBytes(path_),
                  "; ZEV-530TQ link settings\n[Other_Section]\r\ncom_port=5\r\n\r\n"
-                 "[zev-530tq_section]\r\nInterface=1\r\ncom_port=3\r\n;rs_control=1\r\n"
+                 "[zev-530tq_section]\r\nInterface=1\r\ncom_port=3\r\nlisted_hosts_only=1\r\n"
+                 ";rs_control=1\r\n"
                  "port_number=00123\r\nlist_count=101\r\n"
                  "ip00_0=192\r\nip00_1=168\r\nip00_2=1\r\nip00_3=10\r\ncom_port=4\r\n"
                  "rs_control=1\r\nClientServer=1\r\nselect_number=2\r\n" +
@@ -125,12 +128,36 @@ private slots:
         QCOMPARE(read.selectedConnection, 1);
     }
 
-    // A file that cannot be read (a pipe would hold the reader) is never replaced: a write
-    // would keep nothing but its own key. The operator's report: tst_choicedialogs.
+    void unreadableFileIsNeverReplaced_data() {
+        QTest::addColumn<bool>("pipe");
+        QTest::addColumn<QString>("reason");
+        QTest::newRow("pipe") << true << "通常のファイルではありません。";
+        QTest::newRow("larger than 1 MiB")
+            << false << "1 MiB を超えるファイルは設定ファイルではありません。";
+    }
+
+    // A file that cannot be read (a pipe would hold the reader, a huge one would take the
+    // memory) reads as empty and is never replaced: a write would keep nothing but its own key.
+    // The operator is told why. The box itself: tst_choicedialogs.
     void unreadableFileIsNeverReplaced() {
-        QVERIFY(mkfifo(QFile::encodeName(path_).constData(), 0600) == 0);
-        ProfileFile pipe(path_);
-        QVERIFY(!writeComPort(pipe, loaded(pipe)) && !QFileInfo(path_).isFile());
+        QFETCH(bool, pipe);
+        QFETCH(QString, reason);
+        if (pipe) {
+            QVERIFY(mkfifo(QFile::encodeName(path_).constData(), 0600) == 0);
+        } else {
+            writeFile(path_, "[ZEV-530TQ_Section]\r\ncom_port=3\r\n");
+            QVERIFY(QFile::resize(path_, ProfileFile::maximumSize + 1)); // sparse: no disk used
+        }
+        ProfileFile file(path_);
+        QString detail;
+        connect(&file, &ProfileFile::writeFailed,
+                [&detail](const QString&, const QString& why) { detail = why; });
+        const LinkConfiguration link = loaded(file);
+        QCOMPARE(link.comPortIndex, 0);
+        QVERIFY(!writeComPort(file, link));
+        QCOMPARE(detail, reason);
+        QCOMPARE(QFileInfo(path_).isFile(), !pipe);
+        QCOMPARE(QFileInfo(path_).size(), pipe ? 0 : ProfileFile::maximumSize + 1);
     }
 };
 

@@ -1,6 +1,7 @@
 #include "core/AppState.h"
 #include "link/TcpLink.h"
 
+#include <QRegularExpression>
 #include <QSignalSpy>
 #include <QTcpSocket>
 #include <QTest>
@@ -58,6 +59,36 @@ private slots:
         QVERIFY(!link.isListening() && !link.tcpConnected());
         QCOMPARE(link.connectionCount(), 0);
         QCOMPARE(errors.size(), 0);
+    }
+
+    // Asked to, the server role takes only the devices of its host list and closes the others
+    // at once, each said in the log; off by default (above).
+    void onlyListedHostsWhenAsked() {
+        AppState state;
+        state.link.tcpRole = TcpRole::Server;
+        state.link.portNumberText.assign("");
+        state.link.listedHostsOnly = true;
+        state.link.hostAddresses[0] = {10, 0, 0, 1};
+        state.link.hostAddresses[1] = {127, 0, 0, 2};
+        state.link.hostCount = 2;
+        TcpLink link(state.link);
+        QVERIFY(link.startListening());
+        std::vector<std::unique_ptr<QTcpSocket>> strangers;
+        for (int i = 0; i < 3; ++i) {
+            QTest::ignoreMessage(
+                QtWarningMsg,
+                QRegularExpression(R"(^tcp 127\.0\.0\.1:\d+ refused: not in the host list$)"));
+            strangers.push_back(std::make_unique<QTcpSocket>());
+            strangers.back()->connectToHost(QHostAddress::LocalHost, link.listeningPort());
+        }
+        QTcpSocket listed;
+        QVERIFY(listed.bind(QHostAddress("127.0.0.2")));
+        listed.connectToHost(QHostAddress::LocalHost, link.listeningPort());
+        QTRY_COMPARE(link.connectionCount(), 1);
+        QTRY_VERIFY(std::ranges::all_of(strangers, [](const auto& socket) {
+            return socket->state() == QAbstractSocket::UnconnectedState;
+        }));
+        QCOMPARE(link.connectionTable()[1].addressText.toByteArray(), "127.0.0.2");
     }
 };
 
