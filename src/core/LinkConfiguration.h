@@ -2,6 +2,7 @@
 
 #include "core/FixedText.h"
 
+#include <QString>
 #include <array>
 #include <cstdint>
 
@@ -19,11 +20,15 @@ struct LinkConfiguration {
     static constexpr int hostCapacity = 256;
     static constexpr int broadcastAddress = 32;
     static constexpr int noConnection = -1; // selectedConnection when none is chosen
+    static constexpr int comPortCount = 6;  // COM1 to COM6
 
     InterfaceKind interfaceKind = InterfaceKind::Serial; // RS-232C/RS-485, or TCP/IP
     TcpRole tcpRole = TcpRole::Client;
     Rs485Mode rs485Mode = Rs485Mode::Rs232c;
     int comPortIndex = 0; // COM1 to COM6
+    // The device the operator named for each COM port in the settings file ("com1_device", an
+    // adapter's /dev/serial/by-id/... path); empty where none is named.
+    std::array<QString, comPortCount> comDevicePaths{};
     FixedText<6> portNumberText{"09004"};
     std::array<HostAddress, hostCapacity> hostAddresses{};
     int hostCount = 0;

@@ -40,6 +40,7 @@ QString DeviceSession::open(const LinkChoice& choice) {
         state.link.rs485Mode = choice.rs485Mode;
         state.link.slaveAddress = choice.slaveAddress;
         state.link.comPortIndex = 0;
+        state.link.comDevicePaths[0] = choice.serialPath;
         state.link.portNumberText.assign(choice.port.toLatin1());
     }
     if (!state.link.isTcp())

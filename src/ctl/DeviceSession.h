@@ -18,6 +18,7 @@ struct LinkChoice {
     LinkKind kind = LinkKind::Settings;
     Rs485Mode rs485Mode = Rs485Mode::Rs232c;
     int slaveAddress = 0; // on RS-485; LinkConfiguration::broadcastAddress for all
+    QString serialPath;   // serial: the device, opened as COM1
     QString host;         // TCP client: the device's address or name; server: the local
                           // address to listen on, empty for every one
     QString port;         // TCP: the port text, as the settings file keeps it

@@ -18,7 +18,6 @@
 #include <QCommandLineParser>
 #include <QFile>
 #include <QFileInfo>
-#include <QTemporaryDir>
 #include <memory>
 
 namespace {
@@ -130,6 +129,7 @@ std::optional<LinkChoice> linkChoice(Run& run, QString& error) {
     }
     if (parser.isSet(serialOption)) {
         choice.kind = LinkKind::Serial;
+        choice.serialPath = QFileInfo(parser.value(serialOption)).absoluteFilePath();
         if (parser.isSet(rs485Option) && parser.isSet(broadcastOption)) {
             error = QStringLiteral("choose --rs485 ADDR or --broadcast");
             return std::nullopt;
@@ -174,7 +174,7 @@ std::optional<LinkChoice> linkChoice(Run& run, QString& error) {
 
 // The session with its devices, the link up; nothing when it did not come up (the reason on
 // err, the exit code in failure).
-std::unique_ptr<DeviceSession> openSession(Run& run, QTemporaryDir& portFolder, ExitCode& failure) {
+std::unique_ptr<DeviceSession> openSession(Run& run, ExitCode& failure) {
     QString error;
     const auto choice = linkChoice(run, error);
     failure = ExitCode::BadInput;
@@ -182,21 +182,19 @@ std::unique_ptr<DeviceSession> openSession(Run& run, QTemporaryDir& portFolder, 
         usage(run, error);
         return nullptr;
     }
+    // The program's own settings, in its folder or the one named; a folder that is not there is
+    // a mistake, not a reason to try some other port.
+    const QString folder = run.parser.isSet(configOption) ? run.parser.value(configOption)
+                                                          : ConfigFolder::standard().path();
+    if (run.parser.isSet(configOption) && !QFileInfo(folder).isDir()) {
+        usage(run, QStringLiteral("--config-folder %1: no such folder").arg(folder));
+        return nullptr;
+    }
     failure = ExitCode::LinkFailure;
-    // The serial link finds its port under the name COM1 in its configuration folder.
-    QString folder = run.parser.isSet(configOption) ? run.parser.value(configOption)
-                                                    : ConfigFolder::standard().path();
-    if (choice->kind != LinkKind::Settings)
-        folder = portFolder.path();
-    if (choice->kind == LinkKind::Serial) {
-        const QString path = QFileInfo(run.parser.value(serialOption)).absoluteFilePath();
-        if (!QFileInfo::exists(path) ||
-            !QFile::link(path, portFolder.filePath(QStringLiteral("COM1")))) {
-            run.report.fail(
-                failure,
-                QStringLiteral("cannot open the serial port %1: no such device").arg(path));
-            return nullptr;
-        }
+    if (choice->kind == LinkKind::Serial && !QFileInfo::exists(choice->serialPath)) {
+        run.report.fail(failure, QStringLiteral("cannot open the serial port %1: no such device")
+                                     .arg(choice->serialPath));
+        return nullptr;
     }
     auto session = std::make_unique<DeviceSession>(ConfigFolder(folder));
     if (choice->kind == LinkKind::Settings) {
@@ -251,9 +249,8 @@ ExitCode runDeviceCommand(Run& run, const ComposedLine& composed) {
     // The file is this command's from now on: what a killed run left beside it goes.
     if (composed.readsGlyph)
         removeLeftoverReplacement(composed.glyphFile);
-    QTemporaryDir portFolder;
     ExitCode failure = ExitCode::Ok;
-    const auto session = openSession(run, portFolder, failure);
+    const auto session = openSession(run, failure);
     if (!session)
         return failure;
     for (const auto& device : session->devices())
@@ -294,9 +291,8 @@ ExitCode runDocumentCommand(Run& run, const CtlCommand& command, const QString& 
     prepared->compareLevels = command.action == CtlAction::Verify && run.parser.isSet(levelsOption);
     if (command.action == CtlAction::ReadBack)
         removeLeftoverReplacement(path);
-    QTemporaryDir portFolder;
     ExitCode failure = ExitCode::Ok;
-    const auto session = openSession(run, portFolder, failure);
+    const auto session = openSession(run, failure);
     if (!session)
         return failure;
     return withShortfall(run, *session, runDocument(*prepared, *session, run.report, run.setup));

@@ -3,6 +3,7 @@
 #include "core/LinkConfiguration.h"
 #include "protocol/FieldEncoding.h"
 
+#include <QFile>
 #include <algorithm>
 #include <limits>
 
@@ -81,6 +82,9 @@ void loadLinkSettings(LinkConfiguration& link, const ProfileFile& file) {
     link.tcpRole = TcpRole(numberKey(section, "ClientServer"));
     link.selectedConnection = numberKey(section, "select_number");
     link.listedHostsOnly = numberKey(section, "listed_hosts_only") != 0;
+    for (int port = 0; port < LinkConfiguration::comPortCount; ++port)
+        link.comDevicePaths[std::size_t(port)] = QFile::decodeName(
+            section.value(QByteArrayLiteral("com") + QByteArray::number(port + 1) + "_device", ""));
     // The table has room for 256 hosts: a larger count must not reach beyond it.
     link.hostCount =
         std::clamp(numberKey(section, "list_count"), 0, LinkConfiguration::hostCapacity);

@@ -32,23 +32,43 @@ SerialLink::~SerialLink() {
 
 void SerialLink::openSerialPort() {
     reopenTimer_.stop(); // no quiet try while the boxes below are open
+    setState(LinkState::Opening);
+    // At start-up and when the operator chooses the serial interface: the port's source is
+    // chosen afresh from the operator's configuration.
+    chooseSource();
     const QList<SetupFailure> failures = openPort();
     for (const SetupFailure& failure : failures)
         emit errorOccurred(Failure::PortSetup, failure.text, failure.detail);
     if (!port_.isOpen())
         reopenTimer_.start();
+    setState(port_.isOpen() ? LinkState::Open : LinkState::Retrying);
 }
 
 void SerialLink::reopenPort() {
     if (state_.link.interfaceKind != InterfaceKind::Serial || port_.isOpen()) {
         reopenTimer_.stop();
+        setState(port_.isOpen() ? LinkState::Open : LinkState::Closed);
         return;
     }
+    // The port is looked for where it was; the operator may have chosen another one meanwhile,
+    // or made the configuration folder's link that the system's name stood in for.
+    if (source_.comPortIndex() != state_.link.comPortIndex ||
+        source_.kind() == SerialPortSource::Kind::SystemName)
+        chooseSource();
     openPort();
     if (port_.isOpen()) {
         reopenTimer_.stop();
+        setState(LinkState::Open);
         qCDebug(zevTraffic).noquote() << QString::fromUtf8(trafficName_) << "opened again";
     }
+}
+
+void SerialLink::chooseSource() {
+    const int index = state_.link.comPortIndex;
+    source_ = SerialPortSource::choose(folder_, index,
+                                       index >= 0 && index < LinkConfiguration::comPortCount
+                                           ? state_.link.comDevicePaths[std::size_t(index)]
+                                           : QString());
 }
 
 // Every step is taken before any failure is reported: a box runs the event loop, and the port
@@ -56,7 +76,7 @@ void SerialLink::reopenPort() {
 QList<SerialLink::SetupFailure> SerialLink::openPort() {
     port_.close();
     assembler_.discardPartialLine();
-    devicePath_ = serialDevicePath(folder_, state_.link.comPortIndex);
+    devicePath_ = source_.devicePath();
     trafficName_ = "serial " + devicePath_.toUtf8();
     port_.setPortName(devicePath_);
     setLineBeforeOpening();
@@ -79,8 +99,7 @@ QList<SerialLink::SetupFailure> SerialLink::openPort() {
 // Which device, and what the system said about it.
 QString SerialLink::portFailureDetail() const {
     if (devicePath_.isEmpty())
-        return QStringLiteral("com_port=%1 はどの COM ポートにも当たりません。")
-            .arg(state_.link.comPortIndex);
+        return source_.absentReason();
     const QString device = QDir::toNativeSeparators(devicePath_);
     if (!port_.isOpen())
         return QStringLiteral("%1: %2").arg(device, port_.errorString());
@@ -109,6 +128,7 @@ void SerialLink::closeLostPort() {
     assembler_.discardPartialLine(); // the rest of that line will never come
     receiving_ = false;
     reopenTimer_.start();
+    setState(LinkState::Retrying);
     emit lost(detail);
 }
 

@@ -2,6 +2,7 @@
 
 #include "link/ConfigFolder.h"
 #include "link/ReplyLineAssembler.h"
+#include "link/SerialPortPlatform.h"
 #include "protocol/LinkChannels.h"
 
 #include <QObject>
@@ -18,7 +19,8 @@ struct AppState;
 // It shows nothing itself: a failed step of opening the port is reported by errorOccurred.
 // A port that fails (a USB adapter pulled, the simulator's far end closed) is closed and, like a
 // port that could not be opened, tried again every reopenInterval while the serial interface is
-// chosen, so that the line comes back with the device without a restart.
+// chosen, so that the line comes back with the device without a restart. It is tried where the
+// operator's configuration put it (SerialPortSource), never on another device.
 class SerialLink : public SerialChannel {
     Q_OBJECT
 public:
@@ -42,8 +44,11 @@ public:
     bool isWaitingToReopen() const { return reopenTimer_.isActive(); }
 
     bool isOpen() const { return port_.isOpen(); }
-    // The device that openSerialPort chose, for messages and diagnostics.
+    // The device last opened or tried, for messages and the status bar; empty while the port's
+    // source names none.
     const QString& devicePath() const { return devicePath_; }
+    // Where the device comes from.
+    const SerialPortSource& source() const { return source_; }
 
     // Queues the bytes behind earlier writes. Without an open port they are dropped: the reply
     // time-out then tells the operator.
@@ -67,6 +72,7 @@ private:
         QString text;
         QString detail;
     };
+    void chooseSource();
     QList<SetupFailure> openPort();
     QString portFailureDetail() const;
     void portFailed(QSerialPort::SerialPortError error);
@@ -80,6 +86,7 @@ private:
 
     const AppState& state_;
     ConfigFolder folder_;
+    SerialPortSource source_;
     QString devicePath_;
     QByteArray trafficName_; // "serial " and the device, for the traffic log
     QSerialPort port_;

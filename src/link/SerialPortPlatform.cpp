@@ -1,5 +1,8 @@
 #include "link/SerialPortPlatform.h"
 
+#include "core/LinkConfiguration.h"
+
+#include <QDir>
 #include <QFileInfo>
 #include <QSerialPort>
 
@@ -15,7 +18,6 @@
 #endif
 
 namespace {
-constexpr int comPortCount = 6;
 constexpr char xonCharacter = 0x11;
 constexpr char xoffCharacter = 0x13;
 } // namespace
@@ -38,12 +40,6 @@ template <typename Change> bool changeCommState(QSerialPort& port, Change change
     return SetCommState(portHandle(port), &dcb) != 0;
 }
 } // namespace
-
-QString serialDevicePath(const ConfigFolder&, int comPortIndex) {
-    if (comPortIndex < 0 || comPortIndex >= comPortCount)
-        return {};
-    return QStringLiteral("COM%1").arg(comPortIndex + 1);
-}
 
 bool isPseudoTerminal(const QSerialPort&) {
     return false;
@@ -96,17 +92,6 @@ template <typename Change> bool changeTermios(QSerialPort& port, Change change) 
 }
 } // namespace
 
-QString serialDevicePath(const ConfigFolder& folder, int comPortIndex) {
-    if (comPortIndex < 0 || comPortIndex >= comPortCount)
-        return {};
-    const QFileInfo link(folder.filePath(QStringLiteral("COM%1").arg(comPortIndex + 1)));
-    // A link to a device that is absent stays the port's name, so that the open fails instead of
-    // quietly taking another port.
-    if (link.isSymLink() || link.exists())
-        return link.exists() ? link.canonicalFilePath() : link.filePath();
-    return QStringLiteral("/dev/ttyS%1").arg(comPortIndex);
-}
-
 bool isPseudoTerminal(const QSerialPort& port) {
 #ifdef Q_OS_LINUX
     struct stat status {};
@@ -146,3 +131,52 @@ qint64 driverOutputQueue(const QSerialPort& port) {
 }
 
 #endif
+
+SerialPortSource SerialPortSource::choose(const ConfigFolder& folder, int comPortIndex,
+                                          const QString& configuredPath) {
+    SerialPortSource source;
+    if (comPortIndex < 0 || comPortIndex >= LinkConfiguration::comPortCount)
+        return source;
+    source.comPortIndex_ = comPortIndex;
+    const QString name = QStringLiteral("COM%1").arg(comPortIndex + 1);
+    if (!configuredPath.isEmpty()) {
+        source.kind_ = Kind::Configured;
+        source.path_ = configuredPath;
+        return source;
+    }
+#ifdef Q_OS_WIN
+    Q_UNUSED(folder)
+    source.kind_ = Kind::SystemName;
+    source.path_ = name;
+#else
+    const QFileInfo link(folder.filePath(name));
+    if (link.isSymLink() || link.exists()) {
+        source.kind_ = Kind::FolderLink;
+        source.path_ = link.filePath();
+    } else {
+        source.kind_ = Kind::SystemName;
+        source.path_ = QStringLiteral("/dev/ttyS%1").arg(comPortIndex);
+    }
+#endif
+    return source;
+}
+
+QString SerialPortSource::devicePath() const {
+    if (kind_ != Kind::FolderLink)
+        return path_;
+    const QFileInfo link(path_);
+    return link.exists() ? link.canonicalFilePath() : QString();
+}
+
+QString SerialPortSource::absentReason() const {
+    const QString name = QStringLiteral("COM%1").arg(comPortIndex_ + 1);
+    switch (kind_) {
+    case Kind::None:
+        return QStringLiteral("com_port=%1 はどの COM ポートにも当たりません。").arg(comPortIndex_);
+    case Kind::FolderLink:
+        return QStringLiteral("%1: %2 の指すデバイスがありません。")
+            .arg(name, QDir::toNativeSeparators(path_));
+    default:
+        return QStringLiteral("%1: %2 がありません。").arg(name, QDir::toNativeSeparators(path_));
+    }
+}

@@ -9,9 +9,13 @@
 class ChoiceDialogsTest : public QObject {
     Q_OBJECT
 private slots:
-    // Each choice is written at once; the window's title follows the role.
+    // Each choice is written at once; the window's title follows the role. The serial port
+    // opened when the serial interface is chosen is the device the settings name for COM1, even
+    // where it is absent: never the computer's own first port.
     void choicesWrittenAtOnceAndLockedWhileConnected() {
-        ConnectionBench bench;
+        const QByteArray devices = "com1_device=/nonexistent/zev-com1\r\n"
+                                   "com3_device=/nonexistent/zev-com3\r\n";
+        ConnectionBench bench(devices);
         QList<QByteArray> written; // the section as each choice leaves it
         const auto choose = [&](int dialog, const char* list, int row) {
             QTimer::singleShot(0, [&] {
@@ -25,9 +29,15 @@ private slots:
         choose(InterfaceDialog::number, "interfaceList", 0);
         choose(SerialSettingsDialog::number, "comPortList", 2);
         choose(ClientServerDialog::number, "roleList", 1);
-        QCOMPARE(written, QList<QByteArray>({"Interface=0\r\n", "Interface=0\r\ncom_port=2\r\n",
-                                             "Interface=0\r\ncom_port=2\r\nClientServer=1\r\n"}));
+        QCOMPARE(written,
+                 QList<QByteArray>(
+                     {"Interface=0\r\n" + devices, "Interface=0\r\n" + devices + "com_port=2\r\n",
+                      "Interface=0\r\n" + devices + "com_port=2\r\nClientServer=1\r\n"}));
         QCOMPARE(bench.program.window().windowTitle(), "ZEV-530 Server Program");
+        QCOMPARE(bench.prompts.texts().first(), "Miss! File Open");
+        QVERIFY(bench.prompts.boxes.first().detail.startsWith(
+            QDir::toNativeSeparators("/nonexistent/zev-com1: ")));
+        bench.prompts.clear();
 
         // A settings file that cannot be read is not written, and the operator is told.
         QVERIFY(QFile::remove(bench.settingsFile.path()));

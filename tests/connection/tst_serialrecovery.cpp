@@ -41,7 +41,7 @@ private slots:
                                   "Miss! Time Out Set", "Miss! Set Comm State"}));
             QCOMPARE(bench.prompts.boxes.last().owner, dialog);
             QCOMPARE(bench.prompts.boxes.last().detail,
-                     QDir::toNativeSeparators(com1) + ": No such file or directory");
+                     "COM1: " + QDir::toNativeSeparators(com1) + " の指すデバイスがありません。");
             dialog->close();
         });
         bench.program.window().openDialog(InterfaceDialog::number);
@@ -49,12 +49,25 @@ private slots:
         QTRY_VERIFY(serial.isOpen());
         QVERIFY(commandAnswered());
 
-        // The far end closes (the adapter is pulled) and comes back on another pseudo-terminal.
+        // The far end closes (the adapter is pulled) and its link goes with it; it comes back on
+        // another pseudo-terminal under the same link. Meanwhile no other device is tried.
+        QStringList tried;
+        QTimer probe;
+        connect(&probe, &QTimer::timeout, [&] {
+            if (!tried.contains(serial.devicePath()))
+                tried << serial.devicePath();
+        });
+        probe.start(20);
         bus.reset();
         QTRY_VERIFY(!serial.isOpen());
+        QTRY_COMPARE(serial.state(), LinkState::Retrying);
+        QTest::qWait(2 * SerialLink::reopenInterval);
         QVERIFY(plugIn());
         QTRY_VERIFY(serial.isOpen());
         QVERIFY(commandAnswered());
+        QVERIFY(tried.contains(QString()));
+        for (const QString& device : tried)
+            QVERIFY2(device.isEmpty() || device.startsWith("/dev/pts/"), qPrintable(device));
     }
 };
 

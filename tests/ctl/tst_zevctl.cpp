@@ -15,6 +15,7 @@
 
 #include <QBuffer>
 #include <QDir>
+#include <QElapsedTimer>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -292,6 +293,21 @@ private slots:
         QVERIFY(lost.messages.first().startsWith(QStringLiteral("Answer が､きません")));
         QCOMPARE(device.sender.exchange().glyphReadPending, 0);
         QVERIFY(readGlyph().reply.startsWith("FBMBA65"));
+    }
+
+    // A device that accepts the connection and never answers stops send-all at its real pace
+    // within one reply wait of its first line, not after the whole run.
+    void silentDeviceStopsSendAll() {
+        sim::TcpDeviceServer server;
+        QVERIFY(server.listen());
+        server.device()->ignoreNext(1000);
+        QElapsedTimer clock;
+        clock.start();
+        const Ran ran = zevctl(tcpTo(server) + QStringList{"send-all", whole_}, {false, {}});
+        QCOMPARE(int(ran.code), 3);
+        QVERIFY2(clock.elapsed() < 10000, qPrintable(QString::number(clock.elapsed())));
+        QVERIFY2(ran.err.contains("no answer"), qPrintable(ran.err));
+        QVERIFY(server.device()->receivedLines().size() <= 8);
     }
 
     // Every other byte of the file is kept; an unsendable title is named and nothing is written,

@@ -217,6 +217,25 @@ private slots:
         QCOMPARE(bench.sender.exchange().glyphReadPending, 0);
     }
 
+    void noiseBeforeASend_data() { overBothLinks(); }
+
+    // Bytes the device sent before a line, without a line end, are not the start of its answer.
+    void noiseBeforeASend() {
+        QFETCH(bool, overSerial);
+        Bench bench;
+        QCOMPARE(bench.start(overSerial), QString());
+        bench.write("noise without an end");
+        QTRY_COMPARE(bench.heldInput(), qint64(20));
+        QList<Exchange> ended;
+        connect(&bench.sender, &CommandSender::exchangeFinished,
+                [&](const Exchange& exchange) { ended << exchange; });
+        bench.sender.send("CWL1\r\n");
+        bench.write("GO\r\n");
+        QTRY_COMPARE(ended.size(), 1);
+        QCOMPARE(ended[0].outcome, ExchangeOutcome::Accepted);
+        QTRY_COMPARE(bench.prompts.texts(), QStringList{overSerial ? "Success" : "Socket ＯＫ"});
+    }
+
     void replyBoxLeftOpen_data() { overBothLinks(); }
 
     // A success box left open longer than the reply wait gives no false "no answer", also for a

@@ -1,11 +1,17 @@
 #include "core/AppState.h"
 #include "link/TcpLink.h"
 
+#include <QElapsedTimer>
+#include <QProcess>
 #include <QRegularExpression>
+#include <QScopeGuard>
 #include <QSignalSpy>
 #include <QTcpSocket>
 #include <QTest>
+#include <fcntl.h>
 #include <memory>
+#include <sched.h>
+#include <unistd.h>
 #include <vector>
 
 class TcpLinkTest : public QObject {
@@ -89,6 +95,41 @@ private slots:
             return socket->state() == QAbstractSocket::UnconnectedState;
         }));
         QCOMPARE(link.connectionTable()[1].addressText.toByteArray(), "127.0.0.2");
+    }
+
+    // A device that vanishes without closing (its packets lost from now on) frees its entry,
+    // and a chosen one stops being the target, as soon as the keep-alive probes go unanswered.
+    // Packets are dropped in a network of this test's own, which needs root.
+    void vanishedDeviceLeaves() {
+        const int ownNetwork = ::open("/proc/self/ns/net", O_RDONLY);
+        const auto restore = qScopeGuard([ownNetwork] {
+            setns(ownNetwork, CLONE_NEWNET);
+            ::close(ownNetwork);
+        });
+        if (unshare(CLONE_NEWNET) != 0 || QProcess::execute("ip", {"link", "set", "lo", "up"}) != 0)
+            QSKIP("needs a network namespace of its own (root)");
+        AppState state;
+        state.link.tcpRole = TcpRole::Server;
+        state.link.portNumberText.assign("");
+        TcpLink link(state.link);
+        link.setKeepAlive({1, 1, 2});
+        QVERIFY(link.startListening());
+        QTcpSocket device;
+        device.connectToHost(QHostAddress::LocalHost, link.listeningPort());
+        QTRY_COMPARE(link.connectionCount(), 1);
+        QVERIFY(link.chooseTarget(TcpLink::firstConnection));
+        QSignalSpy lost(&link, &TcpLink::lost);
+        const QString drop = QStringLiteral("add table inet vanish; add chain inet vanish in { "
+                                            "type filter hook input priority 0; };"
+                                            " add rule inet vanish in tcp sport %1 drop")
+                                 .arg(device.localPort());
+        QCOMPARE(QProcess::execute("nft", {drop}), 0);
+        QElapsedTimer clock;
+        clock.start();
+        QTRY_COMPARE_WITH_TIMEOUT(link.connectionCount(), 0, 15000);
+        QVERIFY(clock.elapsed() < 10000);
+        QVERIFY(!link.tcpConnected());
+        QCOMPARE(lost.size(), 1);
     }
 };
 

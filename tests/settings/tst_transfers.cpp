@@ -7,6 +7,7 @@
 
 #include <QBuffer>
 #include <QDeadlineTimer>
+#include <QElapsedTimer>
 #include <QLineEdit>
 #include <QProgressBar>
 #include <QTimer>
@@ -183,6 +184,33 @@ private slots:
         startRun(dialog);
         QCOMPARE(giveTicks(dialog, linked, 1, 1), 1);
         QCOMPARE(device->receivedLines().last(), device->receivedLines().at(1));
+    }
+
+    // A TCP device that never answers stops each run at its real pace within one reply wait of
+    // its first line (3.5 s), with the dialog open and one box, whatever the later lines do.
+    void silentDeviceStopsTheRun() {
+        LinkedDialogs linked;
+        QCOMPARE(linked.start(Link::TcpClient), QString());
+        linked.devices.first()->ignoreNext(1000);
+        for (const bool sendAll : {true, false}) {
+            linked.prompts.clear();
+            std::unique_ptr<TransferDialog> dialog;
+            if (sendAll)
+                dialog = std::make_unique<SendAllDialog>(linked.context);
+            else
+                dialog = std::make_unique<ReadBackDialog>(linked.context);
+            QElapsedTimer clock;
+            connect(&linked.sender, &CommandSender::exchangeStarted, dialog.get(), [&] {
+                if (!clock.isValid())
+                    clock.start();
+            });
+            press(*dialog, sendAll ? "sendButton" : "readButton");
+            QTRY_VERIFY_WITH_TIMEOUT(!dialog->pacer().isRunning(), 6000);
+            QVERIFY2(clock.elapsed() < 4500, qPrintable(QString::number(clock.elapsed())));
+            QCOMPARE(linked.prompts.texts(), QStringList{"Answer が､きません"});
+            QVERIFY(dialog->findChild<QPushButton*>("closeButton")->isEnabled());
+            QCOMPARE(dialog->result(), 0); // left open where it stopped
+        }
     }
 
 #ifdef ZEV_SIM_POSIX
