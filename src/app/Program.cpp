@@ -25,8 +25,9 @@
 Program::Program(OperatorPrompts& prompts, const ConfigFolder& folder)
     : boxes_(prompts, state_.dialogs), settingsFile_(linkSettingsFile(folder)),
       serial_(state_, folder), tcp_(state_.link),
-      sender_(state_, document_, boxes_, serial_, tcp_), context_{state_, document_, boxes_,
-                                                                  sender_, tcp_},
+      sender_(state_, document_, boxes_, serial_, tcp_), context_{{state_, document_, boxes_,
+                                                                   sender_},
+                                                                  tcp_},
       window_(state_, document_, boxes_, sender_, tcp_) {
     // The links report, the shell shows.
     showFailuresOf(serial_, boxes_);

@@ -2,6 +2,7 @@
 
 #include "app/MainWindow.h"
 #include "app/QtOperatorPrompts.h"
+#include "commands/ChangedTitles.h"
 #include "core/AppState.h"
 #include "core/SettingsDocument.h"
 #include "core/TrafficLogFile.h"
@@ -47,5 +48,6 @@ private:
     TcpLink tcp_;
     CommandSender sender_;
     DialogContext context_;
+    ChangedTitles changedTitles_{context_};
     MainWindow window_;
 };

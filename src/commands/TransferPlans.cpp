@@ -1,5 +1,6 @@
 #include "commands/TransferPlans.h"
 
+#include "commands/ChangedTitles.h"
 #include "commands/CharacterLevelCommands.h"
 #include "commands/CommandContext.h"
 #include "commands/DisplayFlagCommands.h"
@@ -8,6 +9,7 @@
 #include "commands/ReadBackCommands.h"
 #include "commands/StartupPageCommands.h"
 #include "commands/SwitchTimeCommands.h"
+#include "core/AppState.h"
 #include "core/SettingsDocument.h"
 #include "protocol/CommandSender.h"
 
@@ -41,6 +43,16 @@ TransferPlan titleWalkPlan(CommandContext& context, TitleStorage storage) {
     appendTitles(plan, context, storage,
                  storage == TitleStorage::Stored ? titleWalkStoredInterval
                                                  : titleWalkNotStoredInterval);
+    return plan;
+}
+
+TransferPlan changedTitlesPlan(CommandContext& context) {
+    TransferPlan plan;
+    for (const int index : ChangedTitles::indexes(context.state)) {
+        plan.append(1, titleWalkStoredInterval, [&context, index](int) {
+            return sendTitle(context, TitleStorage::Stored, index).isSendable();
+        });
+    }
     return plan;
 }
 

@@ -22,6 +22,10 @@ constexpr int readBackInterval = 400;
 // sent refuses its step.
 TransferPlan titleWalkPlan(CommandContext& context, TitleStorage storage);
 
+// The changed titles (AppState::changedTitles) as they are marked at the start, stored, in index
+// order, at the pace of the title walk.
+TransferPlan changedTitlesPlan(CommandContext& context);
+
 // One line per display area, ch.1 Top to ch.2 Bottom.
 TransferPlan areaPlan(CommandContext& context, SendArea send, int interval);
 

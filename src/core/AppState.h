@@ -4,8 +4,10 @@
 #include "core/GlyphBitmap.h"
 #include "core/GlyphState.h"
 #include "core/LinkConfiguration.h"
+#include "core/SettingsDocument.h"
 
 #include <array>
+#include <bitset>
 
 // The run-time state that the links, the protocol and the dialogs share, in parts that each have
 // one owner: the link settings (the settings file and the connection dialogs) and the dialog
@@ -28,4 +30,9 @@ struct AppState {
 
     // Custom glyph being edited: 576 hexadecimal digits and four bytes that travel with them
     GlyphSample glyphSample = GlyphBitmap::filledGlyphSample();
+
+    // The titles edited in this session that the device has not yet accepted as they now read,
+    // by title index: set by the title editor, cleared by ChangedTitles as the device accepts or
+    // reports them, and by New and Open.
+    std::bitset<SettingsDocument::titleCount> changedTitles;
 };

@@ -79,6 +79,7 @@ void DocumentFiles::openDocument() {
     }
     document_.documentPath.assign(*path);
     document_.documentModified = 0;
+    state_.changedTitles.reset();
     window_.refreshFileNameLabel();
     removeLeftoverReplacement(chosen);
 }

@@ -22,4 +22,5 @@ void resetDocument(SettingsDocument& document, AppState& state) {
     state.link.slaveAddress = 0;
     state.selectedPage = 0;
     state.glyphSample.fill('0');
+    state.changedTitles.reset();
 }

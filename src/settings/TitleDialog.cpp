@@ -1,5 +1,6 @@
 #include "settings/TitleDialog.h"
 
+#include "commands/ChangedTitles.h"
 #include "commands/TitleCharacters.h"
 #include "commands/TitleText.h"
 #include "commands/TransferPlans.h"
@@ -94,16 +95,17 @@ TitleDialog::TitleDialog(DialogContext& context, QWidget* parent)
     connect(form_->areaList, &QComboBox::activated, this, &TitleDialog::chooseArea);
     connect(form_->pageNumberList, &QComboBox::activated, this, &TitleDialog::choosePage);
     connect(box_, &TitleBox::edited, this, &TitleDialog::takeEdit);
-    connect(&context_.sender, &CommandSender::replyInterpreted, this,
-            &TitleDialog::followDocument);
+    connect(&context_.sender, &CommandSender::replyInterpreted, this, &TitleDialog::followDocument);
     connect(form_->storeButton, &QPushButton::clicked, this,
             [this] { sendCurrentTitle(TitleStorage::Stored); });
     connect(form_->notMemoryButton, &QPushButton::clicked, this,
             [this] { sendCurrentTitle(TitleStorage::NotStored); });
     connect(form_->storeAllButton, &QPushButton::clicked, this,
-            [this] { startWalk(TitleStorage::Stored); });
+            [this] { startWalk(titleWalkPlan(context_, TitleStorage::Stored)); });
     connect(form_->notMemoryAllButton, &QPushButton::clicked, this,
-            [this] { startWalk(TitleStorage::NotStored); });
+            [this] { startWalk(titleWalkPlan(context_, TitleStorage::NotStored)); });
+    connect(form_->sendChangedButton, &QPushButton::clicked, this,
+            [this] { startWalk(changedTitlesPlan(context_)); });
     connect(form_->closeButton, &QPushButton::clicked, this, &TitleDialog::reject);
     connect(&walk_, &TransferPacer::stepped, this, &TitleDialog::showWalkProgress);
     connect(&walk_, &TransferPacer::ended, this, &TitleDialog::endWalk);
@@ -167,6 +169,7 @@ void TitleDialog::takeEdit(const QByteArray& bytes) {
     if (!storeTitle(bytes))
         return;
     context_.document.documentModified = 1;
+    context_.state.changedTitles.set(std::size_t(currentIndex()));
     pageChoice_->refresh();
     showPageList();
     showPreview();
@@ -187,13 +190,23 @@ void TitleDialog::showPageList() {
     const int block = context_.state.selectedPage / pageLineCount * pageLineCount;
     for (int line = 0; line < pageLineCount; ++line) {
         const int page = block + line;
-        const QByteArrayView title =
-            context_.document.titleTexts[SettingsDocument::titleIndex(area, page)].view();
+        const int index = SettingsDocument::titleIndex(area, page);
+        const QByteArrayView title = context_.document.titleTexts[index].view();
         // A title that cannot be sent shows before the operator sends all of them.
         pageLines_[line]->setLine(QStringLiteral("Page%1=").arg(page + 1, 2, 10, QLatin1Char('0')) +
                                       pageTitle(context_.document, area, page),
-                                  titleWarning(title));
+                                  titleWarning(title),
+                                  context_.state.changedTitles.test(std::size_t(index)));
     }
+    showChangedTitles();
+}
+
+void TitleDialog::showChangedTitles() {
+    const std::size_t count = context_.state.changedTitles.count();
+    const QString text = count == 0 ? QStringLiteral("変更分を設定")
+                                    : QStringLiteral("変更分を設定 (%1)").arg(count);
+    form_->sendChangedButton->setText(text);
+    form_->sendChangedButton->setEnabled(count > 0);
 }
 
 void TitleDialog::showPreview() {
@@ -214,9 +227,12 @@ void TitleDialog::sendCurrentTitle(TitleStorage storage) {
         context_.boxes.showError(titleRefusedMessage);
 }
 
-void TitleDialog::startWalk(TitleStorage storage) {
-    if (walk_.start(titleWalkPlan(context_, storage)))
-        form_->closeButton->setEnabled(false);
+void TitleDialog::startWalk(TransferPlan plan) {
+    const int steps = int(plan.steps.size());
+    if (!walk_.start(std::move(plan)))
+        return;
+    form_->walkProgressBar->setMaximum(steps);
+    form_->closeButton->setEnabled(false);
 }
 
 void TitleDialog::showWalkProgress() {

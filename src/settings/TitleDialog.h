@@ -24,6 +24,8 @@ class TitleDialog;
 // at once, and a change of a title marks the document modified. A preview shows the title as the
 // device will key it, and the page list and page choice show every title of the area; all of
 // them follow the box as the operator types and the document as the device's replies fill it.
+// Titles changed since the device last accepted them are marked in the page list, and one
+// button sends only those, as a run at the pace of the walk.
 class TitleDialog : public QDialog {
     Q_OBJECT
 public:
@@ -32,7 +34,7 @@ public:
     TitleDialog(DialogContext& context, QWidget* parent = nullptr);
     ~TitleDialog() override;
 
-    // The pacer of the walk through all titles.
+    // The pacer of the walk through all titles and of the sending of the changed ones.
     TransferPacer& walk() { return walk_; }
 
     // Close, the close box and Esc end the dialog with result 2, but not while a walk runs.
@@ -52,7 +54,8 @@ private:
     void showPageList();
     void showPreview();
     void sendCurrentTitle(TitleStorage storage);
-    void startWalk(TitleStorage storage);
+    void startWalk(TransferPlan plan);
+    void showChangedTitles();
     void showWalkProgress();
     void endWalk(TransferPacer::Ending ending);
     int currentIndex() const;

@@ -11,22 +11,35 @@ PageLine::PageLine(QWidget* parent)
     setTextFormat(Qt::PlainText);
 }
 
-void PageLine::setLine(const QString& text, const QString& warning) {
+void PageLine::setLine(const QString& text, const QString& warning, bool changed) {
+    changed_ = changed;
+    QStringList notes;
+    if (changed)
+        notes.append(changedTitleNote);
+    if (!warning.isEmpty())
+        notes.append(warning);
     setText(text);
-    setToolTip(warning.isEmpty() ? text : text + QLatin1Char('\n') + warning);
-    setAccessibleDescription(warning);
+    setToolTip((QStringList{text} + notes).join(QLatin1Char('\n')));
+    setAccessibleDescription(notes.join(QLatin1Char('\n')));
     QPalette colours = palette();
     colours.setColor(QPalette::WindowText, warning.isEmpty() ? normalText_ : refusedTitleColour);
     setPalette(colours);
     QFont marked = font();
     marked.setBold(!warning.isEmpty());
     setFont(marked);
+    update(); // the bar, when only it changed
 }
 
 void PageLine::paintEvent(QPaintEvent*) {
     QPainter painter(this);
     drawFrame(&painter);
-    const QRect room = contentsRect().adjusted(margin(), margin(), -margin(), -margin());
+    QRect room = contentsRect().adjusted(margin(), margin(), -margin(), -margin());
+    if (changed_) {
+        const int bar = qMax(3, fontMetrics().averageCharWidth() / 2);
+        painter.fillRect(QRect(room.topLeft(), QSize(bar, room.height())),
+                         palette().color(QPalette::Highlight));
+        room.setLeft(room.left() + 2 * bar);
+    }
     const QString shown = fontMetrics().elidedText(text(), Qt::ElideRight, room.width());
     style()->drawItemText(&painter, room, QStyle::visualAlignment(layoutDirection(), alignment()),
                           palette(), isEnabled(), shown, foregroundRole());

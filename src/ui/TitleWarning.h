@@ -6,6 +6,8 @@
 
 // The colour in which a title that cannot be sent is shown.
 inline const QColor refusedTitleColour(0xC0, 0, 0);
+// Said of a title changed in this session and not yet accepted by the device.
+inline const QString changedTitleNote = QStringLiteral("本体に未設定の変更があります");
 
 // What the operator must know about a title before sending or saving it: which character
 // cannot be sent and why (and how many more), and that the file cannot hold it, in the words

@@ -24,7 +24,7 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "%s\n", qPrintable(failure));
         return 2;
     }
-    DialogContext context{linked.state, linked.document, linked.boxes, linked.sender, linked.tcp};
+    DialogContext context{{linked.state, linked.document, linked.boxes, linked.sender}, linked.tcp};
 
     struct Run {
         const char* name;

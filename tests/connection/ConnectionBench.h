@@ -24,7 +24,7 @@ struct ConnectionBench {
 
     // The operator sends page 5 for ch.1 Top from the display page dialog.
     void sendPageFromDialog() {
-        DialogContext context{state, program.document(), boxes, program.sender(), tcp};
+        DialogContext context{{state, program.document(), boxes, program.sender()}, tcp};
         DisplayPageDialog pages(context);
         emit pages.findChild<QComboBox*>("ch1TopList")->activated(4);
         pages.findChild<QPushButton*>("ch1TopSetButton")->click();

@@ -77,6 +77,7 @@ private slots:
         writeFile(path("new.dat"), startupFile);
         writeFile(path("bad.dat"), "1\r\n1\r\n2147483648\r\n");
         document.titleTexts[3].assign("x");
+        state.changedTitles.set(3);
         document.whiteLevel = 4;
         document.documentModified = 1;
         sender.setGlyphReadPending(true); // a glyph read awaits its answer
@@ -102,6 +103,7 @@ private slots:
                 "\n3 行目: タイトル表示のオン/オフには整数が必要ですが、「2147483648」と書かれてい"
                 "ます。");
         QCOMPARE(document.titleTexts[3].view(), QByteArrayView("x"));
+        QVERIFY(state.changedTitles.test(3));
         QCOMPARE(QString::fromUtf8(document.documentPath.view()), path("old.dat"));
         QCOMPARE(document.documentModified + refreshes + prompts.unexpected, 1);
 
@@ -114,8 +116,11 @@ private slots:
         QCOMPARE(QString::fromUtf8(document.documentPath.view()), path("new.dat"));
         QCOMPARE(document.documentModified + document.whiteLevel, 0);
         QCOMPARE(sender.exchange().glyphReadPending, 1);
+        QVERIFY(state.changedTitles.none()); // the device may hold any of the file's titles
         // New starts the exchange afresh but keeps the chosen area.
+        state.changedTitles.set(255);
         files.newDocument();
+        QVERIFY(state.changedTitles.none());
         QVERIFY(document.documentPath.isEmpty());
         QCOMPARE(sender.exchange().glyphReadPending * 10 + state.selectedArea, 2);
         QCOMPARE(refreshes, 2);

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "commands/ChangedTitles.h"
 #include "settings/CharacterLevelDialog.h"
 #include "settings/DeviceAddressDialog.h"
 #include "settings/DisplayPageDialog.h"
@@ -17,12 +18,13 @@
 // The program side of a dialog, on recording links.
 struct DialogBench : SenderBench {
     TcpLink tcpLink{state.link};
-    DialogContext context{state, document, boxes, sender, tcpLink};
+    DialogContext context{{state, document, boxes, sender}, tcpLink};
 };
 
 // The program side joined to the simulated device, with the context its dialogs work in.
 struct LinkedDialogs : LinkedDevice {
-    DialogContext context{state, document, boxes, sender, tcp};
+    DialogContext context{{state, document, boxes, sender}, tcp};
+    ChangedTitles changedTitles{context};
     // Waiting for the answer to a line sent, or yet to act on one that came.
     bool awaiting() const { return sender.isAwaiting(); }
 };

@@ -131,8 +131,10 @@ private slots:
                                  {4, 256, 600, 253, "91|256"},  {257, 257, 1200, 0, "91|257"},
                                  {258, 261, 1200, 4, "93|261"}, {262, 262, 1200, 0, "93|262"},
                                  {263, 279, 1200, 17, "99|279"}};
+        linked.state.changedTitles.set(4).set(200);
         run(std::make_unique<SendAllDialog>(linked.context), sendAll,
             link == Link::Rs485 ? "Success" : "Socket ＯＫ");
+        QVERIFY(linked.state.changedTitles.none()); // the device has every title now
         resetDocument(linked.document, linked.state);
         device->clearRecords();
         linked.prompts.clear();
