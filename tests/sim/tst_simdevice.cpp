@@ -1,10 +1,27 @@
 #include "sim/Device.h"
+#include "sim/LineAssembler.h"
 
 #include <QTest>
 
 class SimDeviceTest : public QObject {
     Q_OBJECT
 private slots:
+    // Lines come in pieces and several in one read; a line beyond the bound keeps its first
+    // bytes; a serial line loses its XON and XOFF bytes, others keep them.
+    void linesAssembledFromReads() {
+        using Lines = QList<QByteArray>;
+        sim::LineAssembler socket;
+        QCOMPARE(socket.feed("CW"), Lines());
+        QCOMPARE(socket.feed("L2\r\n\021P01\n"), (Lines{"CWL2\r\n", "\021P01\n"}));
+        const QByteArray longest(sim::LineAssembler::maxLineLength, 'A');
+        QCOMPARE(socket.feed(longest.first(10)), Lines());
+        QCOMPARE(socket.feed(longest + "BB\n\n"), (Lines{longest + '\n', "\n"}));
+
+        sim::LineAssembler serial(true); // XON \021, XOFF \023
+        QCOMPARE(serial.feed("\021CW\023L2\r\n"), Lines{"CWL2\r\n"});
+        QCOMPARE(serial.feed(longest.chopped(1) + "\023BC\n"), Lines{longest.chopped(1) + "B\n"});
+    }
+
     // A simulator left running under a busy program keeps only the recent traffic, in order.
     void recordsKeepRecentLines() {
         sim::Device device;
