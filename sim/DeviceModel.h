@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QByteArray>
+#include <QByteArrayView>
 #include <QtGlobal>
 #include <array>
 
@@ -58,18 +59,18 @@ public:
     friend bool operator==(const DeviceModel&, const DeviceModel&) = default;
 
 private:
-    QByteArray carryOut(const QByteArray& command);
-    QByteArray titleCommand(const QByteArray& command);
-    QByteArray displayFlagCommand(const QByteArray& command);
-    QByteArray switchTimeCommand(const QByteArray& command);
-    QByteArray pageCommand(const QByteArray& command, int fieldsAt, std::array<int, 4>& pages);
-    QByteArray displayPositionCommand(const QByteArray& command);
-    QByteArray levelCommand(const QByteArray& command, int& level);
-    QByteArray slaveAddressCommand(const QByteArray& command);
-    QByteArray glyphRegistration(const QByteArray& command);
-    QByteArray glyphInsertion(const QByteArray& command);
-    QByteArray readRequest(const QByteArray& command);
-    QByteArray glyphRead(const QByteArray& command) const;
+    QByteArray carryOut(QByteArrayView command);
+    QByteArray titleCommand(QByteArrayView command);
+    QByteArray displayFlagCommand(QByteArrayView command);
+    QByteArray switchTimeCommand(QByteArrayView command);
+    QByteArray pageCommand(QByteArrayView command, int fieldsAt, std::array<int, 4>& pages);
+    QByteArray displayPositionCommand(QByteArrayView command);
+    QByteArray levelCommand(QByteArrayView command, int& level);
+    QByteArray slaveAddressCommand(QByteArrayView command);
+    QByteArray glyphRegistration(QByteArrayView command);
+    QByteArray glyphInsertion(QByteArrayView command);
+    QByteArray readRequest(QByteArrayView command);
+    QByteArray glyphRead(QByteArrayView command) const;
 
     std::array<TitleCodes, areaCount * pageCount> titles_;
     std::array<bool, areaCount * pageCount> titleShown_;
