@@ -128,9 +128,10 @@ QByteArray DeviceModel::titleCommand(QByteArrayView command) {
     const QByteArrayView codes = command.sliced(qMin<qsizetype>(7, command.size()));
     if (command.size() != 7 + 4 * titleLength || area < 0 || page < 0 || !fields::isUpperHex(codes))
         return commandError;
-    TitleCodes& title = titles_[tableIndex(area, page)];
+    TitleCodes title;
     for (int i = 0; i < titleLength; ++i)
         title[i] = quint16(fields::hexValue(codes.sliced(4 * i, 4)));
+    store(titles_[tableIndex(area, page)], title);
     return accepted;
 }
 
@@ -144,7 +145,7 @@ QByteArray DeviceModel::displayFlagCommand(QByteArrayView command) {
         const QByteArrayView word = command.sliced(8);
         if (page < 0 || (word != "ON" && word != "OF"))
             return commandError;
-        titleShown_[tableIndex(area, page)] = word == "ON";
+        store(titleShown_[tableIndex(area, page)], word == "ON");
         return accepted;
     }
     if (command.size() != 6 + pageCount)
@@ -155,7 +156,7 @@ QByteArray DeviceModel::displayFlagCommand(QByteArrayView command) {
             return commandError;
     }
     for (int page = 0; page < pageCount; ++page)
-        titleShown_[tableIndex(area, page)] = letters[page] == 'N';
+        store(titleShown_[tableIndex(area, page)], letters[page] == 'N');
     return accepted;
 }
 
@@ -169,7 +170,7 @@ QByteArray DeviceModel::switchTimeCommand(QByteArrayView command) {
         const int seconds = fields::number(command, 8, 2, 0, 99);
         if (page < 0 || seconds < 0)
             return commandError;
-        switchTimes_[tableIndex(area, page)] = seconds;
+        store(switchTimes_[tableIndex(area, page)], seconds);
         return accepted;
     }
     if (command.size() != 6 + 2 * pageCount)
@@ -181,7 +182,7 @@ QByteArray DeviceModel::switchTimeCommand(QByteArrayView command) {
             return commandError;
     }
     for (int page = 0; page < pageCount; ++page)
-        switchTimes_[tableIndex(area, page)] = times[page];
+        store(switchTimes_[tableIndex(area, page)], times[page]);
     return accepted;
 }
 
@@ -192,7 +193,7 @@ QByteArray DeviceModel::pageCommand(QByteArrayView command, int fieldsAt,
     const int page = fields::pageOrAuto(command, fieldsAt + 3);
     if (command.size() != fieldsAt + 5 || area < 0 || page < 0)
         return commandError;
-    pages[area] = page;
+    store(pages[area], page);
     return accepted;
 }
 
@@ -202,7 +203,7 @@ QByteArray DeviceModel::displayPositionCommand(QByteArrayView command) {
     const int position = fields::number(command, 8, 2, 0, 15);
     if (command.size() != 10 || area < 0 || position < 0)
         return commandError;
-    displayPositions_[area] = position;
+    store(displayPositions_[area], position);
     return accepted;
 }
 
@@ -211,7 +212,7 @@ QByteArray DeviceModel::levelCommand(QByteArrayView command, int& level) {
     const int value = fields::number(command, 3, 1, 0, 3);
     if (command.size() != 4 || value < 0)
         return commandError;
-    level = value;
+    store(level, value);
     return accepted;
 }
 
@@ -222,7 +223,7 @@ QByteArray DeviceModel::slaveAddressCommand(QByteArrayView command) {
     if (command.size() != 4 || address < 0)
         return commandError;
     if (address < broadcastAddress)
-        slaveAddress_ = address;
+        store(slaveAddress_, address);
     return accepted;
 }
 
@@ -231,7 +232,7 @@ QByteArray DeviceModel::glyphRegistration(QByteArrayView command) {
     const int number = fields::number(command, 2, 2, 1, glyphCount);
     if (command.size() != 4 + glyphDigits || number < 0 || !fields::isUpperHex(command.sliced(4)))
         return commandError;
-    glyphs_[number - 1] = command.sliced(4).toByteArray();
+    store(glyphs_[number - 1], command.sliced(4).toByteArray());
     return accepted;
 }
 
@@ -245,7 +246,7 @@ QByteArray DeviceModel::glyphInsertion(QByteArrayView command) {
     if (command.size() != 12 || command[3] != 'C' || command[9] != 'I' || number < 0 || area < 0 ||
         page < 0 || position < 0)
         return commandError;
-    titles_[tableIndex(area, page)][position - 1] = glyphCode(number);
+    store(titles_[tableIndex(area, page)][position - 1], glyphCode(number));
     return accepted;
 }
 

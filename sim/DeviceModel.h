@@ -42,7 +42,7 @@ public:
     int whiteLevel() const { return whiteLevel_; }
     int edgeLevel() const { return edgeLevel_; }
     int slaveAddress() const { return slaveAddress_; }
-    void setSlaveAddress(int address) { slaveAddress_ = address; }
+    void setSlaveAddress(int address) { store(slaveAddress_, address); }
     // The 576 upper-case digits of registered glyph 1 to 28 (all "0" until registered).
     QByteArray glyph(int number) const;
     // True while any area switches its pages automatically (a glyph read is refused then).
@@ -55,10 +55,23 @@ public:
     // the full-width space, otherwise a fixed pattern made from the code.
     static QByteArray characterBitmap(quint16 code);
 
-    // The same settings in every field.
+    // Counts the changes of the settings: it moves whenever a setting takes another value and
+    // only then, so that whoever saw a number knows the settings are as they were, without
+    // comparing them all; a command that stores what is there already leaves it.
+    quint64 revision() const { return revision_; }
+
+    // The same settings in every field, after as many changes.
     friend bool operator==(const DeviceModel&, const DeviceModel&) = default;
 
 private:
+    // Every setting is written through here, so that the revision follows it.
+    template <typename T> void store(T& setting, const T& value) {
+        if (setting == value)
+            return;
+        setting = value;
+        ++revision_;
+    }
+
     QByteArray carryOut(QByteArrayView command);
     QByteArray titleCommand(QByteArrayView command);
     QByteArray displayFlagCommand(QByteArrayView command);
@@ -82,6 +95,7 @@ private:
     int whiteLevel_ = 1;
     int edgeLevel_ = 1;
     int slaveAddress_ = 0;
+    quint64 revision_ = 0;
 };
 
 } // namespace sim

@@ -6,6 +6,34 @@
 class SimDeviceTest : public QObject {
     Q_OBJECT
 private slots:
+    // Every kind of command that changes a setting moves the revision, and the same command
+    // again moves nothing: what watches the revision (the fuzz target) sees every change.
+    void revisionMovesWithEverySetting() {
+        const QList<QByteArray> lines{"CT01T01" + QByteArray("2422").repeated(14),
+                                      "CN02B64" + QByteArray("2423").repeated(14),
+                                      "CTD01T01OF",
+                                      "CTD01B" + QByteArray("F").repeated(64),
+                                      "AST02T0105",
+                                      "AST02B" + QByteArray("07").repeated(64),
+                                      "P01TAS",
+                                      "SUS01B03",
+                                      "CTDPO02T03",
+                                      "CWL3",
+                                      "CEL0",
+                                      "SA05",
+                                      "GR01" + QByteArray("F").repeated(576),
+                                      "G01C01T01I03"};
+        sim::DeviceModel device;
+        for (const QByteArray& line : lines) {
+            const quint64 before = device.revision();
+            QCOMPARE(device.respond(line + "\r\n"), "GO\r\n");
+            QVERIFY2(device.revision() > before, line.constData());
+            const sim::DeviceModel changed = device;
+            QCOMPARE(device.respond(line + "\r\n"), "GO\r\n");
+            QVERIFY2(device == changed, line.constData());
+        }
+    }
+
     // Lines come in pieces and several in one read; a line beyond the bound keeps its first
     // bytes; a serial line loses its XON and XOFF bytes, others keep them.
     void linesAssembledFromReads() {
