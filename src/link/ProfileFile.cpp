@@ -120,6 +120,7 @@ ProfileSection ProfileText::section(QByteArrayView name) const {
     if (!range)
         return result;
     result.text_ = text_; // shared: the keys' views point into it
+    result.keys_.reserve(range->second - range->first);
     for (qsizetype i = range->first; i < range->second; ++i) {
         const ParsedLine parsed = parseLine(lineText(lines_[i]));
         if (parsed.kind == ParsedLine::Key)
