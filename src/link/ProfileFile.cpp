@@ -57,11 +57,8 @@ ParsedLine parseLine(QByteArrayView line) {
 } // namespace
 
 QByteArray ProfileSection::value(QByteArrayView key, QByteArrayView defaultValue) const {
-    const auto found = std::lower_bound(
-        keys_.cbegin(), keys_.cend(), key,
-        [](const Key& entry, QByteArrayView name) { return nameBefore(entry.name, name); });
-    const bool present = found != keys_.cend() && sameName(found->name, key);
-    return (present ? found->value : defaultValue).toByteArray();
+    const auto found = values_.constFind(Name{key});
+    return (found != values_.cend() ? *found : defaultValue).toByteArray();
 }
 
 ProfileText::ProfileText(const QByteArray& bytes) : text_(bytes) {
@@ -120,22 +117,12 @@ ProfileSection ProfileText::section(QByteArrayView name) const {
     if (!range)
         return result;
     result.text_ = text_; // shared: the keys' views point into it
-    result.keys_.reserve(range->second - range->first);
+    result.values_.reserve(range->second - range->first);
     for (qsizetype i = range->first; i < range->second; ++i) {
         const ParsedLine parsed = parseLine(lineText(lines_[i]));
-        if (parsed.kind == ParsedLine::Key)
-            result.keys_.append({parsed.name, parsed.value});
+        if (parsed.kind == ParsedLine::Key && !result.values_.contains({parsed.name}))
+            result.values_.insert({parsed.name}, parsed.value);
     }
-    // Stable, so that the first of the keys with one name is the one kept.
-    using Key = ProfileSection::Key;
-    std::stable_sort(
-        result.keys_.begin(), result.keys_.end(),
-        [](const Key& left, const Key& right) { return nameBefore(left.name, right.name); });
-    result.keys_.erase(std::unique(result.keys_.begin(), result.keys_.end(),
-                                   [](const Key& left, const Key& right) {
-                                       return sameName(left.name, right.name);
-                                   }),
-                       result.keys_.end());
     return result;
 }
 

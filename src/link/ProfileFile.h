@@ -2,6 +2,7 @@
 
 #include <QByteArray>
 #include <QByteArrayView>
+#include <QHash>
 #include <QList>
 #include <QObject>
 #include <QString>
@@ -17,14 +18,23 @@ public:
 
 private:
     friend class ProfileText;
-    struct Key {
-        QByteArrayView name;
-        QByteArrayView value;
+    // A key's name, matched and hashed without regard to case.
+    struct Name {
+        QByteArrayView text;
+
+        friend bool operator==(Name left, Name right) {
+            return left.text.compare(right.text, Qt::CaseInsensitive) == 0;
+        }
+        friend size_t qHash(Name name, size_t seed) {
+            for (const char c : name.text)
+                seed = seed * 31 + uchar(c >= 'A' && c <= 'Z' ? c - 'A' + 'a' : c);
+            return seed;
+        }
     };
     // The views point into the file's text, which the section shares instead of copying each
     // key: reading a section then costs the same few allocations however many keys it has.
     QByteArray text_;
-    QList<Key> keys_; // sorted by name without regard to case, the first of each name only
+    QHash<Name, QByteArrayView> values_; // the first value of each name
 };
 
 using ProfileEntry = std::pair<QByteArray, QByteArray>; // key, value
