@@ -36,7 +36,7 @@ DeviceModel::DeviceModel(int slaveAddress) : slaveAddress_(slaveAddress) {
 QByteArray DeviceModel::respond(const QByteArray& line) {
     if (!line.endsWith("\r\n"))
         return commandError + "\r\n";
-    return carryOut(line.chopped(2)) + "\r\n";
+    return carryOut(QByteArrayView(line).chopped(2)) + "\r\n";
 }
 
 DeviceModel::TitleCodes DeviceModel::titleCodes(int area, int page) const {
@@ -91,7 +91,7 @@ QByteArray DeviceModel::characterBitmap(quint16 code) {
     return bitmap;
 }
 
-QByteArray DeviceModel::carryOut(const QByteArray& command) {
+QByteArray DeviceModel::carryOut(QByteArrayView command) {
     // Longer mnemonics first: "CTDPO" and "CTD" also begin with "CT".
     if (command.startsWith('R'))
         return readRequest(command);
@@ -122,45 +122,46 @@ QByteArray DeviceModel::carryOut(const QByteArray& command) {
 
 // "CT" (kept in memory) or "CN" (not kept), area, page, 14 codes of 4 hexadecimal digits.
 // The simulator keeps the title in both cases: it is what the device shows until it restarts.
-QByteArray DeviceModel::titleCommand(const QByteArray& command) {
+QByteArray DeviceModel::titleCommand(QByteArrayView command) {
     const int area = fields::area(command, 2);
     const int page = fields::page(command, 5);
-    const QByteArrayView codes = QByteArrayView(command).sliced(qMin<qsizetype>(7, command.size()));
+    const QByteArrayView codes = command.sliced(qMin<qsizetype>(7, command.size()));
     if (command.size() != 7 + 4 * titleLength || area < 0 || page < 0 || !fields::isUpperHex(codes))
         return commandError;
-    TitleCodes& title = titles_[tableIndex(area, page)];
+    TitleCodes title;
     for (int i = 0; i < titleLength; ++i)
         title[i] = quint16(fields::hexValue(codes.sliced(4 * i, 4)));
+    store(titles_[tableIndex(area, page)], title);
     return accepted;
 }
 
 // "CTD", area, then either one page and "ON"/"OF", or 64 letters "N"/"F".
-QByteArray DeviceModel::displayFlagCommand(const QByteArray& command) {
+QByteArray DeviceModel::displayFlagCommand(QByteArrayView command) {
     const int area = fields::area(command, 3);
     if (area < 0)
         return commandError;
     if (command.size() == 10) {
         const int page = fields::page(command, 6);
-        const QByteArray word = command.sliced(8);
+        const QByteArrayView word = command.sliced(8);
         if (page < 0 || (word != "ON" && word != "OF"))
             return commandError;
-        titleShown_[tableIndex(area, page)] = word == "ON";
+        store(titleShown_[tableIndex(area, page)], word == "ON");
         return accepted;
     }
     if (command.size() != 6 + pageCount)
         return commandError;
-    const QByteArray letters = command.sliced(6);
+    const QByteArrayView letters = command.sliced(6);
     for (char letter : letters) {
         if (letter != 'N' && letter != 'F')
             return commandError;
     }
     for (int page = 0; page < pageCount; ++page)
-        titleShown_[tableIndex(area, page)] = letters[page] == 'N';
+        store(titleShown_[tableIndex(area, page)], letters[page] == 'N');
     return accepted;
 }
 
 // "AST", area, then either one page and its time, or 64 times; times are 00 to 99 seconds.
-QByteArray DeviceModel::switchTimeCommand(const QByteArray& command) {
+QByteArray DeviceModel::switchTimeCommand(QByteArrayView command) {
     const int area = fields::area(command, 3);
     if (area < 0)
         return commandError;
@@ -169,7 +170,7 @@ QByteArray DeviceModel::switchTimeCommand(const QByteArray& command) {
         const int seconds = fields::number(command, 8, 2, 0, 99);
         if (page < 0 || seconds < 0)
             return commandError;
-        switchTimes_[tableIndex(area, page)] = seconds;
+        store(switchTimes_[tableIndex(area, page)], seconds);
         return accepted;
     }
     if (command.size() != 6 + 2 * pageCount)
@@ -181,64 +182,63 @@ QByteArray DeviceModel::switchTimeCommand(const QByteArray& command) {
             return commandError;
     }
     for (int page = 0; page < pageCount; ++page)
-        switchTimes_[tableIndex(area, page)] = times[page];
+        store(switchTimes_[tableIndex(area, page)], times[page]);
     return accepted;
 }
 
 // "P" or "SUS" (fields from `fieldsAt`), area, page "01" to "64" or "AS".
-QByteArray DeviceModel::pageCommand(const QByteArray& command, int fieldsAt,
+QByteArray DeviceModel::pageCommand(QByteArrayView command, int fieldsAt,
                                     std::array<int, 4>& pages) {
     const int area = fields::area(command, fieldsAt);
     const int page = fields::pageOrAuto(command, fieldsAt + 3);
     if (command.size() != fieldsAt + 5 || area < 0 || page < 0)
         return commandError;
-    pages[area] = page;
+    store(pages[area], page);
     return accepted;
 }
 
 // "CTDPO", area, position 00 to 15.
-QByteArray DeviceModel::displayPositionCommand(const QByteArray& command) {
+QByteArray DeviceModel::displayPositionCommand(QByteArrayView command) {
     const int area = fields::area(command, 5);
     const int position = fields::number(command, 8, 2, 0, 15);
     if (command.size() != 10 || area < 0 || position < 0)
         return commandError;
-    displayPositions_[area] = position;
+    store(displayPositions_[area], position);
     return accepted;
 }
 
 // "CWL" or "CEL" and one digit 0 to 3.
-QByteArray DeviceModel::levelCommand(const QByteArray& command, int& level) {
+QByteArray DeviceModel::levelCommand(QByteArrayView command, int& level) {
     const int value = fields::number(command, 3, 1, 0, 3);
     if (command.size() != 4 || value < 0)
         return commandError;
-    level = value;
+    store(level, value);
     return accepted;
 }
 
 // "SA" and 00 to 31, or 32 (the broadcast choice), which is accepted but cannot become the
 // device's own address: it keeps the one it has.
-QByteArray DeviceModel::slaveAddressCommand(const QByteArray& command) {
+QByteArray DeviceModel::slaveAddressCommand(QByteArrayView command) {
     const int address = fields::number(command, 2, 2, 0, broadcastAddress);
     if (command.size() != 4 || address < 0)
         return commandError;
     if (address < broadcastAddress)
-        slaveAddress_ = address;
+        store(slaveAddress_, address);
     return accepted;
 }
 
 // "GR", registration number 01 to 28, 576 hexadecimal digits.
-QByteArray DeviceModel::glyphRegistration(const QByteArray& command) {
+QByteArray DeviceModel::glyphRegistration(QByteArrayView command) {
     const int number = fields::number(command, 2, 2, 1, glyphCount);
-    if (command.size() != 4 + glyphDigits || number < 0 ||
-        !fields::isUpperHex(QByteArrayView(command).sliced(4)))
+    if (command.size() != 4 + glyphDigits || number < 0 || !fields::isUpperHex(command.sliced(4)))
         return commandError;
-    glyphs_[number - 1] = command.sliced(4);
+    store(glyphs_[number - 1], command.sliced(4).toByteArray());
     return accepted;
 }
 
 // "G", glyph 01 to 28, "C", area, page, "I", character position 01 to 14: the glyph's code
 // replaces that character of the title.
-QByteArray DeviceModel::glyphInsertion(const QByteArray& command) {
+QByteArray DeviceModel::glyphInsertion(QByteArrayView command) {
     const int number = fields::number(command, 1, 2, 1, glyphCount);
     const int area = fields::area(command, 4);
     const int page = fields::page(command, 7);
@@ -246,11 +246,11 @@ QByteArray DeviceModel::glyphInsertion(const QByteArray& command) {
     if (command.size() != 12 || command[3] != 'C' || command[9] != 'I' || number < 0 || area < 0 ||
         page < 0 || position < 0)
         return commandError;
-    titles_[tableIndex(area, page)][position - 1] = glyphCode(number);
+    store(titles_[tableIndex(area, page)][position - 1], glyphCode(number));
     return accepted;
 }
 
-QByteArray DeviceModel::readRequest(const QByteArray& command) {
+QByteArray DeviceModel::readRequest(QByteArrayView command) {
     if (command.startsWith("RFBM"))
         return glyphRead(command);
     if (command == "RCEL")
@@ -271,7 +271,7 @@ QByteArray DeviceModel::readRequest(const QByteArray& command) {
         const int area = fields::area(command, mnemonic.size());
         if (command.size() != request.length || area < 0)
             return commandError;
-        const QByteArray head = command.sliced(1);
+        const QByteArray head = command.sliced(1).toByteArray();
         if (mnemonic == "RCTDPO")
             return head + fields::twoDigits(displayPositions_[area]);
         if (mnemonic == "RSUS")
@@ -298,8 +298,8 @@ QByteArray DeviceModel::readRequest(const QByteArray& command) {
 }
 
 // "RFBM" and a character code: "FBM", the code, and its 576-digit bitmap.
-QByteArray DeviceModel::glyphRead(const QByteArray& command) const {
-    const QByteArray code = command.sliced(4);
+QByteArray DeviceModel::glyphRead(QByteArrayView command) const {
+    const QByteArray code = command.sliced(4).toByteArray();
     if (command.size() != 8 || !fields::isUpperHex(code))
         return commandError;
     if (switchesAutomatically())

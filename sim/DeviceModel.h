@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QByteArray>
+#include <QByteArrayView>
 #include <QtGlobal>
 #include <array>
 
@@ -41,7 +42,7 @@ public:
     int whiteLevel() const { return whiteLevel_; }
     int edgeLevel() const { return edgeLevel_; }
     int slaveAddress() const { return slaveAddress_; }
-    void setSlaveAddress(int address) { slaveAddress_ = address; }
+    void setSlaveAddress(int address) { store(slaveAddress_, address); }
     // The 576 upper-case digits of registered glyph 1 to 28 (all "0" until registered).
     QByteArray glyph(int number) const;
     // True while any area switches its pages automatically (a glyph read is refused then).
@@ -54,22 +55,35 @@ public:
     // the full-width space, otherwise a fixed pattern made from the code.
     static QByteArray characterBitmap(quint16 code);
 
-    // The same settings in every field.
+    // Counts the changes of the settings: it moves whenever a setting takes another value and
+    // only then, so that whoever saw a number knows the settings are as they were, without
+    // comparing them all; a command that stores what is there already leaves it.
+    quint64 revision() const { return revision_; }
+
+    // The same settings in every field, after as many changes.
     friend bool operator==(const DeviceModel&, const DeviceModel&) = default;
 
 private:
-    QByteArray carryOut(const QByteArray& command);
-    QByteArray titleCommand(const QByteArray& command);
-    QByteArray displayFlagCommand(const QByteArray& command);
-    QByteArray switchTimeCommand(const QByteArray& command);
-    QByteArray pageCommand(const QByteArray& command, int fieldsAt, std::array<int, 4>& pages);
-    QByteArray displayPositionCommand(const QByteArray& command);
-    QByteArray levelCommand(const QByteArray& command, int& level);
-    QByteArray slaveAddressCommand(const QByteArray& command);
-    QByteArray glyphRegistration(const QByteArray& command);
-    QByteArray glyphInsertion(const QByteArray& command);
-    QByteArray readRequest(const QByteArray& command);
-    QByteArray glyphRead(const QByteArray& command) const;
+    // Every setting is written through here, so that the revision follows it.
+    template <typename T> void store(T& setting, const T& value) {
+        if (setting == value)
+            return;
+        setting = value;
+        ++revision_;
+    }
+
+    QByteArray carryOut(QByteArrayView command);
+    QByteArray titleCommand(QByteArrayView command);
+    QByteArray displayFlagCommand(QByteArrayView command);
+    QByteArray switchTimeCommand(QByteArrayView command);
+    QByteArray pageCommand(QByteArrayView command, int fieldsAt, std::array<int, 4>& pages);
+    QByteArray displayPositionCommand(QByteArrayView command);
+    QByteArray levelCommand(QByteArrayView command, int& level);
+    QByteArray slaveAddressCommand(QByteArrayView command);
+    QByteArray glyphRegistration(QByteArrayView command);
+    QByteArray glyphInsertion(QByteArrayView command);
+    QByteArray readRequest(QByteArrayView command);
+    QByteArray glyphRead(QByteArrayView command) const;
 
     std::array<TitleCodes, areaCount * pageCount> titles_;
     std::array<bool, areaCount * pageCount> titleShown_;
@@ -81,6 +95,7 @@ private:
     int whiteLevel_ = 1;
     int edgeLevel_ = 1;
     int slaveAddress_ = 0;
+    quint64 revision_ = 0;
 };
 
 } // namespace sim

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QByteArray>
+#include <QByteArrayView>
 #include <QList>
 
 namespace sim {
@@ -19,6 +20,9 @@ public:
     QList<QByteArray> feed(const QByteArray& bytes);
 
 private:
+    // Adds the bytes of a line that has not ended yet, within the bound.
+    void take(QByteArrayView bytes);
+
     QByteArray pending_;
     bool dropFlowControl_;
 };

@@ -14,6 +14,10 @@ bool sameName(QByteArrayView left, QByteArrayView right) {
     return left.compare(right, Qt::CaseInsensitive) == 0;
 }
 
+bool nameBefore(QByteArrayView left, QByteArrayView right) {
+    return left.compare(right, Qt::CaseInsensitive) < 0;
+}
+
 // One line of the file taken apart, as views into the line, which is kept as it was: the
 // lines are parsed again on every lookup, and copies would cost more than the lookup.
 struct ParsedLine {
@@ -29,13 +33,20 @@ QByteArrayView withoutQuotes(QByteArrayView value) {
     return value;
 }
 
+// The name in a section's "[name]" line (trimmed already), nothing for any other line. Looking
+// for a section asks only this of each line.
+std::optional<QByteArrayView> sectionName(QByteArrayView text) {
+    if (!text.startsWith('['))
+        return std::nullopt;
+    const qsizetype close = text.indexOf(']');
+    const qsizetype end = close < 0 ? text.size() : close;
+    return text.sliced(1, end - 1).trimmed();
+}
+
 ParsedLine parseLine(QByteArrayView line) {
     const QByteArrayView text = line.trimmed();
-    if (text.startsWith('[')) {
-        const qsizetype close = text.indexOf(']');
-        const qsizetype end = close < 0 ? text.size() : close;
-        return {ParsedLine::Section, text.sliced(1, end - 1).trimmed(), {}};
-    }
+    if (const auto name = sectionName(text))
+        return {ParsedLine::Section, *name, {}};
     const qsizetype equals = text.indexOf('=');
     if (text.startsWith(';') || equals < 0)
         return {};
@@ -43,36 +54,40 @@ ParsedLine parseLine(QByteArrayView line) {
             withoutQuotes(text.sliced(equals + 1).trimmed())};
 }
 
-// The name in lower case, as the names are kept, in buffer: the lines of a file are looked up
-// one after the other, and a copy for each would cost more than the lookup.
-const QByteArray& lowerCaseName(QByteArrayView name, QByteArray& buffer) {
-    buffer.resize(name.size());
-    std::transform(name.begin(), name.end(), buffer.begin(),
-                   [](char c) { return c >= 'A' && c <= 'Z' ? char(c - 'A' + 'a') : c; });
-    return buffer;
-}
-
 } // namespace
 
 QByteArray ProfileSection::value(QByteArrayView key, QByteArrayView defaultValue) const {
-    const auto found = values_.constFind(key.toByteArray().toLower());
-    return found != values_.cend() ? *found : defaultValue.toByteArray();
+    const auto found = values_.constFind(Name{key});
+    return (found != values_.cend() ? *found : defaultValue).toByteArray();
 }
 
-ProfileText::ProfileText(const QByteArray& bytes) {
+ProfileText::ProfileText(const QByteArray& bytes) : text_(bytes) {
     if (bytes.isEmpty())
         return;
-    lines_ = bytes.split('\n');
-    endsWithNewline_ = bytes.endsWith('\n');
-    if (endsWithNewline_)
-        lines_.removeLast();
+    const qsizetype newlines = bytes.count('\n');
+    lines_.reserve(newlines + 1);
+    qsizetype start = 0;
+    for (qsizetype end; (end = bytes.indexOf('\n', start)) >= 0; start = end + 1)
+        lines_.append({start, end - start});
+    endsWithNewline_ = start == bytes.size();
+    if (!endsWithNewline_)
+        lines_.append({start, bytes.size() - start});
     // The line end most of its lines have, so that a line added by another editor does not
     // decide; CR LF when it is even.
-    crLf_ = bytes.count("\r\n") * 2 >= bytes.count('\n');
+    crLf_ = bytes.count("\r\n") * 2 >= newlines;
 }
 
 QByteArray ProfileText::toBytes() const {
-    QByteArray bytes = lines_.join('\n');
+    qsizetype size = lines_.size(); // the LFs, at most one too many
+    for (const Line line : lines_)
+        size += line.size;
+    QByteArray bytes;
+    bytes.reserve(size);
+    for (qsizetype i = 0; i < lines_.size(); ++i) {
+        if (i > 0)
+            bytes.append('\n');
+        bytes.append(lineText(lines_[i]));
+    }
     if (endsWithNewline_)
         bytes.append('\n');
     return bytes;
@@ -83,12 +98,12 @@ std::optional<std::pair<qsizetype, qsizetype>>
 ProfileText::sectionLines(QByteArrayView section) const {
     qsizetype first = -1;
     for (qsizetype i = 0; i < lines_.size(); ++i) {
-        const ParsedLine parsed = parseLine(lines_[i]);
-        if (parsed.kind != ParsedLine::Section)
+        const auto name = sectionName(lineText(lines_[i]).trimmed());
+        if (!name)
             continue;
         if (first >= 0)
             return std::make_pair(first, i);
-        if (sameName(parsed.name, section))
+        if (sameName(*name, section))
             first = i + 1;
     }
     if (first >= 0)
@@ -98,14 +113,15 @@ ProfileText::sectionLines(QByteArrayView section) const {
 
 ProfileSection ProfileText::section(QByteArrayView name) const {
     ProfileSection result;
-    QByteArray key;
-    if (const auto range = sectionLines(name)) {
-        for (qsizetype i = range->first; i < range->second; ++i) {
-            const ParsedLine parsed = parseLine(lines_[i]);
-            if (parsed.kind == ParsedLine::Key &&
-                !result.values_.contains(lowerCaseName(parsed.name, key)))
-                result.values_.insert(key, parsed.value.toByteArray());
-        }
+    const auto range = sectionLines(name);
+    if (!range)
+        return result;
+    result.text_ = text_; // shared: the keys' views point into it
+    result.values_.reserve(range->second - range->first);
+    for (qsizetype i = range->first; i < range->second; ++i) {
+        const ParsedLine parsed = parseLine(lineText(lines_[i]));
+        if (parsed.kind == ParsedLine::Key && !result.values_.contains({parsed.name}))
+            result.values_.insert({parsed.name}, parsed.value);
     }
     return result;
 }
@@ -114,8 +130,8 @@ void ProfileText::removeLines(QByteArrayView section, const QList<QByteArray>& r
     const auto range = sectionLines(section);
     if (!range || retiredLines.isEmpty())
         return;
-    const auto retired = [&retiredLines](const QByteArray& line) {
-        const QByteArrayView text = QByteArrayView(line).trimmed();
+    const auto retired = [this, &retiredLines](Line line) {
+        const QByteArrayView text = lineText(line).trimmed();
         return std::any_of(
             retiredLines.begin(), retiredLines.end(), [&text](const QByteArray& start) {
                 return text.size() >= start.size() && sameName(text.first(start.size()), start);
@@ -129,54 +145,83 @@ void ProfileText::removeLines(QByteArrayView section, const QList<QByteArray>& r
 void ProfileText::setValues(QByteArrayView section, const QList<ProfileEntry>& entries) {
     auto range = sectionLines(section);
     if (!range) {
-        appendLine('[' + section.toByteArray() + ']');
+        appendLine(newLine({"[", section, "]"}));
         range = std::make_pair(lines_.size(), lines_.size());
     }
-    // The first line of each key given, -1 while none is found.
-    QHash<QByteArray, qsizetype> keyLines;
+    // The names given, each once, with the first line that holds it and its place among the
+    // lines added (-1 while there is none); sorted, so that each line of a long section finds
+    // its key among many at once.
+    struct Given {
+        QByteArrayView name;
+        qsizetype line = -1;
+        qsizetype added = -1;
+    };
+    QList<Given> given;
+    given.reserve(entries.size());
     for (const auto& entry : entries)
-        keyLines.insert(entry.first.toLower(), -1);
-    QByteArray lineKey;
+        given.append({entry.first});
+    std::sort(given.begin(), given.end(), [](const Given& left, const Given& right) {
+        return nameBefore(left.name, right.name);
+    });
+    given.erase(std::unique(given.begin(), given.end(),
+                            [](const Given& left, const Given& right) {
+                                return sameName(left.name, right.name);
+                            }),
+                given.end());
+    const auto givenAs = [&given](QByteArrayView name) -> Given* {
+        const auto found = std::lower_bound(
+            given.begin(), given.end(), name,
+            [](const Given& entry, QByteArrayView other) { return nameBefore(entry.name, other); });
+        return found != given.end() && sameName(found->name, name) ? &*found : nullptr;
+    };
     qsizetype insertAt = range->first;
     for (qsizetype i = range->first; i < range->second; ++i) {
-        const ParsedLine parsed = parseLine(lines_[i]);
+        const QByteArrayView text = lineText(lines_[i]);
+        const ParsedLine parsed = parseLine(text);
         if (parsed.kind == ParsedLine::Key) {
-            if (const auto found = keyLines.find(lowerCaseName(parsed.name, lineKey));
-                found != keyLines.end() && *found < 0)
-                *found = i;
+            if (Given* key = givenAs(parsed.name); key && key->line < 0)
+                key->line = i;
         }
-        if (!QByteArrayView(lines_[i]).trimmed().isEmpty())
+        if (!text.trimmed().isEmpty())
             insertAt = i + 1;
     }
-    QList<QByteArray> added;
-    QHash<QByteArray, qsizetype> addedKeys; // a key given twice is added once
+    QList<Line> added; // a key given twice is added once, with its last value
     for (const auto& [key, value] : entries) {
-        const QByteArray line = key + '=' + value;
-        const QByteArray name = key.toLower();
-        if (const auto found = keyLines.constFind(name); *found >= 0) {
-            lines_[*found] = withLineEnd(line);
-        } else if (const auto again = addedKeys.constFind(name); again != addedKeys.cend()) {
-            added[*again] = line;
+        const Line line = newLine({key, "=", value});
+        Given* name = givenAs(key);
+        if (name->line >= 0) {
+            lines_[name->line] = line;
+        } else if (name->added >= 0) {
+            added[name->added] = line;
         } else {
-            addedKeys.insert(name, added.size());
+            name->added = added.size();
             added.append(line);
         }
     }
     if (insertAt == lines_.size()) {
-        for (const QByteArray& line : std::as_const(added))
+        for (const Line line : std::as_const(added))
             appendLine(line);
         return;
     }
-    for (QByteArray& line : added)
-        line = withLineEnd(line);
-    lines_.insert(insertAt, added.size(), QByteArray());
+    lines_.insert(insertAt, added.size(), Line());
     std::copy(added.cbegin(), added.cend(), lines_.begin() + insertAt);
 }
 
-void ProfileText::appendLine(const QByteArray& line) {
-    if (!lines_.isEmpty() && !endsWithNewline_ && crLf_ && !lines_.back().endsWith('\r'))
-        lines_.back().append('\r');
-    lines_.append(withLineEnd(line));
+ProfileText::Line ProfileText::newLine(std::initializer_list<QByteArrayView> parts) {
+    const qsizetype start = text_.size();
+    for (const QByteArrayView part : parts)
+        text_.append(part);
+    if (crLf_)
+        text_.append('\r');
+    return {start, text_.size() - start};
+}
+
+void ProfileText::appendLine(Line line) {
+    // A last line without its LF gets the CR of a CR LF before the new one; its bytes are copied
+    // first, as they are in the text that grows.
+    if (!lines_.isEmpty() && !endsWithNewline_ && crLf_ && !lineText(lines_.back()).endsWith('\r'))
+        lines_.back() = newLine({lineText(lines_.back()).toByteArray()});
+    lines_.append(line);
     endsWithNewline_ = true;
 }
 

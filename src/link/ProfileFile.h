@@ -6,6 +6,7 @@
 #include <QList>
 #include <QObject>
 #include <QString>
+#include <initializer_list>
 #include <optional>
 #include <utility>
 
@@ -17,7 +18,23 @@ public:
 
 private:
     friend class ProfileText;
-    QHash<QByteArray, QByteArray> values_; // by lower-case key
+    // A key's name, matched and hashed without regard to case.
+    struct Name {
+        QByteArrayView text;
+
+        friend bool operator==(Name left, Name right) {
+            return left.text.compare(right.text, Qt::CaseInsensitive) == 0;
+        }
+        friend size_t qHash(Name name, size_t seed) {
+            for (const char c : name.text)
+                seed = seed * 31 + uchar(c >= 'A' && c <= 'Z' ? c - 'A' + 'a' : c);
+            return seed;
+        }
+    };
+    // The views point into the file's text, which the section shares instead of copying each
+    // key: reading a section then costs the same few allocations however many keys it has.
+    QByteArray text_;
+    QHash<Name, QByteArrayView> values_; // the first value of each name
 };
 
 using ProfileEntry = std::pair<QByteArray, QByteArray>; // key, value
@@ -40,11 +57,24 @@ public:
     void setValues(QByteArrayView section, const QList<ProfileEntry>& entries);
 
 private:
-    std::optional<std::pair<qsizetype, qsizetype>> sectionLines(QByteArrayView section) const;
-    QByteArray withLineEnd(const QByteArray& line) const { return crLf_ ? line + '\r' : line; }
-    void appendLine(const QByteArray& line);
+    // Where one line's bytes are in text_, without its LF. A line is a place in one buffer
+    // rather than a buffer of its own: reading a file of any length then takes two allocations,
+    // and an edit copies the text once.
+    struct Line {
+        qsizetype start = 0;
+        qsizetype size = 0;
+    };
 
-    QList<QByteArray> lines_;
+    QByteArrayView lineText(Line line) const {
+        return QByteArrayView(text_).sliced(line.start, line.size);
+    }
+    std::optional<std::pair<qsizetype, qsizetype>> sectionLines(QByteArrayView section) const;
+    // A line of ours put after the text, ending as the file's lines do.
+    Line newLine(std::initializer_list<QByteArrayView> parts);
+    void appendLine(Line line);
+
+    QByteArray text_; // the file as it was read, then each line written since
+    QList<Line> lines_;
     bool endsWithNewline_ = false;
     bool crLf_ = true; // a new file gets the line ends the Windows functions write
 };

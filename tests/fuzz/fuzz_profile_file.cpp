@@ -9,7 +9,7 @@
 #include "FuzzCheck.h"
 #include "link/ProfileFile.h"
 
-#include <QHash>
+#include <algorithm>
 #include <cstddef>
 #include <cstdint>
 
@@ -21,8 +21,16 @@ bool sameName(QByteArrayView left, QByteArrayView right) {
     return left.compare(right, Qt::CaseInsensitive) == 0;
 }
 
+// The bytes up to the next LF, which rest then begins after.
+QByteArrayView takeLine(QByteArrayView& rest) {
+    const qsizetype end = rest.indexOf('\n');
+    const QByteArrayView line = end < 0 ? rest : rest.first(end);
+    rest = end < 0 ? QByteArrayView() : rest.sliced(end + 1);
+    return line;
+}
+
 // The printable bytes of text that are not in `unwanted`, without blanks around them.
-QByteArray keep(const QByteArray& text, QByteArrayView unwanted, const char* ifEmpty) {
+QByteArray keep(QByteArrayView text, QByteArrayView unwanted, const char* ifEmpty) {
     QByteArray kept;
     for (char byte : text) {
         if (byte >= ' ' && byte <= '~' && !unwanted.contains(byte))
@@ -33,8 +41,8 @@ QByteArray keep(const QByteArray& text, QByteArrayView unwanted, const char* ifE
 }
 
 struct Name {
-    QByteArray section;
-    QByteArray key;
+    QByteArrayView section;
+    QByteArrayView key;
 };
 
 // The section and key names the file seems to hold, found the simple way; a few more or less
@@ -42,17 +50,13 @@ struct Name {
 QList<Name> namesIn(QByteArrayView file) {
     QList<Name> names;
     QByteArrayView section;
-    for (qsizetype start = 0; start < file.size() && names.size() < namesChecked;) {
-        qsizetype end = file.indexOf('\n', start);
-        end = end < 0 ? file.size() : end;
-        const QByteArrayView text = file.sliced(start, end - start).trimmed();
-        start = end + 1;
+    for (QByteArrayView rest = file; !rest.isEmpty() && names.size() < namesChecked;) {
+        const QByteArrayView text = takeLine(rest).trimmed();
         if (text.startsWith('[')) {
             const qsizetype close = text.indexOf(']');
             section = text.sliced(1, (close < 0 ? text.size() : close) - 1).trimmed();
         } else if (!text.startsWith(';') && text.contains('=')) {
-            names.append(
-                {section.toByteArray(), text.first(text.indexOf('=')).trimmed().toByteArray()});
+            names.append({section, text.first(text.indexOf('=')).trimmed()});
         }
     }
     return names;
@@ -62,13 +66,18 @@ const QByteArray absent = QByteArray("\x01") + "absent"; // stands for a missing
 
 // The value of each name, reading each section once.
 QList<QByteArray> valuesOf(const ProfileText& text, const QList<Name>& names) {
-    QHash<QByteArray, ProfileSection> sections;
+    QList<std::pair<QByteArrayView, ProfileSection>> sections;
     QList<QByteArray> values;
+    values.reserve(names.size());
     for (const Name& name : names) {
-        const QByteArray id = name.section.toLower();
-        if (!sections.contains(id))
-            sections.insert(id, text.section(name.section));
-        values.append(sections[id].value(name.key, absent));
+        auto section = std::find_if(sections.begin(), sections.end(), [&name](const auto& read) {
+            return sameName(read.first, name.section);
+        });
+        if (section == sections.end()) {
+            sections.append({name.section, text.section(name.section)});
+            section = sections.end() - 1;
+        }
+        values.append(section->second.value(name.key, absent));
     }
     return values;
 }
@@ -77,14 +86,11 @@ QList<QByteArray> valuesOf(const ProfileText& text, const QList<Name>& names) {
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     const QByteArray input(reinterpret_cast<const char*>(data), qsizetype(size));
-    QList<QByteArray> parts = input.split('\n');
-    while (parts.size() < 4)
-        parts.append(QByteArray());
-    const QByteArray section = keep(parts[0], "[]", "ZEV-530TQ_Section");
-    const QByteArray key = keep(parts[1], "=[;\"'", "Interface");
-    const QByteArray value = keep(parts[2], "\"'", "");
-    const QByteArray file = input.sliced(
-        qMin(input.size(), qsizetype(parts[0].size() + parts[1].size() + parts[2].size() + 3)));
+    QByteArrayView rest = input;
+    const QByteArray section = keep(takeLine(rest), "[]", "ZEV-530TQ_Section");
+    const QByteArray key = keep(takeLine(rest), "=[;\"'", "Interface");
+    const QByteArray value = keep(takeLine(rest), "\"'", "");
+    const QByteArray file = rest.toByteArray();
 
     const QList<Name> names = namesIn(file);
     const ProfileText original(file);

@@ -6,8 +6,9 @@
 // - a read's answer begins with the request without its "R";
 // - any other line is answered "GO", and carrying it out once more changes nothing more;
 // - every setting stays within its range.
-// Comparing the whole device after every line would cost most of the time: a second device
-// carries out only the lines answered "GO", each twice, and the two must end alike.
+// Comparing the whole device after every line would cost most of the time: the device's
+// revision, which moves with every change of a setting, tells whether a line changed anything
+// (the simulator's tests hold the revision to the settings).
 
 #include "FuzzCheck.h"
 #include "sim/CommandFields.h"
@@ -16,6 +17,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <span>
 
 namespace {
 
@@ -54,7 +56,7 @@ void checkRanges(const DeviceModel& device) {
 bool isOneLine(const QByteArray& reply) {
     if (!reply.endsWith("\r\n"))
         return false;
-    for (char byte : reply.chopped(2)) {
+    for (char byte : QByteArrayView(reply).chopped(2)) {
         if (byte <= ' ' || byte > '~')
             return false;
     }
@@ -72,24 +74,24 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         fuzzRequire(line.size() <= sim::LineAssembler::maxLineLength + 1, "a line is bounded");
     }
     DeviceModel device;
-    DeviceModel commandsTwice;
-    for (const QByteArray& line : lines.first(qMin(lines.size(), linesCarriedOut))) {
+    for (const QByteArray& line :
+         std::span(lines.constData(), std::size_t(qMin(lines.size(), linesCarriedOut)))) {
+        const quint64 before = device.revision();
         const QByteArray reply = device.respond(line);
         fuzzRequire(isOneLine(reply), "an answer is one printable line ending in CR LF");
         const bool refused = reply == "E3\r\n" || reply == "GN\r\n";
-        if (refused)
-            continue;
-        if (line.startsWith('R')) {
-            fuzzRequire(reply.startsWith(line.chopped(2).sliced(1)),
+        if (refused || line.startsWith('R')) {
+            fuzzRequire(device.revision() == before, "a refused line or a read changes nothing");
+            fuzzRequire(refused ||
+                            reply.startsWith(QByteArrayView(line).sliced(1, line.size() - 3)),
                         "a read is answered with its own field");
             continue;
         }
         fuzzRequire(reply == "GO\r\n", "a command is answered GO, E3 or GN");
-        fuzzRequire(commandsTwice.respond(line) == reply && commandsTwice.respond(line) == reply,
-                    "a command is answered alike when carried out again");
+        const quint64 once = device.revision();
+        fuzzRequire(device.respond(line) == reply && device.revision() == once,
+                    "a command carried out twice has the effect of once");
     }
-    fuzzRequire(device == commandsTwice,
-                "refused lines and reads change nothing, a command twice has the effect of once");
     checkRanges(device);
     return 0;
 }

@@ -1,6 +1,7 @@
 #include "core/LinkConfiguration.h"
 #include "link/HostList.h"
 #include "link/LinkSettings.h"
+#include "link/ProfileFile.h"
 #include "support/Files.h"
 
 #include <QDir>
@@ -105,6 +106,24 @@ private slots:
         QVERIFY(writeHostList(file, link, 130));
         QCOMPARE(fileBytes(path_), saved);
         QCOMPARE(loaded(file).hostAddresses, link.hostAddresses);
+    }
+
+    // The text between reading and replacing the file: a key given twice in one write is one
+    // line with the later value; a new section after a last line without its LF gives that
+    // line the CR of the file's CR LF first; the first of two lines of one key is the one read.
+    void editedTextKeepsEveryOtherByte() {
+        ProfileText text("[a]\r\nK=1\r\nk=2\r\n\r\n[b]\r\nx=1");
+        QCOMPARE(text.section("A").value("k", "none"), "1");
+        text.setValues("a", {{"y", "1"}, {"Y", "2"}, {"k", "3"}});
+        text.setValues("c", {{"z", "1"}});
+        const QByteArray edited = "[a]\r\nk=3\r\nk=2\r\nY=2\r\n\r\n[b]\r\nx=1\r\n[c]\r\nz=1\r\n";
+        QCOMPARE(text.toBytes(), edited);
+        const ProfileSection a = ProfileText(edited).section("a");
+        QCOMPARE(a.value("K", "none"), "3");
+        QCOMPARE(a.value("y", "none"), "2");
+        QCOMPARE(a.value("z", "none"), "none");
+        text.removeLines("A", {"K="});
+        QCOMPARE(text.toBytes(), "[a]\r\nY=2\r\n\r\n[b]\r\nx=1\r\n[c]\r\nz=1\r\n");
     }
 
     // Adding, deleting or choosing a host is one save: a crash cannot leave a wrong count.
