@@ -10,6 +10,7 @@
 #include "core/AppState.h"
 #include "glyphs/GlyphEditorDialog.h"
 #include "glyphs/GlyphInsertDialog.h"
+#include "link/LinkSettings.h"
 #include "link/TcpLink.h"
 #include "protocol/MessageBoxes.h"
 #include "settings/CharacterLevelDialog.h"
@@ -41,6 +42,7 @@ struct MenuEntry {
     int dialog;        // the dialog the item opens; 0: none
     char mnemonic = 0; // 0: none
     const char* shortcut = "";
+    bool checkable = false; // an item that is on or off
 };
 
 constexpr MenuEntry item(MenuItem item, const char* name, const char* label, int dialog = 0) {
@@ -49,6 +51,9 @@ constexpr MenuEntry item(MenuItem item, const char* name, const char* label, int
 constexpr MenuEntry fileItem(MenuItem item, const char* name, const char* label, char mnemonic,
                              const char* shortcut = "") {
     return {MenuEntry::Item, item, name, label, 0, mnemonic, shortcut};
+}
+constexpr MenuEntry checkItem(MenuItem item, const char* name, const char* label, char mnemonic) {
+    return {MenuEntry::Item, item, name, label, 0, mnemonic, "", true};
 }
 constexpr MenuEntry separator{MenuEntry::Separator, {}, "", "", 0};
 constexpr MenuEntry subMenu(const char* label) {
@@ -103,7 +108,8 @@ const Popup menuLayout[] = {
            SerialSettingsDialog::number),
       item(MenuItem::ClientServer, "clientServerAction", "クライアント/サーバー",
            ClientServerDialog::number),
-      item(MenuItem::TcpSettings, "tcpSettingsAction", "TCP/IPの設定")}},
+      item(MenuItem::TcpSettings, "tcpSettingsAction", "TCP/IPの設定"), separator,
+      checkItem(MenuItem::SuccessBoxes, "successBoxesAction", "設定完了をボックスで表示", 'B')}},
     {"情報",
      'H',
      {item(MenuItem::About, "aboutAction", "ZEV530TQのﾊﾞｰｼﾞｮﾝ情報", AboutDialog::number)}},
@@ -120,9 +126,9 @@ QString menuLabel(const char* label, char mnemonic) {
 } // namespace
 
 MainWindow::MainWindow(AppState& state, SettingsDocument& document, MessageBoxes& boxes,
-                       CommandSender& sender, TcpLink& tcp)
-    : state_(state), boxes_(boxes), tcp_(tcp), files_(document, state, sender, boxes, *this),
-      panel_(new FrontPanelView(document, this)) {
+                       CommandSender& sender, TcpLink& tcp, ProfileFile& settingsFile)
+    : state_(state), boxes_(boxes), tcp_(tcp), settingsFile_(settingsFile),
+      files_(document, state, sender, boxes, *this), panel_(new FrontPanelView(document, this)) {
     state_.running = 1;
     state_.dialogs.mainWindow = this;
     // A title bar with the system menu and the close box; the size is fixed, so no minimise or
@@ -161,6 +167,7 @@ void MainWindow::buildMenu() {
                 QAction* action = current->addAction(menuLabel(entry.label, entry.mnemonic));
                 action->setObjectName(QLatin1String(entry.name));
                 action->setShortcut(QKeySequence(QLatin1String(entry.shortcut)));
+                action->setCheckable(entry.checkable);
                 const MenuItem item = entry.item;
                 const int dialog = entry.dialog;
                 connect(action, &QAction::triggered, this, [this, item, dialog] {
@@ -204,9 +211,19 @@ void MainWindow::runMenuItem(MenuItem item) {
         openDialog(state_.link.tcpRole == TcpRole::Server ? TcpServerDialog::number
                                                           : TcpClientDialog::number);
         break;
+    case MenuItem::SuccessBoxes:
+        // Turned over from what the setting is, whatever the item showed.
+        setSuccessBoxes(!state_.view.successBoxes);
+        break;
     default:
         break;
     }
+}
+
+void MainWindow::setSuccessBoxes(bool shown) {
+    state_.view.successBoxes = shown;
+    showViewSettings();
+    writeSuccessBoxes(settingsFile_, state_.view);
 }
 
 void MainWindow::setDialog(int dialogNumber, DialogOpener opener) {
@@ -229,7 +246,12 @@ void MainWindow::applyEnablingRules() {
     items_.value(MenuItem::SerialSettings)->setEnabled(!tcp);
     items_.value(MenuItem::SlaveAddress)
         ->setEnabled(tcp || state_.link.rs485Mode == Rs485Mode::Rs485);
+    showViewSettings();
     panel_->update();
+}
+
+void MainWindow::showViewSettings() {
+    items_.value(MenuItem::SuccessBoxes)->setChecked(state_.view.successBoxes);
 }
 
 void MainWindow::updateTitle() {
