@@ -2,6 +2,7 @@
 
 #include "app/AboutDialog.h"
 #include "app/FrontPanelView.h"
+#include "app/TrafficWindow.h"
 #include "connection/ClientServerDialog.h"
 #include "connection/InterfaceDialog.h"
 #include "connection/SerialSettingsDialog.h"
@@ -48,8 +49,8 @@ struct MenuEntry {
 constexpr MenuEntry item(MenuItem item, const char* name, const char* label, int dialog = 0) {
     return {MenuEntry::Item, item, name, label, dialog};
 }
-constexpr MenuEntry fileItem(MenuItem item, const char* name, const char* label, char mnemonic,
-                             const char* shortcut = "") {
+constexpr MenuEntry keyedItem(MenuItem item, const char* name, const char* label, char mnemonic,
+                              const char* shortcut = "") {
     return {MenuEntry::Item, item, name, label, 0, mnemonic, shortcut};
 }
 constexpr MenuEntry checkItem(MenuItem item, const char* name, const char* label, char mnemonic) {
@@ -70,12 +71,12 @@ struct Popup {
 const Popup menuLayout[] = {
     {"ファイル",
      'F',
-     {fileItem(MenuItem::NewDocument, "newDocumentAction", "新規作成", 'N', "Ctrl+N"),
-      fileItem(MenuItem::OpenDocument, "openDocumentAction", "開く", 'O', "Ctrl+O"),
-      fileItem(MenuItem::SaveDocument, "saveDocumentAction", "上書き保存", 'S', "Ctrl+S"),
-      fileItem(MenuItem::SaveDocumentAs, "saveDocumentAsAction", "名前を付けて保存", 'A',
-               "Ctrl+Shift+S"),
-      separator, fileItem(MenuItem::Exit, "exitAction", "ｱﾌﾟﾘｹｰｼｮﾝの終了", 'X')}},
+     {keyedItem(MenuItem::NewDocument, "newDocumentAction", "新規作成", 'N', "Ctrl+N"),
+      keyedItem(MenuItem::OpenDocument, "openDocumentAction", "開く", 'O', "Ctrl+O"),
+      keyedItem(MenuItem::SaveDocument, "saveDocumentAction", "上書き保存", 'S', "Ctrl+S"),
+      keyedItem(MenuItem::SaveDocumentAs, "saveDocumentAsAction", "名前を付けて保存", 'A',
+                "Ctrl+Shift+S"),
+      separator, keyedItem(MenuItem::Exit, "exitAction", "ｱﾌﾟﾘｹｰｼｮﾝの終了", 'X')}},
     {"設定",
      'S',
      {item(MenuItem::DisplayPage, "displayPageAction", "表示ページ切換え",
@@ -109,6 +110,7 @@ const Popup menuLayout[] = {
       item(MenuItem::ClientServer, "clientServerAction", "クライアント/サーバー",
            ClientServerDialog::number),
       item(MenuItem::TcpSettings, "tcpSettingsAction", "TCP/IPの設定"), separator,
+      keyedItem(MenuItem::TrafficWindow, "trafficWindowAction", "通信モニター", 'M'),
       checkItem(MenuItem::SuccessBoxes, "successBoxesAction", "設定完了をボックスで表示", 'B')}},
     {"情報",
      'H',
@@ -127,7 +129,7 @@ QString menuLabel(const char* label, char mnemonic) {
 
 MainWindow::MainWindow(AppState& state, SettingsDocument& document, MessageBoxes& boxes,
                        CommandSender& sender, TcpLink& tcp, ProfileFile& settingsFile)
-    : state_(state), boxes_(boxes), tcp_(tcp), settingsFile_(settingsFile),
+    : state_(state), boxes_(boxes), sender_(sender), tcp_(tcp), settingsFile_(settingsFile),
       files_(document, state, sender, boxes, *this), panel_(new FrontPanelView(document, this)) {
     state_.running = 1;
     state_.dialogs.mainWindow = this;
@@ -211,6 +213,9 @@ void MainWindow::runMenuItem(MenuItem item) {
         openDialog(state_.link.tcpRole == TcpRole::Server ? TcpServerDialog::number
                                                           : TcpClientDialog::number);
         break;
+    case MenuItem::TrafficWindow:
+        openTrafficWindow();
+        break;
     case MenuItem::SuccessBoxes:
         // Turned over from what the setting is, whatever the item showed.
         setSuccessBoxes(!state_.view.successBoxes);
@@ -218,6 +223,13 @@ void MainWindow::runMenuItem(MenuItem item) {
     default:
         break;
     }
+}
+
+void MainWindow::openTrafficWindow() {
+    if (trafficWindow_ == nullptr)
+        trafficWindow_ =
+            new TrafficWindow(state_.view, settingsFile_, sender_, boxes_.prompts(), this);
+    trafficWindow_->open();
 }
 
 void MainWindow::setSuccessBoxes(bool shown) {
@@ -291,10 +303,14 @@ void MainWindow::refreshFileNameLabel() {
 void MainWindow::closeEvent(QCloseEvent* event) {
     if (!exitAccepted_)
         exitAccepted_ = requestExit();
-    if (exitAccepted_)
-        event->accept();
-    else
+    if (!exitAccepted_) {
         event->ignore();
+        return;
+    }
+    // Closed first, so that it keeps its place for the next run.
+    if (trafficWindow_ != nullptr)
+        trafficWindow_->close();
+    event->accept();
 }
 
 void MainWindow::contextMenuEvent(QContextMenuEvent* event) {

@@ -16,6 +16,7 @@ class ProfileFile;
 class QAction;
 class QMenu;
 class TcpLink;
+class TrafficWindow;
 
 // The items of the menu, each an action of the main window.
 enum class MenuItem {
@@ -40,12 +41,14 @@ enum class MenuItem {
     SerialSettings,
     ClientServer,
     TcpSettings,
+    TrafficWindow,
     SuccessBoxes,
     About,
 };
 
 // The program's main window: the front panel, the menu that is the whole command surface, the
-// status bar under the panel, the maintenance gesture and the exit flow.
+// status bar under the panel, the maintenance gesture and the exit flow. It owns the traffic
+// window, made when the operator first opens it.
 class MainWindow : public QMainWindow, public DocumentWindow {
     Q_OBJECT
 public:
@@ -77,6 +80,9 @@ public:
 
     DocumentFiles& documentFiles() { return files_; }
     FrontPanelView& frontPanel() { return *panel_; }
+    // Shows the traffic window, made on first use; and the one made, if any.
+    void openTrafficWindow();
+    TrafficWindow* trafficWindow() const { return trafficWindow_; }
 
     QObject* fileDialogOwner() override { return this; }
     void refreshFileNameLabel() override;
@@ -93,10 +99,12 @@ private:
 
     AppState& state_;
     MessageBoxes& boxes_;
+    CommandSender& sender_;
     TcpLink& tcp_;
     ProfileFile& settingsFile_;
     DocumentFiles files_;
     FrontPanelView* panel_;
+    TrafficWindow* trafficWindow_ = nullptr;
     QHash<MenuItem, QAction*> items_;
     QHash<int, DialogOpener> dialogs_;
     bool exitAccepted_ = false;

@@ -1,6 +1,7 @@
 #include "app/ViewTexts.h"
 
 #include "core/SettingsDocument.h"
+#include "core/TrafficStream.h"
 
 #include <QFileInfo>
 
@@ -110,5 +111,32 @@ QString documentToolTip(const SettingsDocument& document) {
                        : QString::fromUtf8(document.documentPath.view());
     if (document.documentModified)
         text += QStringLiteral("\n保存されていない変更があります（*）");
+    return text;
+}
+
+QStringList trafficColumnTitles() {
+    return {QStringLiteral("時刻"), QStringLiteral("方向"), QStringLiteral("接続"),
+            QStringLiteral("アドレス"), QStringLiteral("内容")};
+}
+
+QString trafficDirectionText(TrafficDirection direction) {
+    return direction == TrafficDirection::Sent ? QStringLiteral("送信") : QStringLiteral("受信");
+}
+
+QString outcomeDirectionText() {
+    return QStringLiteral("結果");
+}
+
+QString trafficLineText(const QByteArray& bytes) {
+    if (bytes.isEmpty())
+        return QStringLiteral("（長すぎる行のため捨てました）");
+    return QString::fromLatin1(quotedTrafficLine(bytes));
+}
+
+QString outcomeRowText(const Exchange& exchange) {
+    QString text = QString::fromLatin1(withoutLineEnd(exchange.line)) + QStringLiteral(" → ") +
+                   outcomeWords(exchange);
+    if (!exchange.detail.isEmpty())
+        text += QStringLiteral("：") + exchange.detail;
     return text;
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "core/LinkConfiguration.h"
+#include "core/TrafficStream.h"
 #include "protocol/Exchange.h"
 #include "protocol/LinkChannels.h"
 
@@ -9,7 +10,7 @@
 
 struct SettingsDocument;
 
-// Every text of the status bar, in one place: short Japanese words in the
+// Every text of the status bar and the traffic window, in one place: short Japanese words in the
 // manner of the menus and dialogs, with the device's lines and the operators' known box texts
 // kept as they are.
 
@@ -42,3 +43,26 @@ inline const QString state = QStringLiteral("接続の状態");
 inline const QString exchange = QStringLiteral("最後の送信");
 inline const QString document = QStringLiteral("ファイル");
 } // namespace StatusPart
+
+// The traffic window.
+namespace TrafficTexts {
+inline const QString windowTitle = QStringLiteral("通信モニター");
+inline const QString search = QStringLiteral("検索");
+inline const QString searchHint = QStringLiteral("検索（例: E3、127.0.0.1）");
+inline const QString copy = QStringLiteral("コピー");
+inline const QString save = QStringLiteral("テキストで保存...");
+inline const QString saveTitle = QStringLiteral("通信の記録を保存");
+inline const QString saveFilter = QStringLiteral("テキスト(*.txt)");
+inline const QString saveFailed = QStringLiteral("保存できませんでした");
+inline const QString lines = QStringLiteral("通信の記録");
+} // namespace TrafficTexts
+
+// The column titles: time, direction, link, RS-485 address, the line or the outcome.
+QStringList trafficColumnTitles();
+// "送信", "受信", or "結果" for an exchange's outcome.
+QString trafficDirectionText(TrafficDirection direction);
+QString outcomeDirectionText();
+// The line in the traffic log's quoted form, or what became of a line too long to be a reply.
+QString trafficLineText(const QByteArray& bytes);
+// An exchange's outcome row: "P01T05 → 受け付けました", with why, where the link said.
+QString outcomeRowText(const Exchange& exchange);
