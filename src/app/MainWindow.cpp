@@ -2,6 +2,7 @@
 
 #include "app/AboutDialog.h"
 #include "app/FrontPanelView.h"
+#include "app/TrafficWindow.h"
 #include "connection/ClientServerDialog.h"
 #include "connection/InterfaceDialog.h"
 #include "connection/SerialSettingsDialog.h"
@@ -10,6 +11,7 @@
 #include "core/AppState.h"
 #include "glyphs/GlyphEditorDialog.h"
 #include "glyphs/GlyphInsertDialog.h"
+#include "link/LinkSettings.h"
 #include "link/TcpLink.h"
 #include "protocol/MessageBoxes.h"
 #include "settings/CharacterLevelDialog.h"
@@ -41,14 +43,18 @@ struct MenuEntry {
     int dialog;        // the dialog the item opens; 0: none
     char mnemonic = 0; // 0: none
     const char* shortcut = "";
+    bool checkable = false; // an item that is on or off
 };
 
 constexpr MenuEntry item(MenuItem item, const char* name, const char* label, int dialog = 0) {
     return {MenuEntry::Item, item, name, label, dialog};
 }
-constexpr MenuEntry fileItem(MenuItem item, const char* name, const char* label, char mnemonic,
-                             const char* shortcut = "") {
+constexpr MenuEntry keyedItem(MenuItem item, const char* name, const char* label, char mnemonic,
+                              const char* shortcut = "") {
     return {MenuEntry::Item, item, name, label, 0, mnemonic, shortcut};
+}
+constexpr MenuEntry checkItem(MenuItem item, const char* name, const char* label, char mnemonic) {
+    return {MenuEntry::Item, item, name, label, 0, mnemonic, "", true};
 }
 constexpr MenuEntry separator{MenuEntry::Separator, {}, "", "", 0};
 constexpr MenuEntry subMenu(const char* label) {
@@ -65,12 +71,12 @@ struct Popup {
 const Popup menuLayout[] = {
     {"ファイル",
      'F',
-     {fileItem(MenuItem::NewDocument, "newDocumentAction", "新規作成", 'N', "Ctrl+N"),
-      fileItem(MenuItem::OpenDocument, "openDocumentAction", "開く", 'O', "Ctrl+O"),
-      fileItem(MenuItem::SaveDocument, "saveDocumentAction", "上書き保存", 'S', "Ctrl+S"),
-      fileItem(MenuItem::SaveDocumentAs, "saveDocumentAsAction", "名前を付けて保存", 'A',
-               "Ctrl+Shift+S"),
-      separator, fileItem(MenuItem::Exit, "exitAction", "ｱﾌﾟﾘｹｰｼｮﾝの終了", 'X')}},
+     {keyedItem(MenuItem::NewDocument, "newDocumentAction", "新規作成", 'N', "Ctrl+N"),
+      keyedItem(MenuItem::OpenDocument, "openDocumentAction", "開く", 'O', "Ctrl+O"),
+      keyedItem(MenuItem::SaveDocument, "saveDocumentAction", "上書き保存", 'S', "Ctrl+S"),
+      keyedItem(MenuItem::SaveDocumentAs, "saveDocumentAsAction", "名前を付けて保存", 'A',
+                "Ctrl+Shift+S"),
+      separator, keyedItem(MenuItem::Exit, "exitAction", "ｱﾌﾟﾘｹｰｼｮﾝの終了", 'X')}},
     {"設定",
      'S',
      {item(MenuItem::DisplayPage, "displayPageAction", "表示ページ切換え",
@@ -103,7 +109,9 @@ const Popup menuLayout[] = {
            SerialSettingsDialog::number),
       item(MenuItem::ClientServer, "clientServerAction", "クライアント/サーバー",
            ClientServerDialog::number),
-      item(MenuItem::TcpSettings, "tcpSettingsAction", "TCP/IPの設定")}},
+      item(MenuItem::TcpSettings, "tcpSettingsAction", "TCP/IPの設定"), separator,
+      keyedItem(MenuItem::TrafficWindow, "trafficWindowAction", "通信モニター", 'M'),
+      checkItem(MenuItem::SuccessBoxes, "successBoxesAction", "設定完了をボックスで表示", 'B')}},
     {"情報",
      'H',
      {item(MenuItem::About, "aboutAction", "ZEV530TQのﾊﾞｰｼﾞｮﾝ情報", AboutDialog::number)}},
@@ -120,9 +128,9 @@ QString menuLabel(const char* label, char mnemonic) {
 } // namespace
 
 MainWindow::MainWindow(AppState& state, SettingsDocument& document, MessageBoxes& boxes,
-                       CommandSender& sender, TcpLink& tcp)
-    : state_(state), boxes_(boxes), tcp_(tcp), files_(document, state, sender, boxes, *this),
-      panel_(new FrontPanelView(document, this)) {
+                       CommandSender& sender, TcpLink& tcp, ProfileFile& settingsFile)
+    : state_(state), boxes_(boxes), sender_(sender), tcp_(tcp), settingsFile_(settingsFile),
+      files_(document, state, sender, boxes, *this), panel_(new FrontPanelView(document, this)) {
     state_.running = 1;
     state_.dialogs.mainWindow = this;
     // A title bar with the system menu and the close box; the size is fixed, so no minimise or
@@ -161,6 +169,7 @@ void MainWindow::buildMenu() {
                 QAction* action = current->addAction(menuLabel(entry.label, entry.mnemonic));
                 action->setObjectName(QLatin1String(entry.name));
                 action->setShortcut(QKeySequence(QLatin1String(entry.shortcut)));
+                action->setCheckable(entry.checkable);
                 const MenuItem item = entry.item;
                 const int dialog = entry.dialog;
                 connect(action, &QAction::triggered, this, [this, item, dialog] {
@@ -204,9 +213,29 @@ void MainWindow::runMenuItem(MenuItem item) {
         openDialog(state_.link.tcpRole == TcpRole::Server ? TcpServerDialog::number
                                                           : TcpClientDialog::number);
         break;
+    case MenuItem::TrafficWindow:
+        openTrafficWindow();
+        break;
+    case MenuItem::SuccessBoxes:
+        // Turned over from what the setting is, whatever the item showed.
+        setSuccessBoxes(!state_.view.successBoxes);
+        break;
     default:
         break;
     }
+}
+
+void MainWindow::openTrafficWindow() {
+    if (trafficWindow_ == nullptr)
+        trafficWindow_ =
+            new TrafficWindow(state_.view, settingsFile_, sender_, boxes_.prompts(), this);
+    trafficWindow_->open();
+}
+
+void MainWindow::setSuccessBoxes(bool shown) {
+    state_.view.successBoxes = shown;
+    showViewSettings();
+    writeSuccessBoxes(settingsFile_, state_.view);
 }
 
 void MainWindow::setDialog(int dialogNumber, DialogOpener opener) {
@@ -229,7 +258,12 @@ void MainWindow::applyEnablingRules() {
     items_.value(MenuItem::SerialSettings)->setEnabled(!tcp);
     items_.value(MenuItem::SlaveAddress)
         ->setEnabled(tcp || state_.link.rs485Mode == Rs485Mode::Rs485);
+    showViewSettings();
     panel_->update();
+}
+
+void MainWindow::showViewSettings() {
+    items_.value(MenuItem::SuccessBoxes)->setChecked(state_.view.successBoxes);
 }
 
 void MainWindow::updateTitle() {
@@ -269,10 +303,14 @@ void MainWindow::refreshFileNameLabel() {
 void MainWindow::closeEvent(QCloseEvent* event) {
     if (!exitAccepted_)
         exitAccepted_ = requestExit();
-    if (exitAccepted_)
-        event->accept();
-    else
+    if (!exitAccepted_) {
         event->ignore();
+        return;
+    }
+    // Closed first, so that it keeps its place for the next run.
+    if (trafficWindow_ != nullptr)
+        trafficWindow_->close();
+    event->accept();
 }
 
 void MainWindow::contextMenuEvent(QContextMenuEvent* event) {

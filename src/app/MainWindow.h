@@ -12,9 +12,11 @@ struct SettingsDocument;
 class CommandSender;
 class FrontPanelView;
 class MessageBoxes;
+class ProfileFile;
 class QAction;
 class QMenu;
 class TcpLink;
+class TrafficWindow;
 
 // The items of the menu, each an action of the main window.
 enum class MenuItem {
@@ -39,11 +41,14 @@ enum class MenuItem {
     SerialSettings,
     ClientServer,
     TcpSettings,
+    TrafficWindow,
+    SuccessBoxes,
     About,
 };
 
-// The program's one window: the front panel, the menu that is the whole command surface, the
-// maintenance gesture and the exit flow.
+// The program's main window: the front panel, the menu that is the whole command surface, the
+// status bar under the panel, the maintenance gesture and the exit flow. It owns the traffic
+// window, made when the operator first opens it.
 class MainWindow : public QMainWindow, public DocumentWindow {
     Q_OBJECT
 public:
@@ -55,14 +60,17 @@ public:
     static constexpr int cornerClicksToOpen = 10;
 
     MainWindow(AppState& state, SettingsDocument& document, MessageBoxes& boxes,
-               CommandSender& sender, TcpLink& tcp);
+               CommandSender& sender, TcpLink& tcp, ProfileFile& settingsFile);
 
     void setDialog(int dialogNumber, DialogOpener opener);
     void openDialog(int dialogNumber);
 
     QAction* menuItem(MenuItem item) const { return items_.value(item); }
-    // Enables and greys the link-dependent items, as every opening of a menu does.
+    // Enables and greys the link-dependent items and checks the view settings' items, as every
+    // opening of a menu does.
     void applyEnablingRules();
+    // Checks the items of the view settings as the settings are.
+    void showViewSettings();
     // "ZEV-530 Client Program" or "ZEV-530 Server Program", by the TCP role.
     void updateTitle();
     // One right-click at a point of the panel (the client area).
@@ -72,6 +80,9 @@ public:
 
     DocumentFiles& documentFiles() { return files_; }
     FrontPanelView& frontPanel() { return *panel_; }
+    // Shows the traffic window, made on first use; and the one made, if any.
+    void openTrafficWindow();
+    TrafficWindow* trafficWindow() const { return trafficWindow_; }
 
     QObject* fileDialogOwner() override { return this; }
     void refreshFileNameLabel() override;
@@ -84,12 +95,16 @@ private:
     void buildMenu();
     void watchMenu(QMenu* menu);
     void runMenuItem(MenuItem item);
+    void setSuccessBoxes(bool shown);
 
     AppState& state_;
     MessageBoxes& boxes_;
+    CommandSender& sender_;
     TcpLink& tcp_;
+    ProfileFile& settingsFile_;
     DocumentFiles files_;
     FrontPanelView* panel_;
+    TrafficWindow* trafficWindow_ = nullptr;
     QHash<MenuItem, QAction*> items_;
     QHash<int, DialogOpener> dialogs_;
     bool exitAccepted_ = false;

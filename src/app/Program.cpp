@@ -28,7 +28,9 @@ Program::Program(OperatorPrompts& prompts, const ConfigFolder& folder)
       sender_(state_, document_, boxes_, serial_, tcp_), context_{{state_, document_, boxes_,
                                                                    sender_},
                                                                   tcp_},
-      window_(state_, document_, boxes_, sender_, tcp_) {
+      window_(state_, document_, boxes_, sender_, tcp_, settingsFile_),
+      statusBar_(new StatusBar(state_, document_, serial_, tcp_, sender_)) {
+    window_.setStatusBar(statusBar_);
     // The links report, the shell shows.
     showFailuresOf(serial_, boxes_);
     showFailuresOf(tcp_, boxes_);
@@ -50,7 +52,10 @@ void Program::start() {
     sender_.resetExchange();
     removeLeftoverReplacement(settingsFile_.path());
     loadLinkSettings(state_.link, settingsFile_);
+    loadViewSettings(state_.view, settingsFile_);
     window_.updateTitle();
+    window_.showViewSettings();
+    statusBar_->refresh();
     // The port and whether it is opened at all are decided here, once.
     if (state_.link.interfaceKind == InterfaceKind::Serial)
         serial_.openSerialPort();

@@ -2,6 +2,7 @@
 
 #include "app/MainWindow.h"
 #include "app/QtOperatorPrompts.h"
+#include "app/StatusBar.h"
 #include "commands/ChangedTitles.h"
 #include "core/AppState.h"
 #include "core/SettingsDocument.h"
@@ -21,8 +22,8 @@ public:
     Program(OperatorPrompts& prompts, const ConfigFolder& folder);
 
     // Start-up after the window exists: the connection table, the document, the settings file
-    // (and what a killed save of it left), the title, and the serial port when the serial
-    // interface is chosen.
+    // (and what a killed save of it left), the title, the menu items of the view settings, the
+    // status bar, and the serial port when the serial interface is chosen.
     void start();
     // The traffic log of --traffic-log, when a path is given: a log that cannot be written is
     // said at once, one that fails later when it fails, each in a box; the program goes on
@@ -50,4 +51,5 @@ private:
     DialogContext context_;
     ChangedTitles changedTitles_{context_};
     MainWindow window_;
+    StatusBar* statusBar_; // the window's
 };

@@ -5,13 +5,15 @@
 #include "core/GlyphState.h"
 #include "core/LinkConfiguration.h"
 #include "core/SettingsDocument.h"
+#include "core/ViewSettings.h"
 
 #include <array>
 #include <bitset>
 
 // The run-time state that the links, the protocol and the dialogs share, in parts that each have
-// one owner: the link settings (the settings file and the connection dialogs) and the dialog
-// tracking (the dialogs as they open). The exchange state belongs to the command sender, the TCP
+// one owner: the link settings (the settings file and the connection dialogs), the view settings
+// (the settings file and the main window's menu) and the dialog tracking (the dialogs as they
+// open). The exchange state belongs to the command sender, the TCP
 // connection table and whether the TCP link is connected to the TCP link. The program has one,
 // created at start-up and handed by reference, part by part, to whatever needs it; tests build
 // fresh ones. Fields start at the values the program has right after start-up.
@@ -25,6 +27,7 @@ struct AppState {
     int sameTimeChoice = 2;
 
     LinkConfiguration link;
+    ViewSettings view;
     DialogTracking dialogs;
     GlyphState glyphs; // written by the glyph dialogs
 

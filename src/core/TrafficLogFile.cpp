@@ -37,6 +37,7 @@ TrafficLogFile::TrafficLogFile() {
 TrafficLogFile::~TrafficLogFile() {
     if (!installed_)
         return;
+    TrafficStream::removeReader(this);
     flush();
     qInstallMessageHandler(previousHandler);
     QLoggingCategory::setFilterRules({});
@@ -58,6 +59,7 @@ bool TrafficLogFile::open(const QString& path, qint64 rotationSize) {
     if (!file_.isOpen())
         return false;
     activeLog = this;
+    TrafficStream::addReader(this);
     if (!installed_)
         previousHandler = qInstallMessageHandler(writeMessage);
     installed_ = true;

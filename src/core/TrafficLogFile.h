@@ -1,5 +1,7 @@
 #pragma once
 
+#include "core/TrafficStream.h"
+
 #include <QByteArray>
 #include <QByteArrayView>
 #include <QFile>
@@ -7,9 +9,10 @@
 #include <QString>
 #include <QTimer>
 
-// Writes the messages of the traffic logging category (every line sent to and received from the
-// device) to a file, each with a time stamp; every other message goes where it went before.
-// The category is switched on while the file is open.
+// Writes the traffic (every line sent to and received from the device, read from the traffic
+// stream) and the other messages of the traffic logging category to a file, each with a time
+// stamp; every other message goes where it went before. The category is switched on while the
+// file is open.
 //
 // A device that floods the link must hold neither the program nor the disk: lines are collected
 // in memory and written at most every flushInterval (at once when bufferLimit is reached, and
@@ -17,7 +20,7 @@
 // it becomes FILE.1 (FILE.1 becomes FILE.2, and so on; keptFiles are kept) and a new FILE begins.
 // A log that cannot be written is said once: open() fails for one that cannot take its first
 // line, and failed() is emitted for one that fails later; the log then stops.
-class TrafficLogFile : public QObject {
+class TrafficLogFile : public QObject, public TrafficReader {
     Q_OBJECT
 public:
     static constexpr const char* categoryName = "zev.traffic";
@@ -34,10 +37,11 @@ public:
     bool open(const QString& path, qint64 rotationSize = defaultRotationSize);
     QString errorText() const { return errorText_; }
 
-    // The open log, where a line can go without the logging machinery; nullptr when none is.
+    // The open log, which takes the traffic from the stream; nullptr when none is.
     static TrafficLogFile* active();
     // Adds one line (without its line end), time-stamped.
     void addLine(QByteArrayView text);
+    void readTraffic(const TrafficLine& line) override { addLine(trafficLogText(line)); }
 
 signals:
     // The log could not be written; nothing more is logged.

@@ -1,6 +1,7 @@
 #include "link/LinkSettings.h"
 
 #include "core/LinkConfiguration.h"
+#include "core/ViewSettings.h"
 #include "protocol/FieldEncoding.h"
 
 #include <QFile>
@@ -20,8 +21,9 @@ bool isBlank(char c) {
     return c == ' ' || (c >= '\t' && c <= '\r');
 }
 
-int numberKey(const ProfileSection& section, QByteArrayView key) {
-    return decimalValue(section.value(key, "0").left(numberBufferLength));
+int numberKey(const ProfileSection& section, QByteArrayView key,
+              QByteArrayView defaultValue = "0") {
+    return decimalValue(section.value(key, defaultValue).left(numberBufferLength));
 }
 
 bool writeNumber(ProfileFile& file, QByteArrayView key, int value) {
@@ -41,6 +43,18 @@ QByteArray unreadableHostLine(int entry, int octet) {
     if (!isUnreadableSpelling(digits))
         return {};
     return QByteArrayLiteral("ip") + QByteArray(digits, 2) + '_' + char('0' + octet) + '=';
+}
+
+// "x,y,width,height" in decimal; nothing unless all four are there and the size is not empty.
+std::optional<QRect> placeFromText(const QByteArray& text) {
+    const QList<QByteArray> numbers = text.split(',');
+    if (numbers.size() != 4)
+        return std::nullopt;
+    const QRect place(decimalValue(numbers[0]), decimalValue(numbers[1]), decimalValue(numbers[2]),
+                      decimalValue(numbers[3]));
+    if (place.width() <= 0 || place.height() <= 0)
+        return std::nullopt;
+    return place;
 }
 
 } // namespace
@@ -135,4 +149,24 @@ bool writeHostList(ProfileFile& file, const LinkConfiguration& link, int firstEn
         }
     }
     return file.writeStrings(sectionName, entries, unreadable);
+}
+
+void loadViewSettings(ViewSettings& view, const ProfileFile& file) {
+    const ProfileSection section = file.readSection(sectionName);
+    view.successBoxes = numberKey(section, "success_boxes", "1") != 0;
+    view.trafficWindowPlace = placeFromText(section.value("traffic_window", ""));
+}
+
+bool writeSuccessBoxes(ProfileFile& file, const ViewSettings& view) {
+    return writeNumber(file, "success_boxes", view.successBoxes ? 1 : 0);
+}
+
+bool writeTrafficWindowPlace(ProfileFile& file, const ViewSettings& view) {
+    if (!view.trafficWindowPlace)
+        return true;
+    const QRect& place = *view.trafficWindowPlace;
+    return file.writeString(sectionName, "traffic_window",
+                            QByteArray::number(place.x()) + ',' + QByteArray::number(place.y()) +
+                                ',' + QByteArray::number(place.width()) + ',' +
+                                QByteArray::number(place.height()));
 }

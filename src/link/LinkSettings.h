@@ -7,6 +7,7 @@
 #include <QByteArrayView>
 
 struct LinkConfiguration;
+struct ViewSettings;
 
 // The connection configuration kept in "zev530tq.ini", section "ZEV-530TQ_Section": read whole
 // once at start-up, and written back key by key as the operator changes a setting. Files written
@@ -41,3 +42,11 @@ bool writeSelectedConnection(ProfileFile& file, const LinkConfiguration& link); 
 // replacement of the file: an addition changes the last host, a deletion moves the hosts behind
 // the deleted one down.
 bool writeHostList(ProfileFile& file, const LinkConfiguration& link, int firstEntry);
+
+// The view settings, kept in the same section: "success_boxes" (1, the default: a line the device
+// accepts opens its box; 0: the status bar says it) and "traffic_window" (the traffic window's
+// place and size, "x,y,width,height"; a value that is not four numbers with a size is ignored).
+// Files without them read as the program has always behaved.
+void loadViewSettings(ViewSettings& view, const ProfileFile& file);
+bool writeSuccessBoxes(ProfileFile& file, const ViewSettings& view);       // "success_boxes"
+bool writeTrafficWindowPlace(ProfileFile& file, const ViewSettings& view); // "traffic_window"

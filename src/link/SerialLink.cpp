@@ -37,11 +37,11 @@ void SerialLink::openSerialPort() {
     // chosen afresh from the operator's configuration.
     chooseSource();
     const QList<SetupFailure> failures = openPort();
+    setState(port_.isOpen() ? LinkState::Open : LinkState::Retrying);
     for (const SetupFailure& failure : failures)
         emit errorOccurred(Failure::PortSetup, failure.text, failure.detail);
     if (!port_.isOpen())
         reopenTimer_.start();
-    setState(port_.isOpen() ? LinkState::Open : LinkState::Retrying);
 }
 
 void SerialLink::reopenPort() {

@@ -49,6 +49,7 @@ public:
 
     const ExchangeState& exchange() const { return exchange_; }
     ReplyHandler& replies() { return replies_; }
+    ReplyBoxes& replyBoxes() { return boxes_; }
 
     // A timed run goes on: no other run starts, New and Open are refused and "GO" shows no box.
     // Its pacer alone sets it.

@@ -30,25 +30,25 @@ bool Exchange::isFailure() const {
 QString outcomeText(ExchangeOutcome outcome) {
     switch (outcome) {
     case ExchangeOutcome::Awaited:
-        return QStringLiteral("awaiting an answer");
+        return QStringLiteral("応答待ち");
     case ExchangeOutcome::Accepted:
-        return QStringLiteral("accepted");
+        return QStringLiteral("受け付けました");
     case ExchangeOutcome::Data:
-        return QStringLiteral("answered");
+        return QStringLiteral("読み込みました");
     case ExchangeOutcome::DeviceRefusal:
-        return QStringLiteral("refused by the device");
+        return QStringLiteral("エラー応答");
     case ExchangeOutcome::OtherReply:
-        return QStringLiteral("other reply");
+        return QStringLiteral("その他の応答");
     case ExchangeOutcome::NoAnswer:
-        return QStringLiteral("no answer");
+        return QStringLiteral("応答なし");
     case ExchangeOutcome::NotConnected:
-        return QStringLiteral("not connected");
+        return QStringLiteral("未接続のため送れません");
     case ExchangeOutcome::SendFailed:
-        return QStringLiteral("not sent");
+        return QStringLiteral("送れませんでした");
     case ExchangeOutcome::Disconnected:
-        return QStringLiteral("disconnected");
+        return QStringLiteral("接続が切れました");
     case ExchangeOutcome::NoReplyExpected:
         break;
     }
-    return QStringLiteral("sent to all (no answer expected)");
+    return QStringLiteral("一斉送信（応答なし）");
 }

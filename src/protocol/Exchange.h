@@ -45,5 +45,6 @@ struct Exchange {
     bool isFailure() const;
 };
 
-// The outcome in the operator's words ("accepted", "no answer", …).
+// The outcome in the operator's words, as the status bar and the traffic window say it
+// ("受け付けました", "応答なし", …).
 QString outcomeText(ExchangeOutcome outcome);

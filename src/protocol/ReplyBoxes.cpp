@@ -16,10 +16,8 @@ void ReplyBoxes::showReply(const InterpretedReply& reply) {
     const QString text = replyText(kind, reply.link, reply.glyphReadPending);
     if (kind == ReplyKind::Accepted) {
         // A run shows its own progress instead.
-        if (!sender_.isRunGoing() && reply.link == ReplyLink::Serial)
-            boxes_.showSettingDone();
-        else if (!sender_.isRunGoing())
-            boxes_.showSuccess(text);
+        if (!sender_.isRunGoing())
+            showAccepted(reply.link, text);
     } else if (kind == ReplyKind::Refused && reply.glyphReadPending &&
                reply.link == ReplyLink::Tcp) {
         boxes_.showStopError(text);
@@ -31,6 +29,15 @@ void ReplyBoxes::showReply(const InterpretedReply& reply) {
         title && title->area == SettingsDocument::areaCount - 1 &&
         title->page == SettingsDocument::pageCount - 1)
         boxes_.showSuccess(QStringLiteral("Read ＯＫ"));
+}
+
+void ReplyBoxes::showAccepted(ReplyLink link, const QString& text) {
+    if (!state_.view.successBoxes)
+        emit successInsteadOfBox(text);
+    else if (link == ReplyLink::Serial)
+        boxes_.showSettingDone();
+    else
+        boxes_.showSuccess(text);
 }
 
 void ReplyBoxes::showOutcome(const Exchange& exchange) {

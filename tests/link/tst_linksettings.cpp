@@ -1,4 +1,5 @@
 #include "core/LinkConfiguration.h"
+#include "core/ViewSettings.h"
 #include "link/HostList.h"
 #include "link/LinkSettings.h"
 #include "link/ProfileFile.h"
@@ -145,6 +146,50 @@ private slots:
         QCOMPARE(read.hostCount, 2);
         QCOMPARE(read.hostAddresses[1], (Octets{10, 0, 0, 3}));
         QCOMPARE(read.selectedConnection, 1);
+    }
+
+    void viewSettingsReadAndWritten_data() {
+        QTest::addColumn<QByteArray>("lines");
+        QTest::addColumn<bool>("successBoxes");
+        QTest::addColumn<QRect>("place"); // null: none
+        QTest::newRow("a file of before") << QByteArray("Interface=1\r\n") << true << QRect();
+        QTest::newRow("boxes off, a place")
+            << QByteArray("success_boxes=0\r\ntraffic_window=-20,40,700,300\r\n") << false
+            << QRect(-20, 40, 700, 300);
+        QTest::newRow("a place without a size")
+            << QByteArray("success_boxes=1\r\ntraffic_window=20,40,0,300\r\n") << true << QRect();
+        QTest::newRow("a place cut short")
+            << QByteArray("traffic_window=20,40,700\r\n") << true << QRect();
+    }
+
+    // Files without the keys read as the program has always behaved; written, the keys read
+    // back and every other line stays as it was.
+    void viewSettingsReadAndWritten() {
+        QFETCH(QByteArray, lines);
+        QFETCH(bool, successBoxes);
+        QFETCH(QRect, place);
+        const QByteArray before = "[ZEV-530TQ_Section]\r\n" + lines + "\r\n[After]\r\nx=1\r\n";
+        writeFile(path_, before);
+        ProfileFile file(path_);
+        ViewSettings view;
+        loadViewSettings(view, file);
+        QCOMPARE(view.successBoxes, successBoxes);
+        QCOMPARE(view.trafficWindowPlace.value_or(QRect()), place);
+
+        view.successBoxes = !successBoxes;
+        view.trafficWindowPlace = QRect(10, 20, 640, 200);
+        QVERIFY(writeSuccessBoxes(file, view) && writeTrafficWindowPlace(file, view));
+        ViewSettings read;
+        loadViewSettings(read, file);
+        QCOMPARE(read.successBoxes, !successBoxes);
+        QCOMPARE(read.trafficWindowPlace, view.trafficWindowPlace);
+        const auto otherLines = [](QByteArray text) {
+            for (const char* key : {"success_boxes=", "traffic_window="})
+                if (const qsizetype at = text.indexOf(key); at >= 0)
+                    text.remove(at, text.indexOf('\n', at) - at + 1);
+            return text;
+        };
+        QCOMPARE(otherLines(fileBytes(path_)), otherLines(before));
     }
 
     void unreadableFileIsNeverReplaced_data() {
